@@ -1,0 +1,21 @@
+#pragma once
+// Descriptor-level file access for the binary file stream.
+#include <cstdint>
+
+namespace vorlix::platform {
+
+// Creates the file, or truncates an existing one to zero length, and closes it again
+// (CreateFileA with CREATE_ALWAYS, then CloseHandle, on Windows).
+bool CreateEmptyFile(const char* path);
+
+// Binary mode, no newline translation. Open returns a descriptor, or -1.
+int OpenForReading(const char* path);
+int OpenForWriting(const char* path);  // creates a missing file, never truncates
+// Read and write return the number of bytes moved, or -1 on error.
+std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count);
+std::int64_t WriteDescriptor(int descriptor, const void* data, std::uint32_t count);
+enum class SeekOrigin { Start, Current, End };
+std::int64_t SeekDescriptor(int descriptor, std::int64_t offset, SeekOrigin origin);  // -1 on error
+void CloseDescriptor(int descriptor);
+
+}  // namespace vorlix::platform

@@ -1,0 +1,21 @@
+#pragma once
+// The settings' key-value store: the registry on Windows, a file elsewhere.
+#include <cstdint>
+
+namespace vorlix::platform {
+
+enum class RegistryRoot { LocalMachine, CurrentUser };
+using RegistryKey = std::uintptr_t;
+
+// Opens the key, creating it when missing; created tells which happened (RegCreateKeyExA).
+bool CreateRegistryKey(RegistryRoot root, const char* path, RegistryKey& key, bool& created);
+// Opens an existing key (RegOpenKeyExA, or RegOpenKeyA for reading).
+bool OpenRegistryKey(RegistryRoot root, const char* path, bool forWriting, RegistryKey& key);
+// size is the buffer's capacity on entry and the value's byte count on success. Fails when
+// the value is missing or does not fit; the buffer's content is then undefined.
+bool QueryRegistryValue(RegistryKey key, const char* name, void* buffer, std::uint32_t& size);
+bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
+                      std::uint32_t size);
+void CloseRegistryKey(RegistryKey key);
+
+}  // namespace vorlix::platform

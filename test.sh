@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds every configuration and runs every test: the unit tests under the address and
+# undefined-behaviour sanitizers and under the thread sanitizer, the Windows cross-build, and
+# the release build's unit, tool and end-to-end tests, whose summary comes last.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh
+
+build() {
+    local preset=$1
+    echo "== build: $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+}
+
+build windows
+build asan
+build tsan
+build release
+
+echo "== unit tests: address and undefined-behaviour sanitizers"
+ctest --preset asan -j2
+echo "== unit tests: thread sanitizer"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -j2
+echo "== release: unit, tool and end-to-end tests"
+ctest --preset release -j2
