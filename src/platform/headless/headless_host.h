@@ -1,0 +1,3 @@
+#pragma once
+// The headless host's control panel for tests, benchmarks and the recorder. Each service has
+// its own header beside this one; this one gathers them.
