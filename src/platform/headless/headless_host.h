@@ -1,3 +1,4 @@
 #pragma once
 // The headless host's control panel for tests, benchmarks and the recorder. Each service has
 // its own header beside this one; this one gathers them.
+#include "platform/headless/window_manager.h"
