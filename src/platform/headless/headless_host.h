@@ -2,3 +2,4 @@
 // The headless host's control panel for tests, benchmarks and the recorder. Each service has
 // its own header beside this one; this one gathers them.
 #include "platform/headless/window_manager.h"
+#include "platform/headless/display_device.h"

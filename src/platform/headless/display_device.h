@@ -1,0 +1,138 @@
+#pragma once
+// A memory display behind platform::CreateDisplayDevice and platform::ReadDesktopMode.
+//
+// There is one display per process, like a real screen: every device made by
+// CreateDisplayDevice shares it. Full screen it holds a flip chain of two distinct buffers of
+// the current mode's size (locking the back-buffer surface reports the buffer currently
+// behind it; a flip swaps them). Windowed, the primary is the desktop itself, of the desktop
+// mode's size; a clipper may be set on it, and copies into it are clipped to the desktop.
+//
+// Everything below may be called from any thread: one mutex guards the display. Memory handed
+// out by Lock is written without it, as the real thing does.
+//
+// Defaults (and after ResetDisplay): desktop 1024x768 at 16 bits, 5-6-5 layout, every display
+// mode accepted, no row padding, off-screen surfaces in local video memory, no faults.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/display_device.h"
+
+namespace vorlix::headless {
+
+// The pixel layout the display reports through PixelFormat (its red, green and blue masks).
+// Bits32 reports the 8-8-8 masks at 32 bits per pixel and its buffers hold 4 bytes a pixel.
+enum class DisplayLayout { Rgb555, Rgb565, Bits32 };
+
+// Where CreateOffscreen puts a surface, as reported by Capabilities.
+enum class Placement { LocalVideo, NonLocalVideo, SystemMemory };
+
+// Every operation of the device, its surfaces and its clipper; Release is the destruction of
+// an object, Create the making of the device itself.
+enum class DisplayOp {
+    Create,
+    SetCooperativeLevel,
+    SetDisplayMode,
+    CreatePrimary,
+    CreateOffscreen,
+    CreateClipper,
+    FlipToDesktop,
+    SetWindow,  // the clipper's
+    Lock,
+    Unlock,
+    PixelFormat,
+    SetClipper,
+    AttachedBackBuffer,
+    FillBlack,
+    CopyFrom,
+    CopyKeyedFrom,
+    FlipStatus,
+    BlitStatus,
+    Flip,
+    Restore,
+    IsLost,
+    SetColorKey,
+    Capabilities,
+    Release,
+};
+
+// What an object is. Windowed, the back buffer is an Offscreen surface like any other.
+enum class Role { Any, Device, Clipper, Primary, BackBuffer, Offscreen };
+
+const char* OpName(DisplayOp op);
+const char* RoleName(Role role);
+
+// One call made on the display, in the order made.
+struct DisplayCall {
+    DisplayOp op = DisplayOp::Create;
+    Role role = Role::Any;
+    int object = 0;  // a number per object, from 1, in creation order; 0 for none
+    std::int32_t a = 0, b = 0, c = 0;  // the call's numbers: mode, rectangle corner, key ...
+    platform::DeviceResult result = platform::DeviceResult::Ok;
+};
+
+// ----- Set-up of the display -----
+void ResetDisplay();  // back to the defaults; forgets faults, captures and the call log
+void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
+void SetDisplayLayout(DisplayLayout layout);
+void RefuseDisplayMode(std::int32_t width, std::int32_t height);  // SetDisplayMode fails for it
+void SetRowPaddingBytes(std::int32_t bytes);  // added to every new surface's pitch
+void SetOffscreenPlacement(Placement placement);  // for surfaces made from now on
+
+// ----- Fault injection -----
+// The next `calls` calls of op on objects of the role (after `skip` of them have gone through)
+// return `result` and do nothing else. IsLost answers true for any result but Ok; Create
+// returns no device. A Pending flip status or blit status is what a flip or blit under way
+// looks like. Up to 32 faults stand at once; the first one that matches a call takes it.
+constexpr int Always = 1 << 30;
+void InjectFault(DisplayOp op, platform::DeviceResult result, int calls, Role role = Role::Any,
+                 int skip = 0);
+void ClearFaults();
+// Marks every surface made so far as lost, as a mode switch by another program does: Lock,
+// Flip, FlipStatus, BlitStatus, FillBlack and copies report Lost, IsLost answers true, until
+// the surface is restored. Restoring a flip-chain primary restores its back buffer too; the
+// memory stays where it was.
+void LoseSurfaces();
+
+// ----- State -----
+platform::DesktopMode CurrentDisplayMode();  // the desktop mode until SetDisplayMode changes it
+bool FullScreenCooperation();                // the last cooperative level asked for
+bool DesktopShown();  // FlipToDesktop was called and no flip has come since
+int LiveObjects();    // devices, clippers and surfaces not yet released
+
+// ----- The calls made -----
+std::vector<DisplayCall> DisplayCalls();  // oldest first; the last 65536 are kept
+std::vector<DisplayCall> DisplayCalls(DisplayOp op);
+void ClearDisplayCalls();
+std::string FormatCall(const DisplayCall& call);  // "Release Primary#2 -> Ok" and so on
+
+// ----- The shown frame -----
+// Full screen: the front buffer after each flip. Windowed: the rectangle of the primary
+// that the last copy wrote (clipped to the desktop). 16-bit layouts only.
+struct ShownFrame {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    DisplayLayout layout = DisplayLayout::Rgb565;
+    std::uint64_t number = 0;  // shown frames counted since the display was reset; 1 is the first
+    std::vector<std::uint16_t> pixels;  // width * height, rows top to bottom, no padding
+};
+std::uint64_t ShownFrameCount();
+// Copies the frame now on the screen; false before the first one.
+bool CaptureShownFrame(ShownFrame& frame);
+// Called on the presenting thread, under the display's lock, right after each frame is shown;
+// pixels point at the shown memory (pitch in pixels) and stay valid only during the call. The
+// callback must not call back into the display. An empty function removes it.
+using ShownFrameHook = std::function<void(const std::uint16_t* pixels, std::int32_t width,
+                                          std::int32_t height, std::int32_t pitch,
+                                          std::uint64_t number)>;
+void SetShownFrameHook(ShownFrameHook hook);
+
+// 8-bit red, green, blue triples of a 16-bit pixel row or frame in the given layout.
+void ConvertToRgb(const std::uint16_t* pixels, std::int32_t count, DisplayLayout layout,
+                  std::uint8_t* rgb);
+std::vector<std::uint8_t> ToRgb(const ShownFrame& frame);
+// Writes the frame as an 8-bit RGB PNG; false with nothing left behind when it cannot.
+bool SavePng(const ShownFrame& frame, const std::string& path);
+
+}  // namespace vorlix::headless
