@@ -3,3 +3,6 @@
 // its own header beside this one; this one gathers them.
 #include "platform/headless/window_manager.h"
 #include "platform/headless/display_device.h"
+#include "platform/headless/registry.h"
+#include "platform/headless/dialog_controls.h"
+#include "platform/headless/saver_shell.h"

@@ -1,0 +1,122 @@
+#include "platform/headless/dialog_controls.h"
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+namespace vorlix::headless {
+
+namespace {
+
+struct Control {
+    bool checked = false;
+    std::string text;
+};
+
+using ControlKey = std::pair<WindowHandle, int>;
+
+struct Controls {
+    std::mutex lock;
+    std::map<ControlKey, Control> controls;
+    std::map<WindowHandle, int> results;
+};
+
+Controls& State() {
+    static Controls controls;
+    return controls;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// GetDlgItemInt's unsigned reading: blanks around one run of digits; anything else, or a
+// number past 32 bits, reads as 0.
+std::uint32_t UnsignedNumber(const std::string& text) {
+    std::size_t at = 0;
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
+        value = value * 10 + static_cast<std::uint64_t>(text[at] - '0');
+        if (value > UINT32_MAX) return 0;
+    }
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    if (digits == 0 || at != text.size()) return 0;
+    return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+void ResetDialogControls() {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    c.controls.clear();
+    c.results.clear();
+}
+
+void SetControlText(WindowHandle dialog, int id, const std::string& text) {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    c.controls[{dialog, id}].text = text;
+}
+
+std::string ControlText(WindowHandle dialog, int id) {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    return c.controls[{dialog, id}].text;
+}
+
+void SetControlChecked(WindowHandle dialog, int id, bool checked) {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    c.controls[{dialog, id}].checked = checked;
+}
+
+bool ControlChecked(WindowHandle dialog, int id) {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    return c.controls[{dialog, id}].checked;
+}
+
+void ClickRadioButton(WindowHandle dialog, int id, int first, int last) {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    for (int other = first; other <= last; ++other) c.controls[{dialog, other}].checked = false;
+    c.controls[{dialog, id}].checked = true;
+}
+
+bool DialogEnded(WindowHandle dialog, int& result) {
+    Controls& c = State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    auto found = c.results.find(dialog);
+    if (found == c.results.end()) return false;
+    result = found->second;
+    return true;
+}
+
+}  // namespace vorlix::headless
+
+namespace vorlix::platform {
+
+void CheckDialogButton(WindowHandle dialog, int id, bool checked) {
+    headless::SetControlChecked(dialog, id, checked);
+}
+
+bool IsDialogButtonChecked(WindowHandle dialog, int id) {
+    return headless::ControlChecked(dialog, id);
+}
+
+void SetDialogNumber(WindowHandle dialog, int id, std::uint32_t value) {
+    headless::SetControlText(dialog, id, std::to_string(value));
+}
+
+std::uint32_t DialogNumber(WindowHandle dialog, int id) {
+    return headless::UnsignedNumber(headless::ControlText(dialog, id));
+}
+
+void EndDialogWith(WindowHandle dialog, int result) {
+    headless::Controls& c = headless::State();
+    std::lock_guard<std::mutex> guard(c.lock);
+    c.results[dialog] = result;
+}
+
+}  // namespace vorlix::platform

@@ -1,0 +1,523 @@
+#include "platform/headless/saver_shell.h"
+
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <map>
+#include <mutex>
+
+#include "platform/desktop.h"
+#include "platform/headless/dialog_controls.h"
+#include "platform/headless/registry.h"
+#include "platform/headless/window_manager.h"
+#include "platform/window_messages.h"
+
+namespace vorlix::headless {
+
+namespace {
+
+constexpr MessageId FirstNamedMessage = 0xC000;
+constexpr platform::LibraryHandle FirstLibrary = 0x10000000;
+constexpr platform::LibraryHandle LibraryStep = 0x10000;
+constexpr int FirstRadio = 1000;
+constexpr int LastRadio = 1005;
+
+struct Library {
+    std::string name;
+    bool preloaded = false;
+    std::map<std::string, void*> functions;
+    platform::LibraryHandle handle = 0;
+    int loads = 0;
+    int openLoads = 0;
+};
+
+// The fakes are called from the saver's own thread; the lock covers tests reading records.
+struct Shell {
+    std::recursive_mutex lock;
+    bool win9x = false;
+    bool failClass = false;
+    bool failWindow = false;
+    WindowProc procedure = nullptr;
+    int registrations = 0;
+    WindowHandle runningSaver = 0;
+    ScreenRect clipBox{0, 0, 1024, 768};
+    platform::SaverWindowSpec lastSpec;
+    std::string lastTitle;
+    WindowHandle lastWindow = 0;
+    std::deque<InputStep> input;
+    int deliveredSteps = 0;
+    std::map<std::string, MessageId> namedMessages;
+    std::vector<bool> runningCalls;
+    std::deque<DialogStep> dialogScript;
+    bool failDialog = false;
+    int dialogTemplate = 0;
+    WindowHandle dialogOwner = 0;
+    WindowHandle dialog = 0;
+    int dialogRuns = 0;
+    std::vector<Library> libraries;
+    std::deque<std::int32_t> passwordAnswers;
+    int passwordChecks = 0;
+    std::vector<PasswordChangeCall> passwordChanges;
+    std::vector<ContextCall> contextCalls;
+};
+
+Shell& State() {
+    static Shell shell;
+    return shell;
+}
+
+std::string Folded(const std::string& text) {
+    std::string folded = text;
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return folded;
+}
+
+Library* FindLibrary(Shell& s, const std::string& name) {
+    for (Library& library : s.libraries)
+        if (library.name == Folded(name)) return &library;
+    return nullptr;
+}
+
+Library* FindLibrary(Shell& s, platform::LibraryHandle handle) {
+    for (Library& library : s.libraries)
+        if (library.handle == handle) return &library;
+    return nullptr;
+}
+
+std::int32_t VerifyScreenSavePwd(WindowHandle) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    ++s.passwordChecks;
+    if (s.passwordAnswers.empty()) return 0;
+    std::int32_t answer = s.passwordAnswers.front();
+    s.passwordAnswers.pop_front();
+    return answer;
+}
+
+std::uint32_t PwdChangePasswordA(const char* provider, WindowHandle owner, std::uint32_t,
+                                 void*) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.passwordChanges.push_back(PasswordChangeCall{provider ? provider : "", owner});
+    return 0;
+}
+
+std::uintptr_t ImmAssociateContext(WindowHandle window, std::uintptr_t context) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.contextCalls.push_back(ContextCall{window, context});
+    return s.contextCalls.size() == 1 ? FakeInputContext : 0;
+}
+
+// Turns a function of ours into the untyped address a library lookup hands out.
+template <class Function>
+void* AddressOf(Function function) {
+    return reinterpret_cast<void*>(function);
+}
+
+void ApplyDialogStep(WindowHandle dialog, DialogProc procedure, const DialogStep& step) {
+    switch (step.kind) {
+    case DialogStep::Text:
+        SetControlText(dialog, step.id, step.text);
+        break;
+    case DialogStep::Check:
+        SetControlChecked(dialog, step.id, step.checked);
+        break;
+    case DialogStep::Radio:
+        ClickRadioButton(dialog, step.id, FirstRadio, LastRadio);
+        break;
+    case DialogStep::Command:
+        procedure(dialog, WM_COMMAND, static_cast<WParam>(step.id), 0);
+        break;
+    }
+}
+
+bool TakeInputStep(InputStep& step) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    if (s.input.empty()) return false;
+    step = s.input.front();
+    s.input.pop_front();
+    ++s.deliveredSteps;
+    if (step.window == 0) step.window = s.lastWindow;
+    return true;
+}
+
+void RunInputStep(const InputStep& step) {
+    if (step.movesCursor) SetCursorPoint(step.cursor);
+    if (step.action) step.action();
+    if (step.message != WM_NULL) DeliverMessage(step.window, step.message, step.w, step.l);
+}
+
+}  // namespace
+
+void ResetSaverShell() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.win9x = false;
+    s.failClass = false;
+    s.failWindow = false;
+    s.procedure = nullptr;
+    s.registrations = 0;
+    s.runningSaver = 0;
+    s.clipBox = ScreenRect{0, 0, 1024, 768};
+    s.lastSpec = platform::SaverWindowSpec{};
+    s.lastTitle.clear();
+    s.lastWindow = 0;
+    s.input.clear();
+    s.deliveredSteps = 0;
+    s.namedMessages.clear();
+    s.runningCalls.clear();
+    s.dialogScript.clear();
+    s.failDialog = false;
+    s.dialogTemplate = 0;
+    s.dialogOwner = 0;
+    s.dialog = 0;
+    s.dialogRuns = 0;
+    s.libraries.clear();
+    s.passwordAnswers.clear();
+    s.passwordChecks = 0;
+    s.passwordChanges.clear();
+    s.contextCalls.clear();
+}
+
+void SetWin9xFamily(bool win9x) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.win9x = win9x;
+}
+
+void FailClassRegistration(bool fail) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.failClass = fail;
+}
+
+void FailWindowCreation(bool fail) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.failWindow = fail;
+}
+
+void SetRunningSaver(WindowHandle window) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.runningSaver = window;
+}
+
+void SetScreenClipBox(const ScreenRect& box) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.clipBox = box;
+}
+
+int SaverClassRegistrations() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.registrations;
+}
+
+platform::SaverWindowSpec LastSaverWindowSpec() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    platform::SaverWindowSpec spec = s.lastSpec;
+    spec.title = "";  // the caller's text may be gone; see LastSaverWindowTitle
+    return spec;
+}
+
+std::string LastSaverWindowTitle() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.lastTitle;
+}
+
+WindowHandle LastSaverWindow() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.lastWindow;
+}
+
+void ScriptInput(const std::vector<InputStep>& steps) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.input.assign(steps.begin(), steps.end());
+}
+
+int DeliveredScriptSteps() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.deliveredSteps;
+}
+
+MessageId NamedMessage(const std::string& name) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    auto found = s.namedMessages.find(Folded(name));
+    return found == s.namedMessages.end() ? 0 : found->second;
+}
+
+std::vector<bool> ScreenSaverRunningCalls() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.runningCalls;
+}
+
+void ScriptDialog(const std::vector<DialogStep>& steps) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.dialogScript.assign(steps.begin(), steps.end());
+}
+
+void FailModalDialog(bool fail) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.failDialog = fail;
+}
+
+int LastDialogTemplate() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.dialogTemplate;
+}
+
+WindowHandle LastDialogOwner() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.dialogOwner;
+}
+
+WindowHandle LastDialog() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.dialog;
+}
+
+int DialogRuns() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.dialogRuns;
+}
+
+void AddLibrary(const std::string& name, bool preloaded,
+                const std::vector<std::pair<std::string, void*>>& functions) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    Library library;
+    library.name = Folded(name);
+    library.preloaded = preloaded;
+    library.functions.insert(functions.begin(), functions.end());
+    library.handle = FirstLibrary + LibraryStep * s.libraries.size();
+    s.libraries.push_back(library);
+}
+
+int LoadedLibraries() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    int open = 0;
+    for (const Library& library : s.libraries) open += library.openLoads;
+    return open;
+}
+
+int LibraryLoads(const std::string& name) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    Library* library = FindLibrary(s, name);
+    return library ? library->loads : 0;
+}
+
+void ScriptPasswordAnswers(const std::vector<std::int32_t>& answers) {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.passwordAnswers.assign(answers.begin(), answers.end());
+}
+
+int PasswordChecks() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.passwordChecks;
+}
+
+void* FakeVerifyScreenSavePwd() { return AddressOf(&VerifyScreenSavePwd); }
+
+std::vector<PasswordChangeCall> PasswordChanges() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.passwordChanges;
+}
+
+void* FakePwdChangePasswordA() { return AddressOf(&PwdChangePasswordA); }
+
+std::vector<ContextCall> ContextAssociations() {
+    Shell& s = State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.contextCalls;
+}
+
+void* FakeImmAssociateContext() { return AddressOf(&ImmAssociateContext); }
+
+void InstallPasswordVerifier(bool passwordInUse) {
+    AddLibrary("PASSWORD.CPL", false, {{"VerifyScreenSavePwd", FakeVerifyScreenSavePwd()}});
+    StoreNumber(platform::RegistryRoot::CurrentUser, "Control Panel\\Desktop",
+                "ScreenSaveUsePassword", passwordInUse ? 1 : 0);
+}
+
+}  // namespace vorlix::headless
+
+namespace vorlix::platform {
+
+using headless::Shell;
+
+bool IsWin9xFamily() {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.win9x;
+}
+
+bool RegisterSaverClass(WindowProc procedure) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    ++s.registrations;
+    if (s.failClass) return false;
+    s.procedure = procedure;
+    return true;
+}
+
+WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) {
+    WindowProc procedure = nullptr;
+    {
+        Shell& s = headless::State();
+        std::lock_guard<std::recursive_mutex> guard(s.lock);
+        s.lastSpec = spec;
+        s.lastTitle = spec.title ? spec.title : "";
+        s.lastWindow = 0;
+        if (s.failWindow || s.procedure == nullptr) return 0;
+        procedure = s.procedure;
+    }
+    ScreenRect rect = spec.bounds;
+    ScreenRect parentRect;
+    if (spec.parent != 0 && WindowRect(spec.parent, parentRect)) {
+        rect.left += parentRect.left;
+        rect.right += parentRect.left;
+        rect.top += parentRect.top;
+        rect.bottom += parentRect.top;
+    }
+    WindowHandle window = headless::AddWindow(spec.parent, rect, spec.title, procedure);
+    // As on the real desktop: a creation that answers -1 is destroyed at once.
+    if (headless::DeliverMessage(window, WM_CREATE, 0, 0) == -1) {
+        headless::DestroyWindow(window);
+        return 0;
+    }
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.lastWindow = window;
+    return window;
+}
+
+WindowHandle FindRunningSaver() {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.runningSaver;
+}
+
+int RunMessageLoop() {
+    for (;;) {
+        headless::PostedMessage posted;
+        if (headless::TakePostedMessage(posted)) {
+            if (posted.message == WM_QUIT) return static_cast<int>(posted.w);
+            if (posted.window != 0)
+                headless::DeliverMessage(posted.window, posted.message, posted.w, posted.l);
+            continue;
+        }
+        headless::InputStep step;
+        if (!headless::TakeInputStep(step)) return headless::ScriptExhaustedExitCode;
+        headless::RunInputStep(step);
+    }
+}
+
+ScreenRect ScreenClipBox() {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    return s.clipBox;
+}
+
+std::uint32_t RegisterNamedMessage(const char* name) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    std::string key = headless::Folded(name ? name : "");
+    auto found = s.namedMessages.find(key);
+    if (found != s.namedMessages.end()) return found->second;
+    MessageId id = headless::FirstNamedMessage + static_cast<MessageId>(s.namedMessages.size());
+    s.namedMessages[key] = id;
+    return id;
+}
+
+void SetScreenSaverRunning(bool running) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    s.runningCalls.push_back(running);
+}
+
+int RunModalDialog(int templateId, WindowHandle owner, DialogProc procedure) {
+    std::deque<headless::DialogStep> script;
+    {
+        Shell& s = headless::State();
+        std::lock_guard<std::recursive_mutex> guard(s.lock);
+        s.dialogTemplate = templateId;
+        s.dialogOwner = owner;
+        ++s.dialogRuns;
+        if (s.failDialog || procedure == nullptr) return -1;
+        script.swap(s.dialogScript);
+    }
+    WindowHandle dialog = headless::AddWindow(0, ScreenRect{0, 0, 372, 296}, "Vorlix v1.20",
+                                              nullptr);
+    {
+        Shell& s = headless::State();
+        std::lock_guard<std::recursive_mutex> guard(s.lock);
+        s.dialog = dialog;
+    }
+    procedure(dialog, WM_INITDIALOG, 0, 0);
+    int result = -1;
+    while (!headless::DialogEnded(dialog, result) && !script.empty()) {
+        headless::ApplyDialogStep(dialog, procedure, script.front());
+        script.pop_front();
+    }
+    if (!headless::DialogEnded(dialog, result)) result = -1;
+    headless::DestroyWindow(dialog);
+    return result;
+}
+
+LibraryHandle LoadNamedLibrary(const char* name) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    headless::Library* library = headless::FindLibrary(s, name ? name : "");
+    if (library == nullptr) return 0;
+    ++library->loads;
+    ++library->openLoads;
+    return library->handle;
+}
+
+LibraryHandle LoadedModule(const char* name) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    headless::Library* library = headless::FindLibrary(s, name ? name : "");
+    return library && library->preloaded ? library->handle : 0;
+}
+
+void* LibraryFunction(LibraryHandle handle, const char* name) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    headless::Library* library = headless::FindLibrary(s, handle);
+    if (library == nullptr || name == nullptr) return nullptr;
+    auto found = library->functions.find(name);
+    return found == library->functions.end() ? nullptr : found->second;
+}
+
+void FreeNamedLibrary(LibraryHandle handle) {
+    Shell& s = headless::State();
+    std::lock_guard<std::recursive_mutex> guard(s.lock);
+    headless::Library* library = headless::FindLibrary(s, handle);
+    if (library != nullptr && library->openLoads > 0) --library->openLoads;
+}
+
+}  // namespace vorlix::platform
