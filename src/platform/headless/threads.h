@@ -1,0 +1,8 @@
+#pragma once
+// The headless thread start: a detached std::thread. A test can make the start fail.
+namespace vorlix::headless {
+
+void FailThreadStart(bool fail);
+int ThreadStartCount();  // threads started since the process began
+
+}  // namespace vorlix::headless
