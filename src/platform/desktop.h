@@ -48,4 +48,12 @@ std::uint32_t LogDirectory(char* buffer, std::uint32_t size);
 std::uint32_t DataDirectory(char* buffer, std::uint32_t size);
 std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size);
 
+// Put between one of those directories and a file name: a backslash on Windows, always added
+// even when the directory text already ends in one; a slash elsewhere.
+#ifdef _WIN32
+inline constexpr char PathSeparator[] = "\\";
+#else
+inline constexpr char PathSeparator[] = "/";
+#endif
+
 }  // namespace vorlix::platform

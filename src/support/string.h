@@ -33,6 +33,8 @@ public:
     String* Next = nullptr;  // owned chain of following strings
 
 private:
+    void Place(const char* text, std::int32_t length);
+
     char chars_[Capacity];
 };
 

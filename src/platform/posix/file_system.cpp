@@ -4,13 +4,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+
+#include "platform/posix/file_faults.h"
 
 namespace vorlix::platform {
 
 namespace {
 constexpr mode_t NewFileMode = 0644;
+std::atomic<int> failingWriteOpens{0};
+
+bool TakeWriteOpenFault() {
+    int pending = failingWriteOpens.load();
+    while (pending > 0) {
+        if (failingWriteOpens.compare_exchange_weak(pending, pending - 1)) return true;
+    }
+    return false;
 }
+}  // namespace
 
 bool CreateEmptyFile(const char* path) {
     int descriptor = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NewFileMode);
@@ -22,6 +34,7 @@ bool CreateEmptyFile(const char* path) {
 int OpenForReading(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC); }
 
 int OpenForWriting(const char* path) {
+    if (TakeWriteOpenFault()) return -1;
     return ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, NewFileMode);
 }
 
@@ -51,3 +64,9 @@ std::int64_t SeekDescriptor(int descriptor, std::int64_t offset, SeekOrigin orig
 void CloseDescriptor(int descriptor) { ::close(descriptor); }
 
 }  // namespace vorlix::platform
+
+namespace vorlix::posix {
+
+void FailOpensForWriting(int count) { platform::failingWriteOpens.store(count > 0 ? count : 0); }
+
+}  // namespace vorlix::posix
