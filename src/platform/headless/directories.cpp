@@ -1,0 +1,72 @@
+#include "platform/headless/directories.h"
+
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace vorlix::headless {
+
+namespace {
+
+struct Directories {
+    std::mutex lock;
+    std::optional<std::string> log{"."};
+    std::optional<std::string> data{"."};
+    std::optional<std::string> fallback{"."};
+};
+
+Directories& State() {
+    static Directories state;
+    return state;
+}
+
+std::optional<std::string> Optional(const char* text) {
+    if (text == nullptr) return std::nullopt;
+    return std::string(text);
+}
+
+// Like the desktop's own query: the length written, or 0 when unset or the buffer is too small.
+std::uint32_t Report(const std::optional<std::string>& directory, char* buffer, std::uint32_t size) {
+    if (!directory || buffer == nullptr || directory->size() >= size) return 0;
+    std::memcpy(buffer, directory->c_str(), directory->size() + 1);
+    return static_cast<std::uint32_t>(directory->size());
+}
+
+}  // namespace
+
+void SetDirectories(const char* log, const char* data, const char* fallback) {
+    Directories& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.log = Optional(log);
+    state.data = Optional(data);
+    state.fallback = Optional(fallback);
+}
+
+void ResetDirectories() { SetDirectories(".", ".", "."); }
+
+}  // namespace vorlix::headless
+
+namespace vorlix::platform {
+
+std::uint32_t LogDirectory(char* buffer, std::uint32_t size) {
+    auto& state = headless::State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return headless::Report(state.log, buffer, size);
+}
+
+std::uint32_t DataDirectory(char* buffer, std::uint32_t size) {
+    auto& state = headless::State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return headless::Report(state.data, buffer, size);
+}
+
+std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size) {
+    auto& state = headless::State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return headless::Report(state.fallback, buffer, size);
+}
+
+}  // namespace vorlix::platform

@@ -1,0 +1,67 @@
+#include "platform/headless/message_boxes.h"
+
+#include <deque>
+#include <mutex>
+
+#include "platform/desktop.h"
+#include "platform/window_messages.h"
+
+namespace vorlix::headless {
+
+namespace {
+
+struct MessageBoxes {
+    std::mutex lock;
+    std::vector<MessageBoxRecord> record;
+    std::deque<int> queued;
+    int answer = IDOK;
+};
+
+MessageBoxes& State() {
+    static MessageBoxes state;
+    return state;
+}
+
+}  // namespace
+
+void SetMessageBoxAnswer(int answer) {
+    MessageBoxes& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.answer = answer;
+}
+
+void QueueMessageBoxAnswer(int answer) {
+    MessageBoxes& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.queued.push_back(answer);
+}
+
+std::vector<MessageBoxRecord> RecordedMessageBoxes() {
+    MessageBoxes& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return state.record;
+}
+
+void ResetMessageBoxes() {
+    MessageBoxes& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.record.clear();
+    state.queued.clear();
+    state.answer = IDOK;
+}
+
+}  // namespace vorlix::headless
+
+namespace vorlix::platform {
+
+int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, std::uint32_t style) {
+    auto& state = headless::State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.record.push_back({owner, text ? text : "", caption ? caption : "", style});
+    if (state.queued.empty()) return state.answer;
+    int answer = state.queued.front();
+    state.queued.pop_front();
+    return answer;
+}
+
+}  // namespace vorlix::platform
