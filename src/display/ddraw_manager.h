@@ -14,6 +14,15 @@ namespace vorlix {
 
 constexpr int MaxOffSurfaces = 200;
 
+// Bounds of the loops that wait on the display, in attempts with a 1 ms sleep between two.
+// They are counts, not clock readings, so a stopped or faked clock cannot make them endless.
+// Set-up: the back buffer's lock and each present loop (a flip lasts one refresh, a few ms).
+constexpr int SetupAttempts = 250;
+// GetBackBuffer's wait for a pending flip; when it runs out the frame is drawn anyway.
+constexpr int FlipWaitPolls = 100;
+// BltOffSurface and LockOffSurface while the display answers busy or still drawing.
+constexpr int OffSurfaceAttempts = 100;
+
 class DDrawManager {
 public:
     DDrawManager();
@@ -45,7 +54,18 @@ public:
     int OffCount() const { return offCount_; }
 
 private:
-    // (the display helper fills in the private members)
+    bool CheckPixelLayout(const platform::PixelMasks& masks);
+    bool CreateClipper();
+    bool CreateBackBuffer();
+    bool RecordBackView();
+    bool PresentUntilShown();
+    int PresentFullScreen();
+    int PresentWindowed();
+    platform::DeviceResult LockOffRetrying(platform::DisplaySurface& surface,
+                                           platform::LockedMemory& memory);
+    bool HoldsOffSurface(int index) const;
+    void DropOffSurface(int index);
+
     bool notReady_ = true;
     bool fullScreen_ = false;
     std::int32_t width_ = 0;
@@ -56,6 +76,16 @@ private:
     int backIndex_ = 0;
     int offCount_ = 0;
     bool displayModeChanged_ = false;
+
+    WindowHandle window_ = 0;
+    platform::DesktopMode desktop_;
+    std::unique_ptr<platform::DisplayDevice> device_;
+    std::unique_ptr<platform::DisplaySurface> primary_;
+    std::unique_ptr<platform::DisplaySurface> backBuffer_;
+    std::unique_ptr<platform::DisplayClipper> clipper_;
+    std::unique_ptr<platform::DisplaySurface> offSurfaces_[MaxOffSurfaces];
+    std::int32_t offWidths_[MaxOffSurfaces] = {};
+    std::int32_t offHeights_[MaxOffSurfaces] = {};
 };
 
 }  // namespace vorlix

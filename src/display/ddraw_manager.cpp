@@ -1,0 +1,231 @@
+#include "display/ddraw_manager.h"
+
+#include "diagnostics/debug_log.h"
+#include "platform/desktop.h"
+
+namespace vorlix {
+namespace {
+
+using platform::DeviceResult;
+
+constexpr const char* DirectDrawMissing =
+    "Unable to initialize DirectDraw.\n\nMake sure you have DirectX installed, or go to\n"
+    "https://www.microsoft.com/en-us/download/details.aspx?id=35"
+    " and download the latest version";
+constexpr const char* CooperativeFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to set Cooperative Mode";
+constexpr const char* DisplayModeFailed =
+    "Unable to set display mode. Try a diffrent resolution setting";
+constexpr const char* PrimaryFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to create primary surface. Make sure\nno other "
+    "application is runnin that uses DirectX, or try a diffrent resolution setting.";
+constexpr const char* PixelFormatFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to get pixel format";
+constexpr const char* ColorModeRefused = "[DDrawManager::CreateDirectDraw] Color mode not supported";
+constexpr const char* Found555 = "[DDrawManager::CreateDirectDraw] Color type 5x5x5 detected";
+constexpr const char* Found565 = "[DDrawManager::CreateDirectDraw] Color type 5x6x5 detected";
+constexpr const char* ClipperFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to create Clipper object";
+constexpr const char* ClipperWindowFailed =
+    "[DDrawManager::CreateDirectDraw] Clipper not assigned to hWnd";
+constexpr const char* ClipperNotSet =
+    "[DDrawManager::CreateDirectDraw] Clipper not set on primary surface";
+constexpr const char* BackBufferFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to create BackBuffer surface";
+constexpr const char* WindowedBackBufferFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to create BackBuffer surface (not fullscreen)";
+constexpr const char* BackBufferLockFailed =
+    "[DDrawManager::CreateDirectDraw] Unable to lock BackBuffer surface";
+constexpr const char* PresentFailed =
+    "[DDrawManager::CreateDirectDraw] Display keeps refusing to show the BackBuffer surface";
+constexpr const char* RestoreFailed = "[DDrawManager::Restore] Unable to restore surfaces";
+constexpr const char* Restored = "[DDrawManager::Restore] Surfaces restored";
+
+constexpr std::int32_t SetupBitsPerPixel = 16;
+
+bool Fail(const char* line, LogLevel level = LOG_ERROR) {
+    LogMessage(line, level);
+    return false;
+}
+
+}  // namespace
+
+DDrawManager::DDrawManager() : desktop_(platform::ReadDesktopMode()) {}
+
+DDrawManager::~DDrawManager() {
+    if (!device_) return;
+    for (auto& surface : offSurfaces_) surface.reset();
+    backBuffer_.reset();
+    primary_.reset();
+    clipper_.reset();
+    // A desktop mode that could not be read is not worth setting.
+    bool desktopKnown = desktop_.width > 0 && desktop_.height > 0 && desktop_.bitsPerPixel > 0;
+    if (fullScreen_ && desktopKnown) {
+        device_->SetDisplayMode(desktop_.width, desktop_.height, desktop_.bitsPerPixel);
+    }
+    device_.reset();
+}
+
+bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std::int32_t height,
+                                    bool fullScreen) {
+    if (device_ || !notReady_) return false;  // once per manager
+    window_ = window;
+    fullScreen_ = fullScreen;
+    width_ = width;
+    height_ = height;
+
+    device_ = platform::CreateDisplayDevice();
+    if (!device_) return Fail(DirectDrawMissing);
+    if (device_->SetCooperativeLevel(window_, fullScreen_) != DeviceResult::Ok) {
+        return Fail(CooperativeFailed);
+    }
+    if (fullScreen_) {
+        displayModeChanged_ = true;
+        if (device_->SetDisplayMode(width_, height_, SetupBitsPerPixel) != DeviceResult::Ok) {
+            displayModeChanged_ = false;
+            return Fail(DisplayModeFailed);
+        }
+    }
+    if (device_->CreatePrimary(fullScreen_, primary_) != DeviceResult::Ok) {
+        return Fail(PrimaryFailed);
+    }
+    platform::PixelMasks masks;
+    if (primary_->PixelFormat(masks) != DeviceResult::Ok) return Fail(PixelFormatFailed);
+    if (!CheckPixelLayout(masks)) return false;
+    if (!fullScreen_ && !CreateClipper()) return false;
+    if (!CreateBackBuffer()) return false;
+
+    backIndex_ = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (!RecordBackView()) return false;
+        if (!PresentUntilShown()) return false;
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        backBuffer_->FillBlack();
+        if (!PresentUntilShown()) return false;
+    }
+    notReady_ = false;
+    return true;
+}
+
+// Only the green mask decides: five bits at 5..9 or six at 5..10.
+bool DDrawManager::CheckPixelLayout(const platform::PixelMasks& masks) {
+    std::uint32_t green = masks.green >> 5;
+    if (green == 31) {
+        pixelFormat_ = Rgb555;
+        ActivePixelFormat = pixelFormat_;
+        LogMessage(Found555, LOG_SPAM);
+        return true;
+    }
+    if (green == 63) {
+        pixelFormat_ = Rgb565;
+        ActivePixelFormat = pixelFormat_;
+        LogMessage(Found565, LOG_SPAM);
+        return true;
+    }
+    // A preview on a deep desktop ends quietly: there is nobody to show a box to.
+    if (!fullScreen_) return false;
+    return Fail(ColorModeRefused, LOG_PANIC);
+}
+
+bool DDrawManager::CreateClipper() {
+    if (device_->CreateClipper(clipper_) != DeviceResult::Ok) return Fail(ClipperFailed);
+    if (clipper_->SetWindow(window_) != DeviceResult::Ok) return Fail(ClipperWindowFailed);
+    if (primary_->SetClipper(*clipper_) != DeviceResult::Ok) return Fail(ClipperNotSet);
+    return true;
+}
+
+bool DDrawManager::CreateBackBuffer() {
+    if (fullScreen_) {
+        if (primary_->AttachedBackBuffer(backBuffer_) != DeviceResult::Ok) {
+            return Fail(BackBufferFailed);
+        }
+        return true;
+    }
+    if (device_->CreateOffscreen(width_, height_, backBuffer_) != DeviceResult::Ok) {
+        return Fail(WindowedBackBufferFailed);
+    }
+    return true;
+}
+
+// Locks the buffer now behind the back-buffer surface once, to learn where its memory is.
+// A surface lost meanwhile is restored (the flip chain through its primary) and tried again.
+bool DDrawManager::RecordBackView() {
+    platform::LockedMemory memory;
+    DeviceResult result = DeviceResult::Failed;
+    for (int attempt = 0; attempt < SetupAttempts; ++attempt) {
+        if (attempt > 0) platform::SleepMilliseconds(1);
+        result = backBuffer_->Lock(memory);
+        if (result == DeviceResult::Ok) break;
+        if (result == DeviceResult::Lost) (fullScreen_ ? primary_ : backBuffer_)->Restore();
+    }
+    if (result != DeviceResult::Ok) return Fail(BackBufferLockFailed);
+    backBuffer_->Unlock();
+    SurfaceView& view = backViews_[backIndex_];
+    view.pixels = static_cast<std::uint16_t*>(memory.pixels);
+    view.width = width_;
+    view.height = height_;
+    view.pitch = memory.pitchBytes / 2;
+    return true;
+}
+
+bool DDrawManager::PresentUntilShown() {
+    for (int attempt = 0; attempt < SetupAttempts; ++attempt) {
+        if (attempt > 0) platform::SleepMilliseconds(1);
+        if (Present() == 0) return true;
+    }
+    return Fail(PresentFailed);
+}
+
+SurfaceView* DDrawManager::GetBackBuffer() {
+    if (notReady_) return nullptr;
+    for (int poll = 0; poll < FlipWaitPolls; ++poll) {
+        if (backBuffer_->FlipStatus() != DeviceResult::Pending) break;
+        platform::SleepMilliseconds(1);
+    }
+    return &backViews_[backIndex_];
+}
+
+int DDrawManager::Present() {
+    if (!primary_ || !backBuffer_) return 1;
+    return fullScreen_ ? PresentFullScreen() : PresentWindowed();
+}
+
+int DDrawManager::PresentFullScreen() {
+    DeviceResult status = backBuffer_->FlipStatus();
+    if (status == DeviceResult::Lost) backBuffer_->Restore();
+    if (status != DeviceResult::Ok) return 1;
+    DeviceResult flip = primary_->Flip();
+    if (flip == DeviceResult::Ok) {
+        backIndex_ = (backIndex_ + 1) % 2;
+        return 0;
+    }
+    if (flip == DeviceResult::Lost) primary_->Restore();
+    return 1;
+}
+
+// A window that cannot be found on the screen gets no frame.
+int DDrawManager::PresentWindowed() {
+    ScreenPoint origin;
+    if (!platform::ClientToScreen(window_, origin)) return 1;
+    ScreenRect to{origin.x, origin.y, origin.x + width_, origin.y + height_};
+    ScreenRect from{0, 0, width_, height_};
+    DeviceResult result = primary_->CopyFrom(*backBuffer_, to, from);
+    if (result == DeviceResult::Ok) return 0;
+    if (result == DeviceResult::Lost && primary_->Restore() == DeviceResult::Ok) {
+        backBuffer_->Restore();
+    }
+    return 1;
+}
+
+void DDrawManager::FlipToGdi() {
+    if (device_) device_->FlipToDesktop();
+}
+
+bool DDrawManager::Restore() {
+    if (!primary_ || primary_->Restore() != DeviceResult::Ok) return Fail(RestoreFailed);
+    LogMessage(Restored, LOG_INFO);
+    return true;
+}
+
+}  // namespace vorlix
