@@ -1,0 +1,172 @@
+#include "glyphs/blitters.h"
+
+#include <algorithm>
+
+#include "glyphs/frame_walkers.h"
+#include "glyphs/row_kernels.h"
+
+namespace vorlix {
+
+ClipRectangle ClipRect;
+
+namespace {
+
+using kernels::BlendOp;
+using kernels::CopyOp;
+using kernels::DimOp;
+using walkers::Bounds;
+using walkers::Frame;
+
+// ClipRect, narrowed to the view so that a rectangle larger than the surface cannot send a
+// write past its memory.
+Bounds BoundsFor(const SurfaceView& view) {
+    return {ClipRect.left, ClipRect.top, std::min<std::int64_t>(ClipRect.right, view.width),
+            std::min<std::int64_t>(ClipRect.bottom, view.height)};
+}
+
+// The frame to draw, or null when the index or the frame is not there to draw.
+const std::uint16_t* FrameWords(const Animation& animation, std::int32_t frame) {
+    if (frame < 0 || frame >= animation.frameCount || frame >= MaxAnimationFrames) return nullptr;
+    if (animation.width <= 0 || animation.height <= 0) return nullptr;
+    return animation.frames[frame];
+}
+
+template <class Op>
+void DrawRaw(const Frame& f, const SurfaceView& view, std::int32_t x, std::int32_t y, Op op) {
+    const Bounds bounds = BoundsFor(view);
+    if (walkers::WhollyInside(bounds, f, x, y)) {
+        walkers::RawUnclipped(f, view, x, y, op);
+        return;
+    }
+    walkers::RawClipped(f, bounds, view, x, y, op);
+}
+
+template <class Op>
+void DrawLle(const Frame& f, const SurfaceView& view, std::int32_t x, std::int32_t y, Op op) {
+    const Bounds bounds = BoundsFor(view);
+    if (walkers::WhollyInside(bounds, f, x, y)) {
+        walkers::LleUnclipped(f, view, x, y, op);
+        return;
+    }
+    walkers::LleClipped(f, bounds, view, x, y, op);
+}
+
+template <class Op>
+void DrawFrame(const Animation& animation, const std::uint16_t* words, const SurfaceView& view,
+               std::int32_t x, std::int32_t y, Op op) {
+    const Frame f{words, animation.width, animation.height};
+    if (animation.compressed != 0) {
+        DrawLle(f, view, x, y, op);
+        return;
+    }
+    DrawRaw(f, view, x, y, op);
+}
+
+template <int Level>
+void DrawBlendedRaw(const Frame& f, const SurfaceView& view, std::int32_t x, std::int32_t y,
+                    const kernels::DimMasks& masks) {
+    const Bounds bounds = BoundsFor(view);
+    if (walkers::WhollyInside(bounds, f, x, y)) {
+        walkers::RawUnclipped(f, view, x, y, BlendOp<Level>{masks});
+        return;
+    }
+    // Levels 1 and 2 fall back to a plain copy at the edges; level 3 has no such form, so it
+    // is blended with clipping rather than written past the edge.
+    if constexpr (Level == 3) {
+        walkers::RawClipped(f, bounds, view, x, y, BlendOp<Level>{masks});
+    } else {
+        walkers::RawClipped(f, bounds, view, x, y, CopyOp{});
+    }
+}
+
+void MapRow(std::uint16_t* destination, const std::uint16_t* source, const std::uint8_t* map,
+            std::int32_t count, PixelFormat format) {
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (map[i] == 0) continue;
+        if (map[i] > 3) {
+            destination[i] = source[i];
+            continue;
+        }
+        BlendPixels(destination + i, source + i, 1, map[i], format);
+    }
+}
+
+// A map applies only where the whole picture is inside; elsewhere it is a plain clipped copy.
+void DrawMappedPicture(const Picture& picture, const SurfaceView& view, std::int32_t x,
+                       std::int32_t y) {
+    const Frame f{picture.pixels, picture.width, picture.height};
+    const Bounds bounds = BoundsFor(view);
+    if (!walkers::WhollyInside(bounds, f, x, y)) {
+        walkers::RawClipped(f, bounds, view, x, y, CopyOp{});
+        return;
+    }
+    const std::uint16_t* source = picture.pixels;
+    const std::uint8_t* map = picture.map;
+    std::uint16_t* destination = walkers::PixelAt(view, x, y);
+    for (std::int32_t r = 0; r < picture.height; ++r) {
+        MapRow(destination, source, map, picture.width, ActivePixelFormat);
+        source += picture.width;
+        map += picture.width;
+        destination += view.pitch;
+    }
+}
+
+}  // namespace
+
+void DrawGlyph(Animation& animation, const SurfaceView& view, std::int32_t x, std::int32_t y,
+               std::int32_t frame) {
+    animation.currentFrame = frame;
+    const std::uint16_t* words = FrameWords(animation, frame);
+    if (words == nullptr) return;
+    DrawFrame(animation, words, view, x, y, CopyOp{});
+}
+
+void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t x,
+                     std::int32_t y, std::int32_t frame, std::int32_t level) {
+    animation.currentFrame = frame;
+    const std::uint16_t* words = FrameWords(animation, frame);
+    if (words == nullptr) return;
+    // LLE frames are dimmed run by run rather than read as raw pixels they are not.
+    const kernels::DimMasks masks = kernels::MasksFor(ActivePixelFormat);
+    switch (level) {
+        case 1: DrawFrame(animation, words, view, x, y, DimOp<1>{masks.half}); return;
+        case 2: DrawFrame(animation, words, view, x, y, DimOp<2>{masks.quarter}); return;
+        case 3: DrawFrame(animation, words, view, x, y, DimOp<3>{masks.eighth}); return;
+        default: DrawFrame(animation, words, view, x, y, CopyOp{}); return;
+    }
+}
+
+void DrawGlyphBlended(Animation& animation, const SurfaceView& view, std::int32_t x,
+                      std::int32_t y, std::int32_t frame, std::int32_t level) {
+    animation.currentFrame = frame;
+    const std::uint16_t* words = FrameWords(animation, frame);
+    if (words == nullptr) return;
+    if (animation.compressed != 0 || level < 1 || level > 3) {
+        DrawFrame(animation, words, view, x, y, CopyOp{});
+        return;
+    }
+    const Frame f{words, animation.width, animation.height};
+    const kernels::DimMasks masks = kernels::MasksFor(ActivePixelFormat);
+    switch (level) {
+        case 1: DrawBlendedRaw<1>(f, view, x, y, masks); return;
+        case 2: DrawBlendedRaw<2>(f, view, x, y, masks); return;
+        default: DrawBlendedRaw<3>(f, view, x, y, masks); return;
+    }
+}
+
+void DrawPicture(const Picture& picture, const SurfaceView& view, std::int32_t x,
+                 std::int32_t y) {
+    if (picture.pixels == nullptr || picture.width <= 0 || picture.height <= 0) return;
+    const Frame f{picture.pixels, picture.width, picture.height};
+    if (picture.compressed != 0) {
+        DrawLle(f, view, x, y, CopyOp{});
+        return;
+    }
+    if (picture.hasMap != 0 && picture.map != nullptr) {
+        DrawMappedPicture(picture, view, x, y);
+        return;
+    }
+    DrawRaw(f, view, x, y, CopyOp{});
+}
+
+}  // namespace vorlix
