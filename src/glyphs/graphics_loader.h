@@ -29,10 +29,17 @@ public:
     std::uint16_t* EncodeFrame(const std::uint16_t* source, std::int32_t width,
                                std::int32_t height);
 
-    // New Animation owned by the caller, or null; failures are logged at LOG_ERROR.
+    // New Animation owned by the caller, or null; failures are logged at LOG_ERROR. Headers
+    // with more than 100 frames, an empty frame or a frame larger than the ScratchPad are
+    // refused. The stream form reads each frame's rows bottom row first and leaves the stream
+    // open where it stopped.
     Animation* LoadAnimation(const String& path, bool compress);
     Animation* LoadAnimationFromStream(BinaryFile& stream, bool compress);
 
+    // TGA pictures of 16 or 24 bits per pixel, rows bottom first. With a map, path is changed
+    // to the side file's name (extension replaced by ".map"). The Read forms take headerless
+    // 24-bit rows, bottom row first. Pictures larger than the ScratchPad are refused; the Into
+    // forms write only what fits in the target.
     Picture* LoadPicture(String& path, bool compress, bool withMap);
     bool LoadPictureInto(const String& path, const SurfaceView& target);
     Picture* ReadPicture(BinaryFile& stream, std::int32_t width, std::int32_t height,
@@ -45,6 +52,19 @@ public:
     std::int32_t capacity = 0;
     std::uint16_t ColorKey = 0;
     PixelFormat pixelFormat = Rgb565;
+
+private:
+    Animation* LoadFrames(BinaryFile& file, bool compress, bool bottomRowFirst);
+    bool ReadFrameRows(BinaryFile& file, std::uint8_t* row, std::int32_t width,
+                       std::int32_t height, bool bottomRowFirst);
+    bool StoreFrame(Animation& animation, std::int32_t index, bool encode);
+    bool FitsScratchPad(std::int64_t width, std::int64_t height) const;
+    bool ReadPictureRows(BinaryFile& file, std::int32_t width, std::int32_t height,
+                         std::int32_t bitsPerPixel);
+    Picture* PictureFromScratchPad(std::int32_t width, std::int32_t height, bool compress);
+    void CopyScratchPadInto(std::int32_t width, std::int32_t height,
+                            const SurfaceView& target) const;
+    std::uint16_t MagentaKey() const;
 };
 
 }  // namespace vorlix
