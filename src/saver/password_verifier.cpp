@@ -14,7 +14,10 @@ bool PasswordInUse(platform::RegistryKey key) {
     std::uint8_t bytes[4] = {};
     std::uint32_t size = sizeof bytes;
     if (!platform::QueryRegistryValue(key, "ScreenSaveUsePassword", bytes, size)) return false;
-    return (bytes[0] | bytes[1] | bytes[2] | bytes[3]) != 0;
+    // Only the bytes the store returned count; the rest of the buffer is undefined.
+    for (std::uint32_t i = 0; i < size && i < sizeof bytes; ++i)
+        if (bytes[i] != 0) return true;
+    return false;
 }
 
 void LoadVerifierLibrary() {

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "platform/window_messages.h"
 #include "settings/resolution_table.h"
+#include "settings/settings_override.h"
 
 namespace vorlix {
 
@@ -57,8 +58,9 @@ bool ReadNumber(RegistryKey key, const char* name, std::uint32_t& value) {
     std::uint8_t bytes[4] = {};
     std::uint32_t size = sizeof bytes;
     if (!platform::QueryRegistryValue(key, name, bytes, size)) return false;
-    value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    value = 0;
+    for (std::uint32_t i = 0; i < size && i < sizeof bytes; ++i)
+        value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
     return true;
 }
 
@@ -123,6 +125,7 @@ bool LoadSettings(WindowHandle owner) {
     const ResolutionRow& row = ResolutionRowOf(Settings.ResolutionIndex);
     Settings.ScreenWidth = row.width;
     Settings.ScreenHeight = row.height;
+    ApplySettingsOverrides(Settings);
     return true;
 }
 
