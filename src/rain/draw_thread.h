@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
 #include "rain/rain_grid.h"
@@ -15,7 +17,12 @@ struct DrawTargets {
 extern DrawTargets Drawing;
 
 // The draw thread's entry: paces frames at 30 ms, draws every cell and presents, until
-// ThreadAlive drops.
+// ThreadAlive drops. Every wait in it sleeps, so a paused saver costs next to nothing.
 void DrawVorlix();
+
+// For the window procedure after it has cleared ThreadAlive: sleeps in short steps until the
+// thread has set ThreadEnded. False when timeoutMs passed first; the thread may then still
+// use what Drawing points to, so nothing of it may be freed.
+bool WaitForThreadEnd(std::uint32_t timeoutMs);
 
 }  // namespace vorlix

@@ -1,0 +1,111 @@
+#include "rain/draw_thread.h"
+
+#include "diagnostics/debug_log.h"
+#include "platform/desktop.h"
+#include "rain/cell_drawing.h"
+#include "rain/rain_grid_passes.h"
+#include "rain/thread_flags.h"
+
+namespace vorlix {
+
+DrawTargets Drawing;
+
+namespace {
+
+constexpr std::uint32_t FrameInterval = 30;  // ms from one frame's start to the next
+constexpr std::uint32_t PollInterval = 1;    // ms between looks at the flags
+// A clock that stands still must not hold a frame forever; 30 ms need at most a few sleeps.
+constexpr int MaxPacingSleeps = 64;
+// A refused present is retried at once a few times (a flip just finishing), then with sleeps.
+constexpr int ImmediatePresentRetries = 3;
+
+bool KeepDrawing() { return DrawActive.load() != 0; }
+
+// Sleeps until FrameInterval has passed since the last frame began; the difference is
+// unsigned so the clock's wrap at 2^32 does not matter.
+void PaceFrame() {
+    for (int sleeps = 0; sleeps < MaxPacingSleeps; ++sleeps) {
+        const std::uint32_t elapsed = platform::MultimediaTime() - LastFrameTime.load();
+        if (elapsed >= FrameInterval) break;
+        platform::SleepMilliseconds(FrameInterval - elapsed);
+    }
+    LastFrameTime.store(platform::MultimediaTime());
+}
+
+// True when the frame reached the screen. Gives up when drawing is paused or the thread is
+// told to end, so a display that keeps refusing cannot hold the window's destruction.
+bool PresentFrame(DDrawManager& display) {
+    for (int attempt = 0;; ++attempt) {
+        if (display.Present() == 0) return true;
+        if (!KeepDrawing() || ThreadAlive.load() != 1) return false;
+        if (attempt >= ImmediatePresentRetries) platform::SleepMilliseconds(PollInterval);
+    }
+}
+
+void DrawGrid(const SurfaceView& view, Animation& glyphs, RainGrid& grid) {
+    AdvanceStreams(grid, KeepDrawing);
+    DrawAndAgeCells(grid, KeepDrawing,
+                    [&glyphs, &view](std::int32_t x, std::int32_t y, std::uint8_t glyph,
+                                     std::uint8_t mode) {
+                        DrawRainCell(glyphs, view, x, y, glyph, mode);
+                    });
+}
+
+void RunFrame(const DrawTargets& targets) {
+    PaceFrame();
+    const SurfaceView* view = targets.display->GetBackBuffer();
+    if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr &&
+        targets.grid != nullptr) {
+        DrawGrid(*view, *targets.glyphs, *targets.grid);
+    }
+    if (!KeepDrawing()) return;
+    if (PresentFrame(*targets.display)) FramePresented.store(1);
+}
+
+// Polls the flags while drawing is paused. False when the thread must end.
+bool Idle() {
+    for (;;) {
+        if (ThreadDrawing.load() == 1) LogMessage("[DrawVorlix] Enter idle loop", LOG_INFO);
+        ThreadDrawing.store(0);
+        if (ThreadAlive.load() == 0) return false;
+        if (DrawActive.load() != 0) return true;
+        platform::SleepMilliseconds(PollInterval);
+    }
+}
+
+void Resume() {
+    LogMessage("[DrawVorlix] Thread resumed", LOG_INFO);
+    ThreadDrawing.store(1);
+    DrawActive.store(1);
+    MonitorOff.store(0);
+}
+
+}  // namespace
+
+void DrawVorlix() {
+    LogMessage("[DrawVorlix] Thread created. Drawing Vorlix", LOG_INFO);
+    while (ThreadAlive.load() == 1) {
+        const std::int32_t active = DrawActive.load();
+        if (active == 1 && Drawing.display != nullptr) {
+            RunFrame(Drawing);
+        } else if (active != 0) {
+            // Nothing to draw on yet: look again shortly instead of spinning.
+            platform::SleepMilliseconds(PollInterval);
+        }
+        if (DrawActive.load() == 0 && !Idle()) break;
+        if (ThreadDrawing.load() == 0) Resume();
+    }
+    LogMessage("[DrawVorlix] Thread ended", LOG_INFO);
+    ThreadEnded.store(1);
+}
+
+bool WaitForThreadEnd(std::uint32_t timeoutMs) {
+    const std::uint32_t start = platform::TickCount();
+    for (std::uint32_t polls = 0;; ++polls) {
+        if (ThreadEnded.load() != 0) return true;
+        if (polls >= timeoutMs || platform::TickCount() - start >= timeoutMs) return false;
+        platform::SleepMilliseconds(PollInterval);
+    }
+}
+
+}  // namespace vorlix
