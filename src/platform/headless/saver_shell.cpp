@@ -469,6 +469,8 @@ int RunModalDialog(int templateId, WindowHandle owner, DialogProc procedure) {
         if (s.failDialog || procedure == nullptr) return -1;
         script.swap(s.dialogScript);
     }
+    // The foreground returns to where it was once the dialog is gone.
+    WindowHandle foreground = ForegroundWindow();
     WindowHandle dialog = headless::AddWindow(0, ScreenRect{0, 0, 372, 296}, "Vorlix v1.20",
                                               nullptr);
     {
@@ -484,6 +486,7 @@ int RunModalDialog(int templateId, WindowHandle owner, DialogProc procedure) {
     }
     if (!headless::DialogEnded(dialog, result)) result = -1;
     headless::DestroyWindow(dialog);
+    headless::SetForegroundWindow(foreground);
     return result;
 }
 

@@ -1,0 +1,197 @@
+// Window creation, destruction and the teardown both share.
+#include <cstring>
+#include <new>
+
+#include "diagnostics/debug_log.h"
+#include "glyphs/blitters.h"
+#include "platform/desktop.h"
+#include "platform/window_messages.h"
+#include "rain/draw_thread.h"
+#include "rain/random.h"
+#include "rain/thread_flags.h"
+#include "saver/default_saver_proc.h"
+#include "saver/screen_saver_proc.h"
+#include "settings/settings_store.h"
+#include "support/string.h"
+
+namespace vorlix {
+
+SaverObjects WindowObjects;
+std::uint8_t FullScreenMode = 0;
+WindowHandle SaverWindow = 0;
+
+namespace {
+
+constexpr std::uint32_t DirectoryBufferSize = 1024;
+constexpr const char* GlyphFileName = "glyph2.ani";
+
+constexpr const char* GlyphFileMissingText =
+    "Unable to load glyph animation file.\n"
+    "\n"
+    "Make sure you have unzipped both the files\n"
+    "\"vorlix.scr\" and \"glyph2.ani\"\n"
+    "to your Windows directory\n"
+    "\n"
+    "Please do NOT send me questions on how\n"
+    "to use a zip utility or any other similar\n"
+    "questions. Thanks.";
+
+using DirectoryQuery = std::uint32_t (*)(char*, std::uint32_t);
+
+LResult FailCreation(const char* line) {
+    ThreadEnded.store(1);
+    if (line != nullptr) LogMessage(line, LOG_ERROR);
+    return TeardownSaverObjects();
+}
+
+void ChooseMode(WindowHandle window) {
+    bool fullScreen = platform::ParentWindow(window) == 0;
+    InitErrorMsg(fullScreen);
+    LogMessage("[DEBUG] Got message WM_CREATE", LOG_INFO);
+    if (fullScreen) {
+        LogMessage("[WM_CREATE] Fullscreen mode", LOG_GOSSIP);
+        FullScreenMode = 1;
+        platform::SendWindowMessage(
+            window, WM_SIZE, 0,
+            MakeLParam(static_cast<std::uint32_t>(Settings.ScreenWidth),
+                       static_cast<std::uint32_t>(Settings.ScreenHeight)));
+        return;
+    }
+    LogMessage("[WM_CREATE] Windowed mode", LOG_GOSSIP);
+    FullScreenMode = 0;
+    ScreenRect rect;
+    if (!platform::WindowRect(window, rect)) return;
+    Settings.ScreenWidth = rect.right - rect.left;
+    Settings.ScreenHeight = rect.bottom - rect.top;
+}
+
+// The glyph file in one directory, or null. A directory too long for the path text is
+// passed over rather than read from a cut-off path.
+Animation* LoadGlyphsFrom(DirectoryQuery query) {
+    char directory[DirectoryBufferSize];
+    std::uint32_t length = query(directory, DirectoryBufferSize);
+    if (length == 0 || length >= DirectoryBufferSize) return nullptr;
+    std::size_t pathLength =
+        length + std::strlen(platform::PathSeparator) + std::strlen(GlyphFileName);
+    if (pathLength > static_cast<std::size_t>(String::MaxTaken)) return nullptr;
+    String path(directory);
+    path.Append(platform::PathSeparator).Append(GlyphFileName);
+    return WindowObjects.loader->LoadAnimation(path, false);
+}
+
+bool UsableGlyphs(const Animation& glyphs) {
+    return glyphs.frameCount >= MinGlyphFrames && glyphs.width > 0 && glyphs.height > 0;
+}
+
+// Null with the reason logged, or the first file found.
+const char* LoadGlyphs() {
+    Animation* glyphs = LoadGlyphsFrom(platform::DataDirectory);
+    if (glyphs == nullptr) glyphs = LoadGlyphsFrom(platform::FallbackDataDirectory);
+    if (glyphs == nullptr) return GlyphFileMissingText;
+    WindowObjects.glyphs = glyphs;
+    if (UsableGlyphs(*glyphs)) return nullptr;
+    return "[WM_CREATE] Glyph animation file holds fewer than 55 frames or empty frames";
+}
+
+void PrepareThreadStart() {
+    Drawing.display = WindowObjects.display;
+    Drawing.glyphs = WindowObjects.glyphs;
+    Drawing.grid = &WindowObjects.grid;
+    ThreadAlive.store(1);
+    ThreadEnded.store(0);
+    ThreadDrawing.store(1);
+    MonitorOff.store(0);
+}
+
+// Everything after the display manager exists; null, or the line to fail with (an empty text
+// for a failure already logged).
+const char* BuildDrawing(WindowHandle window) {
+    if (!WindowObjects.display->CreateDirectDraw(window, Settings.ScreenWidth,
+                                                 Settings.ScreenHeight, FullScreenMode != 0))
+        return "";
+    WindowObjects.loader = new (std::nothrow) GraphicsLoader;
+    if (WindowObjects.loader == nullptr || WindowObjects.loader->ScratchPad == nullptr)
+        return "[WM_CREATE] Unable to create Loader object";
+    LogMessage("[WM_CREATE] GraphicsLoader object allocated", LOG_INFO);
+    WindowObjects.loader->SetPixelFormat(WindowObjects.display->GetPixelFormat());
+    if (const char* failure = LoadGlyphs()) return failure;
+    LogMessage("[WM_CREATE] Glyph images loaded", LOG_INFO);
+    const Animation& glyphs = *WindowObjects.glyphs;
+    if (!BuildRainGrid(WindowObjects.grid, Settings.ScreenWidth, Settings.ScreenHeight,
+                       glyphs.width, glyphs.height, Settings.Density, Settings.HighlightDensity))
+        return "[WM_CREATE] Unable to allocate memory for Vorlix";
+    ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(Settings.ScreenWidth),
+                             static_cast<std::uint16_t>(Settings.ScreenHeight)};
+    LogMessage("[WM_CREATE] All object created, run Vorlix", LOG_GOSSIP);
+    PrepareThreadStart();
+    // Without a thread nothing would ever set ThreadEnded for WM_DESTROY to see.
+    if (!platform::StartThread(DrawVorlix)) return "[WM_CREATE] Unable to start drawing thread";
+    return nullptr;
+}
+
+}  // namespace
+
+LResult CreateSaverObjects(WindowHandle window) {
+    WindowObjects.display = nullptr;
+    WindowObjects.loader = nullptr;
+    WindowObjects.glyphs = nullptr;
+    WindowObjects.grid.Cells = nullptr;
+    Drawing = DrawTargets{};
+    DrawActive.store(0);
+    LastFrameTime.store(0);
+    SeedRandom(platform::TickCount());
+    if (!LoadSettings(window)) {
+        ShowErrorMsg(window);
+        ThreadEnded.store(1);
+        return -1;
+    }
+    ChooseMode(window);
+    WindowObjects.display = new (std::nothrow) DDrawManager;
+    if (WindowObjects.display == nullptr)
+        return FailCreation("[WM_CREATE] Unable to allocate memory for main DDrawManager object");
+    SaverWindow = window;
+    if (const char* failure = BuildDrawing(window))
+        return FailCreation(*failure != '\0' ? failure : nullptr);
+    DrawActive.store(1);
+    return 0;
+}
+
+LResult TeardownSaverObjects() {
+    DrawActive.store(0);
+    Drawing = DrawTargets{};
+    delete WindowObjects.glyphs;
+    WindowObjects.glyphs = nullptr;
+    if (WindowObjects.grid.Cells != nullptr) FreeRainGrid(WindowObjects.grid);
+    WindowObjects.grid.Cells = nullptr;
+    delete WindowObjects.loader;
+    WindowObjects.loader = nullptr;
+    if (WindowObjects.display != nullptr) {
+        WindowObjects.display->FlipToGdi();
+        platform::ShowCursor(true);
+        ShowErrorMsg(SaverWindow);
+        delete WindowObjects.display;
+    } else {
+        platform::ShowCursor(true);
+        ShowErrorMsg(0);
+    }
+    WindowObjects.display = nullptr;
+    return -1;
+}
+
+LResult DestroySaverObjects(WindowHandle window, WParam w, LParam l) {
+    ThreadAlive.store(0);
+    LogMessage("[STATE] WM_DESTROY detected", LOG_GOSSIP);
+    if (WaitForThreadEnd(ThreadEndTimeoutMs)) {
+        TeardownSaverObjects();
+    } else {
+        // The thread may still be using the objects: leave them to the process's end.
+        LogMessage("[WM_DESTROY] Drawing thread did not end; its objects are left in place",
+                   LOG_WARNING);
+        DrawActive.store(0);
+        platform::ShowCursor(true);
+    }
+    StopErrorMsg();
+    return DefaultSaverProc(window, WM_DESTROY, w, l);
+}
+
+}  // namespace vorlix
