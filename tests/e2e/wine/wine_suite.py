@@ -1,0 +1,644 @@
+#!/usr/bin/env python3
+"""End-to-end tests of vorlix.scr under Wine in Xvfb.
+
+One Xvfb, one Wine prefix (kept under the build tree and reused) and one persistent
+wineserver serve every case. Every wait is bounded; every process is stopped by its own id.
+Each case prints PASS or FAIL with its reason; the exit code is 0 only when all pass.
+"""
+import argparse
+import os
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+SETTINGS_KEY = r"HKLM\Software\Korvanth\Vorlix"
+SCREEN = (1024, 768)
+EXIT_MINUS_ONE = 255  # -1 as the exit code seen through wine
+
+START_LINE = "LOG_INFO: [InitErrorMsg] DEBUG SESSION STARTED\n\n"
+END_LINE = "LOG_INFO: \n[StopErrorMsg] DEBUG SESSION TERMINATED\n"
+THREAD_STARTED = "[DrawVorlix] Thread created. Drawing Vorlix"
+GLYPHS_LOADED = "[WM_CREATE] Glyph images loaded"
+MISSING_GLYPHS_TEXT = "\n".join([
+    "Unable to load glyph animation file.",
+    "",
+    "Make sure you have unzipped both the files",
+    '"vorlix.scr" and "glyph2.ani"',
+    "to your Windows directory",
+    "",
+    "Please do NOT send me questions on how",
+    "to use a zip utility or any other similar",
+    "questions. Thanks.",
+])
+BAD_MODE_TEXT = "Unable to set display mode. Try a diffrent resolution setting"
+
+
+class CaseFailure(Exception):
+    pass
+
+
+def check(condition, reason):
+    if not condition:
+        raise CaseFailure(reason)
+
+
+def wait_for(predicate, timeout, interval=0.1):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return predicate()
+
+
+class Wine:
+    """Xvfb, the prefix and the wineserver, and the small actions the cases are made of."""
+
+    def __init__(self, work_dir, scr, glyphs, probe, installer=""):
+        self.installer = installer
+        self.work_dir = os.path.abspath(work_dir)
+        self.scr = scr
+        self.glyphs = glyphs
+        self.probe_exe = probe
+        self.prefix = os.path.join(self.work_dir, "prefix")
+        self.windows_dir = os.path.join(self.prefix, "drive_c", "windows")
+        self.system_dir = os.path.join(self.windows_dir, "system32")
+        self.xvfb = None
+        self.server = None
+        self.started = []
+        self.env = dict(os.environ)
+
+    # --- set-up and clean-up -------------------------------------------------------------
+    def start(self):
+        os.makedirs(self.work_dir, exist_ok=True)
+        open(os.path.join(self.work_dir, "wine-stderr.log"), "w").close()
+        self.start_xvfb()
+        self.env.update({
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win64",
+            "WINEDEBUG": "-all,err+winediag",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            print("creating the Wine prefix (once)", flush=True)
+            self.run(["wineboot", "-i"], timeout=180)
+            self.run(["wineserver", "-w"], timeout=120)
+        self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       start_new_session=True)
+        self.reg_add(r"HKCU\Software\Wine\Direct3D", "renderer", "REG_SZ", "gdi")
+        self.reg_add(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0")
+        self.run(["wine", "reg", "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f"],
+                 timeout=30, check_rc=False)
+
+    def start_xvfb(self):
+        # A display number of our own, away from the low numbers other suites pick first.
+        for number in range(64 + os.getpid() % 32, 128):
+            if os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            if self.try_xvfb(number):
+                self.env["DISPLAY"] = ":%d" % number
+                return
+        raise RuntimeError("Xvfb did not start")
+
+    def try_xvfb(self, number):
+        # A 16-bit screen: the preview draws in the desktop's own mode, which must be 16-bit.
+        read_end, write_end = os.pipe()
+        proc = subprocess.Popen(
+            ["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
+             "%dx%dx16" % SCREEN, "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        ready, _, _ = select.select([read_end], [], [], 15)
+        answer = os.read(read_end, 64).decode().strip() if ready else ""
+        os.close(read_end)
+        if answer == str(number) and proc.poll() is None:
+            self.xvfb = proc
+            return True
+        self.kill(proc)
+        return False
+
+    def stop(self):
+        for proc in self.started:
+            self.kill(proc)
+        if self.server is not None:
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.kill(self.server, grace=10)
+        if self.xvfb is not None:
+            self.kill(self.xvfb)
+
+    @staticmethod
+    def kill(proc, grace=0.0):
+        if proc.poll() is None and grace > 0:
+            try:
+                proc.wait(timeout=grace)
+            except subprocess.TimeoutExpired:
+                pass
+        if proc.poll() is None:
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            try:
+                proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+    # --- processes ---------------------------------------------------------------------
+    def run(self, argv, timeout, check_rc=True):
+        # Output goes through files, not pipes: Wine's background services inherit the
+        # descriptors of the command that started them and would hold a pipe open for good.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=err, start_new_session=True)
+            try:
+                code = proc.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                self.kill(proc)
+                raise RuntimeError("%s did not finish in %d s" % (argv, timeout))
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(argv, code,
+                                                 out.read().decode("latin-1"),
+                                                 err.read().decode("latin-1"))
+        if check_rc and result.returncode != 0:
+            raise RuntimeError("%s failed (%d): %s" % (argv, result.returncode, result.stderr))
+        return result
+
+    def launch(self, argv, stdout=None):
+        # Wine's own complaints of every started program go to one file for diagnosis.
+        with open(os.path.join(self.work_dir, "wine-stderr.log"), "a") as errors:
+            errors.write("=== %s\n" % " ".join(argv))
+            errors.flush()
+            proc = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=stdout or subprocess.DEVNULL, stderr=errors,
+                                    start_new_session=True)
+        self.started.append(proc)
+        return proc
+
+    def saver(self, *switches):
+        return self.launch(["wine", self.scr] + list(switches))
+
+    def run_saver(self, switches, timeout):
+        """Runs the saver to its end; returns its exit code, or None when it overran."""
+        proc = self.saver(*switches)
+        return self.exit_code(proc, timeout)
+
+    def exit_code(self, proc, timeout):
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill(proc)
+            return None
+
+    @staticmethod
+    def alive(proc):
+        return proc.poll() is None
+
+    def probe(self, *args):
+        return self.run(["wine", self.probe_exe] + list(args), timeout=30, check_rc=False)
+
+    # --- the registry ------------------------------------------------------------------
+    def reg_add(self, key, name, kind, data):
+        self.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], timeout=30)
+
+    def reg_delete_settings(self):
+        self.run(["wine", "reg", "delete", SETTINGS_KEY, "/f"], timeout=30, check_rc=False)
+
+    def reg_value(self, name):
+        result = self.run(["wine", "reg", "query", SETTINGS_KEY, "/v", name], timeout=30,
+                          check_rc=False)
+        for line in result.stdout.splitlines():
+            parts = line.split()
+            if len(parts) >= 2 and parts[0] == name:
+                return parts[1], (parts[2] if len(parts) > 2 else "")
+        return None
+
+    def store_settings(self, resolution="1024x768", density=300, highlight=8):
+        self.reg_add(SETTINGS_KEY, "Resolution", "REG_SZ", resolution)
+        self.reg_add(SETTINGS_KEY, "Density", "REG_DWORD", str(density))
+        self.reg_add(SETTINGS_KEY, "HighlightDensity", "REG_DWORD", str(highlight))
+
+    # --- files -------------------------------------------------------------------------
+    def place_glyphs(self, windows=None, system=None):
+        """Puts glyph file contents (bytes) in the Windows and system directories; None
+        removes the file."""
+        for directory, data in ((self.windows_dir, windows), (self.system_dir, system)):
+            path = os.path.join(directory, "glyph2.ani")
+            if os.path.exists(path):
+                os.remove(path)
+            if data is not None:
+                with open(path, "wb") as out:
+                    out.write(data)
+
+    def glyph_bytes(self):
+        with open(self.glyphs, "rb") as source:
+            return source.read()
+
+    def log(self, name):
+        path = os.path.join(self.windows_dir, name)
+        try:
+            with open(path, "rb") as source:
+                return source.read().decode("latin-1")
+        except FileNotFoundError:
+            return ""
+
+    def remove_log(self, name):
+        path = os.path.join(self.windows_dir, name)
+        if os.path.exists(path):
+            os.remove(path)
+
+    def wait_log(self, name, text, timeout):
+        return wait_for(lambda: text in self.log(name), timeout)
+
+    # --- the screen and input ----------------------------------------------------------
+    def xdotool(self, *args):
+        self.run(["xdotool"] + list(args), timeout=10, check_rc=False)
+
+    def screenshot(self):
+        return self.run_bytes(["import", "-silent", "-window", "root", "-depth", "8", "rgb:-"])
+
+    def run_bytes(self, argv, data=None):
+        result = subprocess.run(argv, env=self.env, input=data, capture_output=True, timeout=30)
+        if result.returncode != 0:
+            raise RuntimeError("%s failed: %s" % (argv, result.stderr[-500:]))
+        return result.stdout
+
+    def controls(self, title):
+        """The controls of the top-level window title: {id: (class, text, checked, rect)}."""
+        result = self.probe("controls", title)
+        if result.returncode != 0:
+            return None
+        found = {}
+        for line in result.stdout.splitlines():
+            parts = line.split("|")
+            if len(parts) != 5:
+                continue
+            rect = tuple(int(v) for v in parts[4].split())
+            found.setdefault(int(parts[0]), []).append(
+                (parts[1], parts[2].replace("\\n", "\n"), int(parts[3]), rect))
+        return found
+
+    def wait_window(self, title, timeout):
+        return wait_for(lambda: self.controls(title), timeout, interval=0.3)
+
+
+def read_text(path):
+    try:
+        with open(path) as source:
+            return source.read()
+    except FileNotFoundError:
+        return ""
+
+
+def green_pixels(rgb):
+    """Pixels whose green clearly outweighs red and blue: the glyphs' colours."""
+    reds, greens, blues = rgb[0::3], rgb[1::3], rgb[2::3]
+    return sum(1 for r, g, b in zip(reds, greens, blues) if g >= 48 and g > r + 24 and g > b + 24)
+
+
+def changed_pixels(first, second):
+    return sum(1 for a, b in zip(first[1::3], second[1::3]) if a != b)
+
+
+def box_text(controls):
+    """The message text of a message box: its longest static text."""
+    texts = [text for entries in controls.values() for (cls, text, _, _) in entries
+             if cls.lower() == "static"]
+    return max(texts, key=len) if texts else ""
+
+
+class Cases:
+    def __init__(self, wine):
+        self.wine = wine
+        self.glyphs = wine.glyph_bytes()
+
+    # --- shared steps ------------------------------------------------------------------
+    def start_full_screen(self):
+        self.wine.remove_log("vorlix_fs.log")
+        self.wine.xdotool("mousemove", "500", "400")
+        proc = self.wine.saver("/s")
+        started = self.wine.wait_log("vorlix_fs.log", THREAD_STARTED, 40)
+        check(started, "the draw thread did not start; log:\n" + self.wine.log("vorlix_fs.log"))
+        check(self.wine.alive(proc), "the saver ended right after starting")
+        return proc
+
+    def close_with_keys(self, proc):
+        self.wine.xdotool("key", "x")
+        time.sleep(1.0)
+        check(self.wine.alive(proc), "the first key press (trapped close) ended the saver")
+        self.wine.xdotool("key", "x")
+        code = self.wine.exit_code(proc, 15)
+        check(code == 0, "second key press: exit code %r, expected 0" % code)
+
+    def dismiss_box(self, proc, expected, contains=False):
+        box = self.wine.wait_window("Vorlix", 20)
+        check(box, "no message box appeared")
+        text = box_text(box)
+        matched = expected in text if contains else text == expected
+        check(matched, "message box says %r, expected %r" % (text, expected))
+        self.wine.xdotool("key", "Return")
+        code = self.wine.exit_code(proc, 15)
+        check(code is not None, "the saver did not end after the message box")
+        return code
+
+    # --- the cases ---------------------------------------------------------------------
+    def full_screen_run(self):
+        """1 and 3: first run, log lines, pixels, movement, two key presses."""
+        self.wine.reg_delete_settings()
+        self.wine.place_glyphs(windows=self.glyphs)
+        proc = self.start_full_screen()
+        log = self.wine.log("vorlix_fs.log")
+        check(log.startswith(START_LINE), "the log does not begin with the start line")
+        for line in ("[WM_CREATE] Fullscreen mode",
+                     "[DDrawManager::CreateDirectDraw] Color type 5x6x5 detected",
+                     GLYPHS_LOADED, THREAD_STARTED):
+            check(line in log, "the log lacks %r" % line)
+        time.sleep(2.0)
+        first = self.wine.screenshot()
+        greens = green_pixels(first)
+        check(greens > 2000, "only %d green pixels on the screen" % greens)
+        time.sleep(0.5)
+        second = self.wine.screenshot()
+        moved = changed_pixels(first, second)
+        check(moved > 500, "the picture did not move (%d pixels changed)" % moved)
+        check(self.wine.reg_value("Resolution") == ("REG_SZ", "1024x768"), "Resolution: %r"
+              % (self.wine.reg_value("Resolution"),))
+        check(self.wine.reg_value("Density") == ("REG_DWORD", "0x12c"), "Density: %r"
+              % (self.wine.reg_value("Density"),))
+        check(self.wine.reg_value("HighlightDensity") == ("REG_DWORD", "0x8"),
+              "HighlightDensity: %r" % (self.wine.reg_value("HighlightDensity"),))
+        self.close_with_keys(proc)
+        log = self.wine.log("vorlix_fs.log")
+        check(log.endswith(END_LINE), "the log does not end with the termination line")
+        order = ["[STATE] Trapped WM_CLOSE message (NT bugfix)", "[STATE] WM_CLOSE detected",
+                 "[STATE] WM_DESTROY detected", "[StopErrorMsg] DEBUG SESSION TERMINATED"]
+        trapped = log.find(order[0])
+        second_close = log.find(order[1], trapped)
+        destroy = log.find(order[2], second_close)
+        check(0 <= trapped < second_close < destroy < log.find(order[3], destroy),
+              "the log's closing lines are missing or out of order")
+        return "%d green pixels, %d changed" % (greens, moved)
+
+    def mouse_moves(self):
+        """2: a 3-pixel move leaves it running, 20-pixel moves end it."""
+        self.wine.store_settings()
+        self.wine.place_glyphs(windows=self.glyphs)
+        proc = self.start_full_screen()
+        time.sleep(1.0)
+        self.wine.xdotool("mousemove", "503", "400")
+        time.sleep(1.5)
+        check(self.wine.alive(proc), "a 3-pixel move ended the saver")
+        check("[STATE] WM_CLOSE detected" not in self.wine.log("vorlix_fs.log"),
+              "a 3-pixel move asked to close")
+        self.wine.xdotool("mousemove", "523", "400")
+        time.sleep(1.0)
+        check(self.wine.alive(proc), "the first 20-pixel move (trapped close) ended the saver")
+        self.wine.xdotool("mousemove", "543", "420")
+        code = self.wine.exit_code(proc, 15)
+        check(code == 0, "second 20-pixel move: exit code %r, expected 0" % code)
+
+    def density_limited(self):
+        """3: a stored Density of 500 still runs, limited to 400."""
+        self.wine.store_settings(density=500)
+        self.wine.place_glyphs(windows=self.glyphs)
+        proc = self.start_full_screen()
+        time.sleep(1.5)
+        check(self.wine.alive(proc), "the saver ended with Density 500")
+        greens = green_pixels(self.wine.screenshot())
+        check(greens > 2000, "only %d green pixels with Density 500" % greens)
+        self.close_with_keys(proc)
+        self.wine.store_settings()
+        return "%d green pixels" % greens
+
+    def glyphs_in_system_dir(self):
+        """4: glyph2.ani in the system directory only."""
+        self.wine.place_glyphs(system=self.glyphs)
+        proc = self.start_full_screen()
+        check(GLYPHS_LOADED in self.wine.log("vorlix_fs.log"), "glyphs not loaded")
+        self.close_with_keys(proc)
+
+    def glyphs_missing(self):
+        """5: no glyph2.ani anywhere: the nine-line box."""
+        self.wine.place_glyphs()
+        self.wine.remove_log("vorlix_fs.log")
+        proc = self.wine.saver("/s")
+        self.dismiss_box(proc, MISSING_GLYPHS_TEXT)
+        check(MISSING_GLYPHS_TEXT in self.wine.log("vorlix_fs.log"), "the log lacks the text")
+
+    def unsupported_resolution(self):
+        """6: a resolution the display cannot show."""
+        self.wine.store_settings(resolution="1600x1200")
+        self.wine.place_glyphs(windows=self.glyphs)
+        proc = self.wine.saver("/s")
+        self.dismiss_box(proc, BAD_MODE_TEXT)
+        self.wine.store_settings()
+
+    def config_dialog(self):
+        """7: /c shows the stored values; 401 is stored as 400; Cancel stores nothing."""
+        self.wine.store_settings(resolution="1280x1024", density=123, highlight=45)
+        proc = self.wine.saver("/c")
+        controls = self.wine.wait_window("Vorlix v1.20", 20)
+        check(controls, "the dialog did not appear")
+        checked = [i for i in range(1000, 1006) if controls.get(i, [("", "", 0, ())])[0][2] == 1]
+        check(checked == [1004], "checked resolution buttons: %r" % checked)
+        check(controls[1006][0][1] == "123", "density field shows %r" % controls[1006][0][1])
+        check(controls[1007][0][1] == "45", "highlight field shows %r" % controls[1007][0][1])
+        self.type_into(controls[1006][0][3], "401")
+        self.wine.xdotool("key", "Return")
+        code = self.wine.exit_code(proc, 15)
+        check(code == 1, "OK: exit code %r, expected 1" % code)
+        check(self.wine.reg_value("Density") == ("REG_DWORD", "0x190"),
+              "Density after 401: %r" % (self.wine.reg_value("Density"),))
+        check(self.wine.reg_value("Resolution") == ("REG_SZ", "1280x1024"), "Resolution changed")
+
+        proc = self.wine.saver("/c")
+        controls = self.wine.wait_window("Vorlix v1.20", 20)
+        check(controls, "the dialog did not appear the second time")
+        self.type_into(controls[1006][0][3], "7")
+        self.wine.xdotool("key", "Escape")
+        code = self.wine.exit_code(proc, 15)
+        check(code == 0, "Cancel: exit code %r, expected 0" % code)
+        check(self.wine.reg_value("Density") == ("REG_DWORD", "0x190"), "Cancel stored a value")
+        self.wine.store_settings()
+
+    def type_into(self, rect, text):
+        left, top, right, bottom = rect
+        self.wine.xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
+        self.wine.xdotool("click", "1")
+        time.sleep(0.3)
+        self.wine.xdotool("key", "ctrl+a")
+        self.wine.xdotool("type", text)
+        time.sleep(0.3)
+
+    def preview(self):
+        """8: /p inside a host window of our own; a bad handle exits at once."""
+        self.wine.place_glyphs(windows=self.glyphs)
+        self.wine.remove_log("vorlix.log")
+        handle_file = os.path.join(self.wine.work_dir, "host-window.txt")
+        with open(handle_file, "w") as out:
+            host = self.wine.launch(["wine", self.wine.probe_exe, "host", "60"], stdout=out)
+        handle = wait_for(lambda: read_text(handle_file).strip(), 20)
+        check(handle.isdigit(), "the host window did not start")
+        proc = self.wine.saver("/p", handle)
+        check(self.wine.wait_log("vorlix.log", THREAD_STARTED, 20),
+              "the preview did not start; log:\n" + self.wine.log("vorlix.log"))
+        check("[WM_CREATE] Windowed mode" in self.wine.log("vorlix.log"), "not windowed mode")
+        children = self.wine.probe("children", handle).stdout.splitlines()
+        check("WindowsScreenSaverClass|Preview" in children, "children of the host: %r" % children)
+        self.wine.probe("close", handle)
+        code = self.wine.exit_code(proc, 15)
+        check(code == 0, "destroying the host: exit code %r, expected 0" % code)
+        check(self.wine.log("vorlix.log").endswith(END_LINE), "the preview log is not closed")
+        self.wine.exit_code(host, 10)
+        started = time.monotonic()
+        code = self.wine.run_saver(["/p", "999999"], 10)
+        check(code == EXIT_MINUS_ONE, "bad handle: exit code %r" % code)
+        return "bad handle refused in %.1f s" % (time.monotonic() - started)
+
+    def bad_switches(self):
+        """9: unknown switches exit with -1 at once."""
+        for switch in ("/x", "/?", "-q"):
+            code = self.wine.run_saver([switch], 10)
+            check(code == EXIT_MINUS_ONE, "%s: exit code %r" % (switch, code))
+
+    def corrupt_glyphs(self):
+        """10: corrupt glyph files are refused with their reason; a truncated one loads."""
+        good = self.glyphs
+        frame_bytes = good[6] | good[7] << 8
+        frame_bytes *= (good[8] | good[9] << 8) * 3
+        wrong_version = good[:4] + bytes([3]) + good[5:]
+        oversized = good[:5] + bytes([200]) + good[6:]
+        too_few = good[:5] + bytes([54]) + good[6:12 + 54 * frame_bytes]
+        for name, data, reason in (
+                ("wrong version", wrong_version,
+                 "[GraphicsLoader::LoadAnimation] Wrong file format version, found 3"),
+                ("oversized header", oversized, None),
+                ("fewer than 55 frames", too_few, None)):
+            self.wine.place_glyphs(windows=data)
+            self.wine.remove_log("vorlix_fs.log")
+            proc = self.wine.saver("/s")
+            box = self.wine.wait_window("Vorlix", 20)
+            check(box, "%s: no message box" % name)
+            text = box_text(box)
+            log = self.wine.log("vorlix_fs.log")
+            if reason is not None:
+                check(reason in log, "%s: the log lacks %r" % (name, reason))
+            check(text and text in log, "%s: the box text %r is not the logged reason" %
+                  (name, text))
+            check(text != MISSING_GLYPHS_TEXT, "%s: the box hides the reason behind the "
+                  "missing-file text" % name)
+            self.wine.xdotool("key", "Return")
+            code = self.wine.exit_code(proc, 15)
+            check(code is not None, "%s: the saver did not end" % name)
+        truncated = good[:12 + 30 * frame_bytes + frame_bytes // 2]
+        self.wine.place_glyphs(windows=truncated)
+        proc = self.start_full_screen()
+        self.close_with_keys(proc)
+        self.wine.place_glyphs(windows=good)
+
+    def installer(self):
+        """11: the installer puts both files into the Windows directory, silently, and its
+        uninstaller takes them away again."""
+        installer = self.wine.installer
+        check(installer and os.path.exists(installer), "no installer: %r" % installer)
+        installed = [os.path.join(self.wine.windows_dir, name)
+                     for name in ("vorlix.scr", "glyph2.ani")]
+        uninstaller = os.path.join(self.wine.windows_dir, "vorlix-uninstall.exe")
+        key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorlix"
+        self.wine.place_glyphs()
+        result = self.wine.run(["wine", installer, "/S"], timeout=120, check_rc=False)
+        check(result.returncode == 0, "installer exit code %d" % result.returncode)
+        check(all(os.path.exists(p) for p in installed + [uninstaller]),
+              "installed files missing")
+        with open(installed[0], "rb") as copy, open(self.wine.scr, "rb") as built:
+            check(copy.read() == built.read(), "the installed vorlix.scr differs from the build")
+        query = self.wine.run(["wine", "reg", "query", key], timeout=30, check_rc=False)
+        check("UninstallString" in query.stdout, "no uninstall entry")
+        # The uninstaller copies itself away and runs from there: wait for its work.
+        self.wine.run(["wine", r"C:\windows\vorlix-uninstall.exe", "/S"], timeout=120,
+                      check_rc=False)
+        gone = wait_for(lambda: not any(os.path.exists(p)
+                                        for p in installed + [uninstaller]), 30)
+        check(gone, "the uninstaller left files behind")
+        query = self.wine.run(["wine", "reg", "query", key], timeout=30, check_rc=False)
+        check("UninstallString" not in query.stdout, "the uninstall entry is still there")
+        self.wine.place_glyphs(windows=self.glyphs)
+
+
+CASES = [
+    ("1 full screen: log, pixels, movement, keys; 3 first-run registry", "full_screen_run"),
+    ("2 mouse moves", "mouse_moves"),
+    ("3 Density 500 limited", "density_limited"),
+    ("4 glyph2.ani in the system directory only", "glyphs_in_system_dir"),
+    ("5 glyph2.ani missing", "glyphs_missing"),
+    ("6 unsupported resolution", "unsupported_resolution"),
+    ("7 configuration dialog", "config_dialog"),
+    ("8 preview", "preview"),
+    ("9 bad switches", "bad_switches"),
+    ("10 corrupt glyph files", "corrupt_glyphs"),
+    ("11 installer and uninstaller", "installer"),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--scr", required=True)
+    parser.add_argument("--glyphs", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--installer", default="", help="vorlix-setup.exe to test")
+    parser.add_argument("--work", required=True, help="directory for the prefix and results")
+    parser.add_argument("--only", default="", help="comma-separated case numbers")
+    args = parser.parse_args()
+    for path in (args.scr, args.glyphs, args.probe):
+        if not os.path.exists(path):
+            print("missing: " + path)
+            return 1
+    for tool in ("wine", "wineserver", "Xvfb", "xdotool", "import"):
+        if shutil.which(tool) is None:
+            print("missing tool: " + tool)
+            return 1
+
+    wanted = {n for n in args.only.split(",") if n}
+    wine = Wine(args.work, os.path.abspath(args.scr), os.path.abspath(args.glyphs),
+                os.path.abspath(args.probe),
+                os.path.abspath(args.installer) if args.installer else "")
+    failures = 0
+    try:
+        wine.start()
+        cases = Cases(wine)
+        for title, method in CASES:
+            if wanted and title.split()[0] not in wanted:
+                continue
+            began = time.monotonic()
+            try:
+                note = getattr(cases, method)()
+                print("PASS  %-62s %5.1f s  %s" % (title, time.monotonic() - began, note or ""),
+                      flush=True)
+            except CaseFailure as failure:
+                failures += 1
+                print("FAIL  %-62s %5.1f s  %s" % (title, time.monotonic() - began, failure),
+                      flush=True)
+            except Exception:  # a broken step of the suite itself
+                failures += 1
+                print("ERROR %s\n%s" % (title, traceback.format_exc()), flush=True)
+            finally:
+                for proc in wine.started:
+                    wine.kill(proc)
+                wine.started.clear()
+    finally:
+        wine.stop()
+    print("%d case(s) failed" % failures if failures else "all cases passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
