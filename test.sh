@@ -19,6 +19,9 @@ build asan
 build tsan
 build release
 
+echo "== package: vorlix-windows.zip and the installer"
+scripts/package-windows.sh build/windows build/release/glyph2.ani build/release/package
+
 echo "== unit tests: address and undefined-behaviour sanitizers"
 ctest --preset asan -j2
 echo "== unit tests: thread sanitizer"
