@@ -109,20 +109,30 @@ class Wine:
 
     def try_xvfb(self, number):
         # A 16-bit screen: the preview draws in the desktop's own mode, which must be 16-bit.
+        # The pipe's read end stays open as long as Xvfb runs: Xvfb may write the number and
+        # its line feed separately, and a closed pipe at the second write kills it.
         read_end, write_end = os.pipe()
         proc = subprocess.Popen(
             ["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
              "%dx%dx16" % SCREEN, "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(self.work_dir, "xvfb.log"), "w"), start_new_session=True)
         os.close(write_end)
-        ready, _, _ = select.select([read_end], [], [], 15)
-        answer = os.read(read_end, 64).decode().strip() if ready else ""
-        os.close(read_end)
-        if answer == str(number) and proc.poll() is None:
+        answer = b""
+        deadline = time.monotonic() + 30
+        while b"\n" not in answer and time.monotonic() < deadline and proc.poll() is None:
+            ready, _, _ = select.select([read_end], [], [], 1)
+            if ready:
+                chunk = os.read(read_end, 64)
+                if not chunk:
+                    break
+                answer += chunk
+        if answer.decode().strip() == str(number) and proc.poll() is None:
             self.xvfb = proc
+            self.xvfb_pipe = read_end
             return True
         self.kill(proc)
+        os.close(read_end)
         return False
 
     def stop(self):
@@ -134,6 +144,7 @@ class Wine:
             self.kill(self.server, grace=10)
         if self.xvfb is not None:
             self.kill(self.xvfb)
+            os.close(self.xvfb_pipe)
 
     @staticmethod
     def kill(proc, grace=0.0):
@@ -619,6 +630,11 @@ def main():
             if wanted and title.split()[0] not in wanted:
                 continue
             began = time.monotonic()
+            if wine.xvfb.poll() is not None:
+                print("Xvfb ended with %s; see %s" % (wine.xvfb.returncode,
+                                                     os.path.join(wine.work_dir, "xvfb.log")))
+                failures += 1
+                break
             try:
                 note = getattr(cases, method)()
                 print("PASS  %-62s %5.1f s  %s" % (title, time.monotonic() - began, note or ""),
