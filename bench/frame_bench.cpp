@@ -1,0 +1,189 @@
+// A whole frame of rain (stream pass, then every cell drawn and aged with the real blitters and
+// the default glyphs, 400 streams) against a memcpy of a frame-sized buffer in the same run;
+// and the process CPU time of the real draw thread on the headless display, drawing and paused.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "display/ddraw_manager.h"
+#include "glyphs/blitters.h"
+#include "glyphs/graphics_loader.h"
+#include "platform/desktop.h"
+#include "platform/headless/headless_host.h"
+#include "platform/headless/display_device.h"
+#include "rain/cell_drawing.h"
+#include "rain/draw_thread.h"
+#include "rain/rain_grid_passes.h"
+#include "rain/random.h"
+#include "rain/thread_flags.h"
+
+namespace vorlix {
+namespace {
+
+constexpr std::uint32_t Density = 400;
+constexpr std::uint32_t Highlight = 8;
+
+// The default glyph set in the 5-6-5 layout, raw frames as the saver loads them.
+Animation* DefaultGlyphs() {
+    static Animation* glyphs = [] {
+        ActivePixelFormat = Rgb565;
+        GraphicsLoader loader;
+        loader.SetPixelFormat(Rgb565);
+        return loader.LoadAnimation(String(VORLIX_GLYPH_FILE), false);
+    }();
+    return glyphs;
+}
+
+bool KeepDrawing() { return DrawActive.load() != 0; }
+
+void WholeFrame(benchmark::State& state) {
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const auto height = static_cast<std::int32_t>(state.range(1));
+    Animation* glyphs = DefaultGlyphs();
+    if (glyphs == nullptr) {
+        state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
+        return;
+    }
+    std::vector<std::uint16_t> pixels(static_cast<std::size_t>(width) * height);
+    const SurfaceView view{pixels.data(), width, height, width};
+    ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(width),
+                             static_cast<std::uint16_t>(height)};
+    SeedRandom(1);
+    RainGrid grid;
+    if (!BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight)) {
+        state.SkipWithError("no grid");
+        return;
+    }
+    DrawActive.store(1);
+    for (auto _ : state) {
+        AdvanceStreams(grid, KeepDrawing);
+        DrawAndAgeCells(grid, KeepDrawing,
+                        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+                            DrawRainCell(*glyphs, view, x, y, glyph, mode);
+                        });
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["cells"] = grid.Columns * grid.Rows;
+    FreeRainGrid(grid);
+}
+
+// The two passes with a drawer that only counts: the model's own share of a frame.
+void GridPassesOnly(benchmark::State& state) {
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const auto height = static_cast<std::int32_t>(state.range(1));
+    Animation* glyphs = DefaultGlyphs();
+    const std::int32_t cellWidth = glyphs != nullptr ? glyphs->width : 12;
+    const std::int32_t cellHeight = glyphs != nullptr ? glyphs->height : 16;
+    SeedRandom(1);
+    RainGrid grid;
+    BuildRainGrid(grid, width, height, cellWidth, cellHeight, Density, Highlight);
+    DrawActive.store(1);
+    std::uint32_t sum = 0;
+    for (auto _ : state) {
+        AdvanceStreams(grid, KeepDrawing);
+        DrawAndAgeCells(grid, KeepDrawing,
+                        [&sum](std::int32_t, std::int32_t, std::uint8_t glyph, std::uint8_t mode) {
+                            sum += glyph + mode;
+                        });
+        benchmark::DoNotOptimize(sum);
+    }
+    FreeRainGrid(grid);
+}
+
+void FrameMemcpy(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0) * state.range(1) * 2);
+    std::vector<std::uint8_t> from(bytes, 1);
+    std::vector<std::uint8_t> to(bytes, 0);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+const std::vector<std::vector<std::int64_t>> Sizes = {
+    {640, 480}, {1024, 768}, {1600, 1200}, {1920, 1080}, {3840, 2160}};
+
+void AddSizes(benchmark::internal::Benchmark* bench) {
+    for (const auto& size : Sizes) bench->Args(size);
+    bench->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(FrameMemcpy)->Apply(AddSizes);
+BENCHMARK(WholeFrame)->Apply(AddSizes);
+BENCHMARK(GridPassesOnly)->Apply(AddSizes);
+
+double ProcessCpuMilliseconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// The real draw thread on the headless display at 1600x1200 with the real clock: 20 s drawing,
+// then 5 s paused. Run it alone: --benchmark_filter=HeadlessRun
+void HeadlessRun(benchmark::State& state) {
+    Animation* glyphs = DefaultGlyphs();
+    if (glyphs == nullptr) {
+        state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
+        return;
+    }
+    const std::int32_t width = 1600;
+    const std::int32_t height = 1200;
+    for (auto _ : state) {
+        headless::ResetDisplay();
+        headless::UseRealClock();
+        DDrawManager display;
+        if (!display.CreateDirectDraw(1, width, height, true)) {
+            state.SkipWithError("no display");
+            return;
+        }
+        ClipRect = ClipRectangle{0, 0, width, height};
+        SeedRandom(1);
+        RainGrid grid;
+        BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight);
+        Drawing = DrawTargets{&display, glyphs, &grid};
+        ThreadAlive.store(1);
+        ThreadEnded.store(0);
+        LastFrameTime.store(0);
+        DrawActive.store(1);
+
+        const std::uint64_t shownBefore = headless::ShownFrameCount();
+        const double drawStart = ProcessCpuMilliseconds();
+        platform::StartThread(DrawVorlix);
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(0)));
+        const double drawCpu = ProcessCpuMilliseconds() - drawStart;
+        const std::uint64_t frames = headless::ShownFrameCount() - shownBefore;
+
+        DrawActive.store(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // into the idle loop
+        const double pauseStart = ProcessCpuMilliseconds();
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
+        const double pauseCpu = ProcessCpuMilliseconds() - pauseStart;
+
+        ThreadAlive.store(0);
+        WaitForThreadEnd(10000);
+        Drawing = DrawTargets{};
+        FreeRainGrid(grid);
+
+        state.counters["frames"] = static_cast<double>(frames);
+        state.counters["fps"] = static_cast<double>(frames) / state.range(0);
+        state.counters["cpu_ms_per_frame"] = drawCpu / static_cast<double>(frames);
+        state.counters["cpu_share_drawing"] = drawCpu / (state.range(0) * 1000.0);
+        state.counters["paused_cpu_ms"] = pauseCpu;
+        state.counters["cpu_share_paused"] = pauseCpu / (state.range(1) * 1000.0);
+    }
+}
+
+BENCHMARK(HeadlessRun)->Args({20, 5})->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace vorlix
