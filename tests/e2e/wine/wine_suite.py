@@ -62,6 +62,7 @@ class Wine:
 
     def __init__(self, work_dir, scr, glyphs, probe, installer=""):
         self.installer = installer
+        self.stderr_seen = 0
         self.work_dir = os.path.abspath(work_dir)
         self.scr = scr
         self.glyphs = glyphs
@@ -82,7 +83,7 @@ class Wine:
         self.env.update({
             "WINEPREFIX": self.prefix,
             "WINEARCH": "win64",
-            "WINEDEBUG": "-all,err+winediag",
+            "WINEDEBUG": "-all,err+winediag,err+seh",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
@@ -163,6 +164,16 @@ class Wine:
             except subprocess.TimeoutExpired:
                 pass
 
+    def crash_report(self):
+        """Wine's report of an unhandled exception since the last look, or ""."""
+        path = os.path.join(self.work_dir, "wine-stderr.log")
+        text = read_text(path)
+        fresh, self.stderr_seen = text[self.stderr_seen:], len(text)
+        for line in fresh.splitlines():
+            if "Unhandled" in line or "page fault" in line:
+                return line
+        return ""
+
     # --- processes ---------------------------------------------------------------------
     def run(self, argv, timeout, check_rc=True):
         # Output goes through files, not pipes: Wine's background services inherit the
@@ -208,6 +219,13 @@ class Wine:
             return proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             self.kill(proc)
+            return None
+
+    @staticmethod
+    def exit_code_if_ended(proc, timeout):
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
             return None
 
     @staticmethod
@@ -347,6 +365,12 @@ class Cases:
         time.sleep(1.0)
         check(self.wine.alive(proc), "the first key press (trapped close) ended the saver")
         self.wine.xdotool("key", "x")
+        # On a loaded machine an X key event now and then never reaches Wine's window: one
+        # more press is allowed before the case fails.
+        code = self.wine.exit_code_if_ended(proc, 8)
+        if code is None and self.wine.alive(proc):
+            print("      note: a key press was not delivered; pressing again", flush=True)
+            self.wine.xdotool("key", "x")
         code = self.wine.exit_code(proc, 15)
         check(code == 0, "second key press: exit code %r, expected 0" % code)
 
@@ -550,6 +574,7 @@ class Cases:
             self.wine.xdotool("key", "Return")
             code = self.wine.exit_code(proc, 15)
             check(code is not None, "%s: the saver did not end" % name)
+            check(code in (0, 1), "%s: exit code %d" % (name, code))
         truncated = good[:12 + 30 * frame_bytes + frame_bytes // 2]
         self.wine.place_glyphs(windows=truncated)
         proc = self.start_full_screen()
@@ -677,6 +702,8 @@ def main():
                 break
             try:
                 note = getattr(cases, method)()
+                crash = wine.crash_report()
+                check(not crash, "a Wine program crashed: " + crash)
                 print("PASS  %-62s %5.1f s  %s" % (title, time.monotonic() - began, note or ""),
                       flush=True)
             except CaseFailure as failure:
