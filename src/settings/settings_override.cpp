@@ -1,0 +1,36 @@
+#include "settings/settings_override.h"
+
+namespace vorlix {
+
+namespace {
+
+constexpr std::uint32_t MaxDensity = 400;
+constexpr std::uint32_t MaxHighlight = 100;
+
+struct Overrides {
+    bool density = false;
+    bool highlight = false;
+    std::uint32_t densityValue = 0;
+    std::uint32_t highlightValue = 0;
+} Given;
+
+}  // namespace
+
+void OverrideDensity(std::uint32_t density) {
+    Given.density = true;
+    Given.densityValue = density > MaxDensity ? MaxDensity : density;
+}
+
+void OverrideHighlight(std::uint32_t percentage) {
+    Given.highlight = true;
+    Given.highlightValue = percentage > MaxHighlight ? MaxHighlight : percentage;
+}
+
+void ClearSettingsOverrides() { Given = Overrides{}; }
+
+void ApplySettingsOverrides(SettingsRecord& settings) {
+    if (Given.density) settings.Density = Given.densityValue;
+    if (Given.highlight) settings.HighlightDensity = Given.highlightValue;
+}
+
+}  // namespace vorlix
