@@ -1,0 +1,116 @@
+#include "command_line.h"
+
+#include <cstring>
+
+namespace vorlix::linuxhost {
+
+namespace {
+
+// XScreenSaver passes its options with one dash or two.
+bool IsOption(const char* argument, const char* name) {
+    if (argument[0] != '-') return false;
+    const char* rest = argument[1] == '-' ? argument + 2 : argument + 1;
+    return std::strcmp(rest, name) == 0;
+}
+
+bool ParseSetting(const char* text, std::uint32_t& value) {
+    if (text == nullptr || *text == 0) return false;
+    std::uint64_t number = 0;
+    for (const char* c = text; *c != 0; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        number = number * 10 + static_cast<std::uint64_t>(*c - '0');
+        if (number > 0xFFFFFFFFu) number = 0xFFFFFFFFu + std::uint64_t{1};
+    }
+    // Above 32 bits is above any range: keep it large, so clamping takes the maximum.
+    value = number > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(number);
+    return true;
+}
+
+}  // namespace
+
+bool ParseWindowId(const char* text, std::uint64_t& id) {
+    if (text == nullptr || *text == 0) return false;
+    int base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text += 2;
+        if (*text == 0) return false;
+    }
+    std::uint64_t value = 0;
+    for (; *text != 0; ++text) {
+        int digit;
+        char c = *text;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else return false;
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFu) return false;
+    }
+    if (value == 0) return false;
+    id = value;
+    return true;
+}
+
+RunRequest ParseCommandLine(int argc, const char* const* argv) {
+    RunRequest request;
+    std::string windowsSwitches;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (IsOption(argument, "help") || std::strcmp(argument, "-h") == 0) {
+            request.showHelp = true;
+        } else if (IsOption(argument, "root")) {
+            request.wantsRoot = true;
+        } else if (IsOption(argument, "window-id")) {
+            if (!ParseWindowId(next, request.windowId)) {
+                request.error = "--window-id needs a window id, decimal or 0x hexadecimal";
+                return request;
+            }
+            ++i;
+        } else if (IsOption(argument, "density")) {
+            if (!ParseSetting(next, request.density)) {
+                request.error = "--density needs a number from 0 to 400";
+                return request;
+            }
+            request.hasDensity = true;
+            ++i;
+        } else if (IsOption(argument, "highlight")) {
+            if (!ParseSetting(next, request.highlight)) {
+                request.error = "--highlight needs a number from 0 to 100";
+                return request;
+            }
+            request.hasHighlight = true;
+            ++i;
+        } else {
+            if (!windowsSwitches.empty()) windowsSwitches += ' ';
+            windowsSwitches += argument;
+        }
+    }
+    bool intoWindow = request.wantsRoot || request.windowId != 0;
+    if (request.wantsRoot && request.windowId != 0) {
+        request.error = "--root and --window-id cannot be used together";
+    } else if (intoWindow && !windowsSwitches.empty()) {
+        request.error = "--root and --window-id take no other switch";
+    } else if (intoWindow) {
+        request.switchText = request.windowId != 0 ? "/p " + std::to_string(request.windowId) : "";
+    } else {
+        request.switchText = windowsSwitches;
+    }
+    return request;
+}
+
+const char* UsageText() {
+    return "usage: vorlix [/s | /p ID | /c]\n"
+           "       vorlix [--root | --window-id ID] [--density N] [--highlight N]\n"
+           "\n"
+           "  /s               run full screen until a key, a click or a mouse move\n"
+           "  /p ID, /l ID     draw into the X window with decimal id ID\n"
+           "  /c, no switch    open the settings dialog\n"
+           "  --window-id ID   draw into the X window ID (decimal or 0x hexadecimal)\n"
+           "  --root           draw into $XSCREENSAVER_WINDOW, or the root window\n"
+           "  --density N      falling streams for this run, 0 to 400\n"
+           "  --highlight N    percentage of highlighted glyphs for this run, 0 to 100\n";
+}
+
+}  // namespace vorlix::linuxhost

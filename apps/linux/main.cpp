@@ -1,0 +1,59 @@
+// vorlix: the screen saver on a Linux desktop. Takes the Windows switches and XScreenSaver's
+// options, then hands over to the core's mode dispatcher.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "command_line.h"
+#include "platform/sdl/host_windows.h"
+#include "platform/sdl/x11_windows.h"
+#include "saver/framework.h"
+#include "settings/settings_override.h"
+
+namespace {
+
+// XScreenSaver names the window a hack draws into; without it, the root window.
+bool RootTarget(std::uint64_t& window) {
+    const char* named = std::getenv("XSCREENSAVER_WINDOW");
+    if (named != nullptr && *named != 0)
+        return vorlix::linuxhost::ParseWindowId(named, window);
+    window = vorlix::sdl::X11RootWindow();
+    return window != 0;
+}
+
+int Fail(const char* text, int code) {
+    std::fprintf(stderr, "vorlix: %s\n", text);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vorlix::sdl::PrepareProcess();
+    vorlix::linuxhost::RunRequest request = vorlix::linuxhost::ParseCommandLine(argc, argv);
+    if (request.showHelp) {
+        std::fputs(vorlix::linuxhost::UsageText(), stdout);
+        return 0;
+    }
+    if (request.error.empty() && (request.hasDensity || request.hasHighlight) &&
+        request.switchText.empty() && !request.wantsRoot) {
+        request.error = "--density and --highlight go with /s, /p, --root or --window-id";
+    }
+    if (!request.error.empty()) {
+        std::fprintf(stderr, "vorlix: %s\n%s", request.error.c_str(),
+                     vorlix::linuxhost::UsageText());
+        return 2;
+    }
+    const char* why = "";
+    if (!vorlix::sdl::OpenDisplay(why)) return Fail(why, 1);
+    if (request.wantsRoot) {
+        std::uint64_t window = 0;
+        if (!RootTarget(window)) return Fail("XSCREENSAVER_WINDOW names no window id", 2);
+        request.switchText = "/p " + std::to_string(window);
+    }
+    if (request.hasDensity) vorlix::OverrideDensity(request.density);
+    if (request.hasHighlight) vorlix::OverrideHighlight(request.highlight);
+    int code = vorlix::RunModeDispatcher(request.switchText.c_str());
+    vorlix::sdl::CloseDisplay();
+    return code;
+}

@@ -1,0 +1,257 @@
+#include "platform/sdl/frame_converter.h"
+
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace vorlix::sdl {
+
+namespace {
+
+std::uint32_t LowestBit(std::uint32_t mask) {
+    std::uint32_t shift = 0;
+    while (shift < 32 && (mask & (1u << shift)) == 0) ++shift;
+    return shift;
+}
+
+std::uint32_t BitCount(std::uint32_t mask) {
+    std::uint32_t count = 0;
+    for (; mask != 0; mask &= mask - 1) ++count;
+    return count;
+}
+
+// An 8-bit channel into the mask's place, keeping its top bits.
+std::uint32_t Place(std::uint32_t value8, std::uint32_t mask) {
+    if (mask == 0) return 0;
+    std::uint32_t bits = BitCount(mask);
+    std::uint32_t value = bits >= 8 ? value8 << (bits - 8) : value8 >> (8 - bits);
+    return (value << LowestBit(mask)) & mask;
+}
+
+inline std::uint32_t ExpandToXrgb(std::uint16_t pixel) {
+    std::uint32_t r = (pixel >> 11) & 31, g = (pixel >> 5) & 63, b = pixel & 31;
+    r = (r << 3) | (r >> 2);
+    g = (g << 2) | (g >> 4);
+    b = (b << 3) | (b >> 2);
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t count) {
+    std::int32_t i = 0;
+#ifdef __SSE2__
+    const __m128i lowFive = _mm_set1_epi16(0x1F);
+    const __m128i lowSix = _mm_set1_epi16(0x3F);
+    const __m128i alpha = _mm_set1_epi16(static_cast<short>(0xFF00));
+    for (; i + 8 <= count; i += 8) {
+        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        __m128i r = _mm_srli_epi16(p, 11);
+        __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), lowSix);
+        __m128i b = _mm_and_si128(p, lowFive);
+        r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+        g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+        b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+        __m128i gb = _mm_or_si128(_mm_slli_epi16(g, 8), b);  // bytes: blue, green
+        __m128i ar = _mm_or_si128(alpha, r);                 // bytes: red, alpha
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), _mm_unpacklo_epi16(gb, ar));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i + 4), _mm_unpackhi_epi16(gb, ar));
+    }
+#endif
+    for (; i < count; ++i) target[i] = ExpandToXrgb(source[i]);
+}
+
+void Store(std::uint8_t* target, std::uint32_t value, std::uint32_t bytesPerPixel) {
+    switch (bytesPerPixel) {
+    case 4: std::memcpy(target, &value, 4); break;
+    case 3:
+        target[0] = static_cast<std::uint8_t>(value);
+        target[1] = static_cast<std::uint8_t>(value >> 8);
+        target[2] = static_cast<std::uint8_t>(value >> 16);
+        break;
+    case 2: {
+        std::uint16_t low = static_cast<std::uint16_t>(value);
+        std::memcpy(target, &low, 2);
+        break;
+    }
+    default: *target = static_cast<std::uint8_t>(value); break;
+    }
+}
+
+// Nearest neighbour: target index t takes source index t * source / target.
+void BuildMap(std::vector<std::int32_t>& map, std::int32_t target, std::int32_t source) {
+    map.resize(static_cast<std::size_t>(target));
+    for (std::int32_t t = 0; t < target; ++t)
+        map[static_cast<std::size_t>(t)] = static_cast<std::int32_t>(
+            static_cast<std::int64_t>(t) * source / target);
+}
+
+}  // namespace
+
+Placement FitInside(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t targetWidth,
+                    std::int32_t targetHeight) {
+    Placement placement;
+    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
+        return placement;
+    // Compare target/source ratios by cross-multiplying: the narrower one decides.
+    std::int64_t byWidth = static_cast<std::int64_t>(targetWidth) * sourceHeight;
+    std::int64_t byHeight = static_cast<std::int64_t>(targetHeight) * sourceWidth;
+    if (byWidth <= byHeight) {
+        placement.width = targetWidth;
+        placement.height = static_cast<std::int32_t>(byWidth / sourceWidth);
+    } else {
+        placement.height = targetHeight;
+        placement.width = static_cast<std::int32_t>(byHeight / sourceHeight);
+    }
+    if (placement.width < 1) placement.width = 1;
+    if (placement.height < 1) placement.height = 1;
+    placement.x = (targetWidth - placement.width) / 2;
+    placement.y = (targetHeight - placement.height) / 2;
+    return placement;
+}
+
+std::uint32_t ConvertPixel(std::uint16_t pixel, const TargetLayout& layout) {
+    std::uint32_t r = (pixel >> 11) & 31, g = (pixel >> 5) & 63, b = pixel & 31;
+    r = (r << 3) | (r >> 2);
+    g = (g << 2) | (g >> 4);
+    b = (b << 3) | (b >> 2);
+    return Place(r, layout.red) | Place(g, layout.green) | Place(b, layout.blue);
+}
+
+void FrameConverter::ChoosePath(const TargetLayout& layout) {
+    if (layout.bytesPerPixel == 4 && layout.red == 0x00FF0000 && layout.green == 0x0000FF00 &&
+        layout.blue == 0x000000FF) {
+        path_ = Path::Xrgb8888;
+    } else if (layout.bytesPerPixel == 2 && layout.red == 0xF800 && layout.green == 0x07E0 &&
+               layout.blue == 0x001F) {
+        path_ = Path::Rgb565;
+    } else {
+        path_ = Path::Table;
+    }
+    table_.clear();
+    if (path_ != Path::Table) return;
+    table_.resize(65536);
+    for (std::uint32_t value = 0; value < 65536; ++value)
+        table_[value] = ConvertPixel(static_cast<std::uint16_t>(value), layout);
+}
+
+bool FrameConverter::Configure(std::int32_t sourceWidth, std::int32_t sourceHeight,
+                               const TargetLayout& layout, const Placement& placement) {
+    if (sourceWidth <= 0 || sourceHeight <= 0 || placement.width <= 0 || placement.height <= 0)
+        return false;
+    if (layout.bytesPerPixel < 1 || layout.bytesPerPixel > 4) return false;
+    bool sameLayout = layout_.bytesPerPixel == layout.bytesPerPixel &&
+                      layout_.red == layout.red && layout_.green == layout.green &&
+                      layout_.blue == layout.blue;
+    if (!sameLayout || (path_ == Path::Table && table_.empty())) ChoosePath(layout);
+    layout_ = layout;
+    placement_ = placement;
+    sourceWidth_ = sourceWidth;
+    sourceHeight_ = sourceHeight;
+    scaled_ = placement.width != sourceWidth || placement.height != sourceHeight;
+    BuildMap(columns_, placement.width, sourceWidth);
+    BuildMap(rows_, placement.height, sourceHeight);
+    return true;
+}
+
+bool FrameConverter::Matches(std::int32_t sourceWidth, std::int32_t sourceHeight,
+                             const TargetLayout& layout, const Placement& placement) const {
+    return sourceWidth == sourceWidth_ && sourceHeight == sourceHeight_ &&
+           layout.bytesPerPixel == layout_.bytesPerPixel && layout.red == layout_.red &&
+           layout.green == layout_.green && layout.blue == layout_.blue &&
+           placement.x == placement_.x && placement.y == placement_.y &&
+           placement.width == placement_.width && placement.height == placement_.height;
+}
+
+void FrameConverter::ConvertRow(const std::uint16_t* source, std::uint8_t* target,
+                                std::int32_t count) const {
+    switch (path_) {
+    case Path::Xrgb8888:
+        RowToXrgb(source, reinterpret_cast<std::uint32_t*>(target), count);
+        return;
+    case Path::Rgb565:
+        std::memcpy(target, source, static_cast<std::size_t>(count) * 2);
+        return;
+    case Path::Table:
+        for (std::int32_t i = 0; i < count; ++i, target += layout_.bytesPerPixel)
+            Store(target, table_[source[i]], layout_.bytesPerPixel);
+        return;
+    }
+}
+
+void FrameConverter::ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const {
+    const std::int32_t* column = columns_.data();
+    const std::int32_t count = placement_.width;
+    switch (path_) {
+    case Path::Xrgb8888: {
+        auto* out = reinterpret_cast<std::uint32_t*>(target);
+        for (std::int32_t i = 0; i < count; ++i) out[i] = ExpandToXrgb(source[column[i]]);
+        return;
+    }
+    case Path::Rgb565: {
+        auto* out = reinterpret_cast<std::uint16_t*>(target);
+        for (std::int32_t i = 0; i < count; ++i) out[i] = source[column[i]];
+        return;
+    }
+    case Path::Table:
+        for (std::int32_t i = 0; i < count; ++i, target += layout_.bytesPerPixel)
+            Store(target, table_[source[column[i]]], layout_.bytesPerPixel);
+        return;
+    }
+}
+
+void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePitch,
+                             std::uint8_t* target, std::int32_t targetPitch) const {
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(placement_.width) * layout_.bytesPerPixel;
+    std::uint8_t* first = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
+                          static_cast<std::ptrdiff_t>(placement_.x) * layout_.bytesPerPixel;
+    std::int32_t previous = -1;
+    for (std::int32_t y = 0; y < placement_.height; ++y) {
+        std::uint8_t* out = first + static_cast<std::ptrdiff_t>(y) * targetPitch;
+        const std::int32_t sourceRow = rows_[static_cast<std::size_t>(y)];
+        if (sourceRow == previous) {
+            // A repeated source row: copy the row just made instead of converting again.
+            std::memcpy(out, out - targetPitch, rowBytes);
+            continue;
+        }
+        previous = sourceRow;
+        const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        if (scaled_) {
+            ConvertRowScaled(in, out);
+        } else {
+            ConvertRow(in, out, placement_.width);
+        }
+    }
+}
+
+bool FrameConverter::ConvertUnscaled(const std::uint16_t* source, std::int32_t sourcePitch,
+                                     std::int32_t sourceWidth, std::int32_t sourceHeight,
+                                     std::uint8_t* target, std::int32_t targetPitch,
+                                     std::int32_t targetWidth, std::int32_t targetHeight,
+                                     std::int32_t x, std::int32_t y, Placement& covered) {
+    if (table_.empty() && path_ == Path::Table) ChoosePath(layout_);
+    std::int32_t left = x < 0 ? 0 : x;
+    std::int32_t top = y < 0 ? 0 : y;
+    std::int32_t right = x + sourceWidth < targetWidth ? x + sourceWidth : targetWidth;
+    std::int32_t bottom = y + sourceHeight < targetHeight ? y + sourceHeight : targetHeight;
+    if (right <= left || bottom <= top) return false;
+    for (std::int32_t row = top; row < bottom; ++row) {
+        const std::uint16_t* in =
+            source + static_cast<std::ptrdiff_t>(row - y) * sourcePitch + (left - x);
+        std::uint8_t* out = target + static_cast<std::ptrdiff_t>(row) * targetPitch +
+                            static_cast<std::ptrdiff_t>(left) * layout_.bytesPerPixel;
+        ConvertRow(in, out, right - left);
+    }
+    covered = Placement{left, top, right - left, bottom - top};
+    return true;
+}
+
+void FrameConverter::FillBlack(std::uint8_t* target, std::int32_t targetPitch, std::int32_t width,
+                               std::int32_t height, std::uint32_t bytesPerPixel) {
+    for (std::int32_t row = 0; row < height; ++row)
+        std::memset(target + static_cast<std::ptrdiff_t>(row) * targetPitch, 0,
+                    static_cast<std::size_t>(width) * bytesPerPixel);
+}
+
+}  // namespace vorlix::sdl

@@ -1,0 +1,189 @@
+// The configuration dialog (template 2003 rebuilt in GTK 3) and message boxes. The core's
+// dialog procedure drives the dialog through the dialog-controls functions.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+#include "platform/desktop.h"
+#include "platform/dialog_controls.h"
+#include "platform/saver_shell.h"
+#include "platform/window_messages.h"
+#include "settings/config_dialog.h"
+#include "settings/dialog_number.h"
+
+namespace vorlix::platform {
+
+namespace {
+
+constexpr int ResolutionButtons = 6;
+constexpr const char* ResolutionTexts[ResolutionButtons] = {
+    "640x480", "800x600", "1024x768", "1152x864", "1280x1024", "1600x1200"};
+constexpr const char* Caption = "Vorlix v1.20";
+constexpr const char* UpdatesText = "Updates: https://github.com/vorlix/vorlix";
+constexpr WParam CommandOk = 1;
+constexpr WParam CommandCancel = 2;
+
+struct ConfigDialog {
+    GtkWidget* window = nullptr;
+    GtkWidget* resolutions[ResolutionButtons] = {};
+    GtkWidget* density = nullptr;
+    GtkWidget* highlight = nullptr;
+    DialogProc procedure = nullptr;
+    bool ended = false;
+    int result = 0;
+};
+
+bool GtkReady() {
+    static int ready = -1;
+    if (ready < 0) ready = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+    return ready == 1;
+}
+
+ConfigDialog* FromHandle(WindowHandle dialog) { return reinterpret_cast<ConfigDialog*>(dialog); }
+WindowHandle ToHandle(ConfigDialog* dialog) { return reinterpret_cast<WindowHandle>(dialog); }
+
+GtkWidget* Control(WindowHandle handle, int id) {
+    ConfigDialog* dialog = FromHandle(handle);
+    if (dialog == nullptr) return nullptr;
+    if (id >= IdResolutionFirst && id < IdResolutionFirst + ResolutionButtons)
+        return dialog->resolutions[id - IdResolutionFirst];
+    if (id == IdDensity) return dialog->density;
+    if (id == IdHighlight) return dialog->highlight;
+    return nullptr;
+}
+
+GtkWidget* LeftLabel(const char* text) {
+    GtkWidget* label = gtk_label_new(text);
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    return label;
+}
+
+GtkWidget* NumberEntry() {
+    GtkWidget* entry = gtk_entry_new();
+    gtk_entry_set_width_chars(GTK_ENTRY(entry), 6);
+    gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+    return entry;
+}
+
+void OnResponse(GtkDialog*, gint response, gpointer data) {
+    auto* dialog = static_cast<ConfigDialog*>(data);
+    if (dialog->ended) return;
+    WParam command = response == GTK_RESPONSE_OK ? CommandOk : CommandCancel;
+    dialog->procedure(ToHandle(dialog), WM_COMMAND, command, 0);
+}
+
+// Two rows of three resolutions, the two number fields under their labels, the version and
+// updates lines, then OK (the default) and Cancel.
+void Build(ConfigDialog& dialog) {
+    dialog.window = gtk_dialog_new_with_buttons(Caption, nullptr, GTK_DIALOG_MODAL, "OK",
+                                                GTK_RESPONSE_OK, "Cancel", GTK_RESPONSE_CANCEL,
+                                                nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog.window), GTK_RESPONSE_OK);
+    gtk_window_set_resizable(GTK_WINDOW(dialog.window), FALSE);
+    gtk_window_set_keep_above(GTK_WINDOW(dialog.window), TRUE);
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_container_set_border_width(GTK_CONTAINER(grid), 10);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Resolution"), 0, 0, 3, 1);
+    GSList* group = nullptr;
+    for (int i = 0; i < ResolutionButtons; ++i) {
+        dialog.resolutions[i] = gtk_radio_button_new_with_label(group, ResolutionTexts[i]);
+        group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(dialog.resolutions[i]));
+        gtk_grid_attach(GTK_GRID(grid), dialog.resolutions[i], i % 3, 1 + i / 3, 1, 1);
+    }
+    dialog.density = NumberEntry();
+    dialog.highlight = NumberEntry();
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Vorlix density (0-400)"), 0, 3, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Highlight percentage (0-100):"), 1, 3, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), dialog.density, 0, 4, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), dialog.highlight, 1, 4, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Vorlix v1.20"), 0, 5, 3, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel(UpdatesText), 0, 6, 3, 1);
+    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog.window));
+    gtk_container_add(GTK_CONTAINER(content), grid);
+}
+
+void DrainEvents() {
+    for (int i = 0; i < 1000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
+}
+
+GtkMessageType MessageTypeOf(std::uint32_t style) {
+    switch (style & 0xF0) {
+    case MB_ICONERROR: return GTK_MESSAGE_ERROR;
+    case MB_ICONEXCLAMATION: return GTK_MESSAGE_WARNING;
+    case 0x40: return GTK_MESSAGE_INFO;
+    case 0x20: return GTK_MESSAGE_QUESTION;
+    default: return GTK_MESSAGE_OTHER;
+    }
+}
+
+}  // namespace
+
+int RunModalDialog(int templateId, WindowHandle, DialogProc procedure) {
+    if (templateId != ConfigDialogTemplate || procedure == nullptr) return -1;
+    if (!GtkReady()) {
+        std::fprintf(stderr, "vorlix: no display: the settings dialog cannot be shown\n");
+        return -1;
+    }
+    ConfigDialog dialog;
+    dialog.procedure = procedure;
+    Build(dialog);
+    g_signal_connect(dialog.window, "response", G_CALLBACK(OnResponse), &dialog);
+    gtk_widget_show_all(dialog.window);
+    procedure(ToHandle(&dialog), WM_INITDIALOG, 0, 0);
+    gtk_widget_grab_focus(dialog.density);
+    while (!dialog.ended) gtk_main_iteration_do(TRUE);
+    gtk_widget_destroy(dialog.window);
+    DrainEvents();
+    return dialog.result;
+}
+
+void CheckDialogButton(WindowHandle dialog, int id, bool checked) {
+    GtkWidget* button = Control(dialog, id);
+    if (button == nullptr || !GTK_IS_TOGGLE_BUTTON(button)) return;
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(button), checked ? TRUE : FALSE);
+}
+
+bool IsDialogButtonChecked(WindowHandle dialog, int id) {
+    GtkWidget* button = Control(dialog, id);
+    if (button == nullptr || !GTK_IS_TOGGLE_BUTTON(button)) return false;
+    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)) != FALSE;
+}
+
+void SetDialogNumber(WindowHandle dialog, int id, std::uint32_t value) {
+    GtkWidget* entry = Control(dialog, id);
+    if (entry == nullptr || !GTK_IS_ENTRY(entry)) return;
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", value);
+    gtk_entry_set_text(GTK_ENTRY(entry), text);
+}
+
+std::uint32_t DialogNumber(WindowHandle dialog, int id) {
+    GtkWidget* entry = Control(dialog, id);
+    if (entry == nullptr || !GTK_IS_ENTRY(entry)) return 0;
+    return ParseDialogNumber(gtk_entry_get_text(GTK_ENTRY(entry)));
+}
+
+void EndDialogWith(WindowHandle handle, int result) {
+    ConfigDialog* dialog = FromHandle(handle);
+    if (dialog == nullptr) return;
+    dialog->ended = true;
+    dialog->result = result;
+}
+
+int ShowMessageBox(WindowHandle, const char* text, const char* caption, std::uint32_t style) {
+    // Also on the terminal: the log of a session and scripts see what the user saw.
+    std::fprintf(stderr, "vorlix: %s\n", text != nullptr ? text : "");
+    if (!GtkReady()) return 0;
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, MessageTypeOf(style),
+                                            GTK_BUTTONS_OK, "%s", text != nullptr ? text : "");
+    gtk_window_set_title(GTK_WINDOW(box), caption != nullptr ? caption : "");
+    gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+    DrainEvents();
+    return IDOK;
+}
+
+}  // namespace vorlix::platform

@@ -1,0 +1,159 @@
+#include "platform/sdl/host_windows.h"
+
+#include <X11/Xlib.h>
+
+#include <cstring>
+
+#include "platform/sdl/x11_windows.h"
+#include "platform/window_messages.h"
+
+namespace vorlix::sdl {
+
+namespace {
+
+// Fixed slots, used on the window thread only; the presenting thread reads a slot it was
+// handed while the window lives.
+HostWindow Slots[MaxHostWindows];
+bool SlotUsed[MaxHostWindows] = {};
+bool VideoOpen = false;
+
+struct Pointer {
+    bool known = false;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+} LastMotion;
+
+bool VideoDriverIsX11() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "x11") == 0;
+}
+
+}  // namespace
+
+void PrepareProcess() { XInitThreads(); }
+
+bool OpenDisplay(const char*& why) {
+    if (VideoOpen) return true;
+    // Our own conversion into the window surface is far cheaper than software GL.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        why = "no display: the X server cannot be reached (is DISPLAY set?)";
+        return false;
+    }
+    // Without DISPLAY, SDL quietly settles for an off-screen driver that shows nothing.
+    if (!VideoDriverIsX11()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        why = "no display: an X11 display is needed (is DISPLAY set?)";
+        return false;
+    }
+    if (!X11Open()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        why = "no display: the X server cannot be reached (is DISPLAY set?)";
+        return false;
+    }
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    VideoOpen = true;
+    return true;
+}
+
+bool DisplayIsOpen() { return VideoOpen; }
+
+void CloseDisplay() {
+    if (!VideoOpen) return;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    X11Close();
+    VideoOpen = false;
+}
+
+HostWindow* AddHostWindow() {
+    for (int i = 0; i < MaxHostWindows; ++i) {
+        if (SlotUsed[i]) continue;
+        SlotUsed[i] = true;
+        HostWindow& slot = Slots[i];
+        slot.handle = 0;
+        slot.parent = 0;
+        slot.window = nullptr;
+        slot.procedure = nullptr;
+        slot.fullScreen = true;
+        slot.embedded = false;
+        slot.surfaceStale.store(true);
+        slot.hidden.store(false);
+        slot.exposed.store(true);
+        slot.originX.store(0);
+        slot.originY.store(0);
+        slot.width.store(0);
+        slot.height.store(0);
+        return &slot;
+    }
+    return nullptr;
+}
+
+HostWindow* FindHostWindow(WindowHandle handle) {
+    if (handle == 0) return nullptr;
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i] && Slots[i].handle == handle) return &Slots[i];
+    return nullptr;
+}
+
+HostWindow* FindHostWindow(SDL_Window* window) {
+    if (window == nullptr) return nullptr;
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i] && Slots[i].window == window) return &Slots[i];
+    return nullptr;
+}
+
+HostWindow* FindHostWindowByParent(WindowHandle parent) {
+    if (parent == 0) return nullptr;
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i] && Slots[i].parent == parent) return &Slots[i];
+    return nullptr;
+}
+
+void RemoveHostWindow(HostWindow& window) {
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (&Slots[i] == &window) SlotUsed[i] = false;
+}
+
+int HostWindowCount() {
+    int count = 0;
+    for (int i = 0; i < MaxHostWindows; ++i) count += SlotUsed[i] ? 1 : 0;
+    return count;
+}
+
+WindowHandle FirstHostWindow() {
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i]) return Slots[i].handle;
+    return 0;
+}
+
+void DestroyHostWindow(WindowHandle handle) {
+    HostWindow* host = FindHostWindow(handle);
+    if (host == nullptr) return;
+    // Forget the procedure first: whatever WM_DESTROY sends back must not re-enter it.
+    WindowProc procedure = host->procedure;
+    host->procedure = nullptr;
+    if (procedure != nullptr) procedure(handle, WM_DESTROY, 0, 0);
+    if (host->window != nullptr) SDL_DestroyWindow(host->window);
+    host->window = nullptr;
+    if (host->embedded) X11DestroyWindow(host->handle);
+    RemoveHostWindow(*host);
+}
+
+void NotePointer(std::int32_t x, std::int32_t y) {
+    LastMotion.known = true;
+    LastMotion.x = x;
+    LastMotion.y = y;
+}
+
+bool LastPointer(std::int32_t& x, std::int32_t& y) {
+    if (!LastMotion.known) return false;
+    x = LastMotion.x;
+    y = LastMotion.y;
+    return true;
+}
+
+}  // namespace vorlix::sdl

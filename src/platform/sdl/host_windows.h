@@ -1,0 +1,57 @@
+#pragma once
+// The Linux host's saver windows. A window's handle is its X window id: the SDL window of the
+// full-screen saver, or the child window embedded in the window a preview draws into.
+#include <SDL2/SDL.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/types.h"
+
+namespace vorlix::sdl {
+
+struct HostWindow {
+    WindowHandle handle = 0;
+    WindowHandle parent = 0;  // the window drawn into; 0 full screen
+    SDL_Window* window = nullptr;
+    WindowProc procedure = nullptr;
+    bool fullScreen = true;
+    bool embedded = false;  // handle is our child of parent, destroyed with us
+
+    // Written by the window thread, read by the presenting thread.
+    std::atomic<bool> surfaceStale{true};  // re-fetch SDL's window surface before drawing
+    std::atomic<bool> hidden{false};       // hidden or minimised: frames cannot be shown
+    std::atomic<bool> exposed{true};       // parts were uncovered: put the whole surface
+    std::atomic<std::int32_t> originX{0};  // client origin on the screen
+    std::atomic<std::int32_t> originY{0};
+    std::atomic<std::int32_t> width{0};
+    std::atomic<std::int32_t> height{0};
+};
+
+constexpr int MaxHostWindows = 4;
+
+// Starts Xlib's thread support; the first thing main does, before any X or GTK call.
+void PrepareProcess();
+// Starts SDL's video on an X11 display and the query connection. On failure, why names the
+// reason in words for the user.
+bool OpenDisplay(const char*& why);
+bool DisplayIsOpen();
+// Forgets SDL and the query connection; called once at process end.
+void CloseDisplay();
+
+HostWindow* AddHostWindow();  // a free slot, or null when all are taken
+HostWindow* FindHostWindow(WindowHandle handle);
+HostWindow* FindHostWindow(SDL_Window* window);
+HostWindow* FindHostWindowByParent(WindowHandle parent);
+void RemoveHostWindow(HostWindow& window);
+int HostWindowCount();
+WindowHandle FirstHostWindow();  // 0 when there is none
+
+// Sends WM_DESTROY, then releases the SDL window and, when it is ours, the X window.
+void DestroyHostWindow(WindowHandle handle);
+
+// The pointer as the last motion event put it, in screen coordinates.
+void NotePointer(std::int32_t x, std::int32_t y);
+bool LastPointer(std::int32_t& x, std::int32_t& y);
+
+}  // namespace vorlix::sdl

@@ -1,0 +1,172 @@
+#include "platform/saver_shell.h"
+
+#include <SDL2/SDL_syswm.h>
+
+#include <cstdio>
+
+#include "platform/sdl/event_translation.h"
+#include "platform/sdl/host_windows.h"
+#include "platform/sdl/message_queue.h"
+#include "platform/sdl/x11_windows.h"
+#include "platform/window_messages.h"
+
+namespace vorlix::platform {
+
+namespace {
+
+// The loop sleeps in SDL until an event comes, but looks at the termination flag this often.
+constexpr Uint32 WaitBoundMs = 100;
+
+WindowProc SaverProcedure = nullptr;
+
+sdl::XWindowId XWindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return info.info.x11.window;
+}
+
+// A desktop-sized window: full-screen-desktop under a window manager; without one the
+// full-screen flags do nothing, and a borderless window at the screen's corner does the job.
+bool OpenFullScreen(sdl::HostWindow& host, const SaverWindowSpec& spec) {
+    std::int32_t width = spec.bounds.right - spec.bounds.left;
+    std::int32_t height = spec.bounds.bottom - spec.bounds.top;
+    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
+    if (sdl::X11HasWindowManager()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    host.window = SDL_CreateWindow(spec.title, spec.bounds.left, spec.bounds.top, width, height,
+                                   flags);
+    if (host.window == nullptr) return false;
+    host.handle = XWindowOf(host.window);
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(host.window, &x, &y);
+    SDL_GetWindowSize(host.window, &w, &h);
+    host.originX.store(x);
+    host.originY.store(y);
+    host.width.store(w);
+    host.height.store(h);
+    host.fullScreen = true;
+    return host.handle != 0;
+}
+
+// Our own child of the given window, so its input stays with its owner and its size and end
+// reach us as notices.
+bool OpenEmbedded(sdl::HostWindow& host, const SaverWindowSpec& spec) {
+    std::int32_t width = spec.bounds.right - spec.bounds.left;
+    std::int32_t height = spec.bounds.bottom - spec.bounds.top;
+    sdl::XWindowId child = sdl::X11CreateChild(spec.parent, width, height);
+    if (child == 0) return false;
+    host.handle = child;
+    host.embedded = true;
+    host.parent = spec.parent;
+    host.fullScreen = false;
+    host.window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(child));
+    if (host.window == nullptr) return false;
+    if (!sdl::X11WatchStructure(host.window, child) ||
+        !sdl::X11WatchStructure(host.window, spec.parent)) {
+        return false;
+    }
+    std::int32_t x = 0, y = 0;
+    sdl::X11WindowOrigin(child, x, y);
+    host.originX.store(x);
+    host.originY.store(y);
+    // The parent may have changed size before we watched it.
+    std::int32_t parentWidth = width, parentHeight = height;
+    if (sdl::X11WindowSize(spec.parent, parentWidth, parentHeight) &&
+        (parentWidth != width || parentHeight != height)) {
+        sdl::X11ResizeWindow(child, parentWidth, parentHeight);
+    }
+    host.width.store(width);
+    host.height.store(height);
+    return true;
+}
+
+void Dispatch(const sdl::QueuedMessage& message) {
+    sdl::HostWindow* host = sdl::FindHostWindow(message.window);
+    if (host == nullptr || host->procedure == nullptr) return;
+    host->procedure(message.window, message.message, message.w, message.l);
+}
+
+void DestroyEveryWindow() {
+    for (int i = 0; i < sdl::MaxHostWindows; ++i) {
+        WindowHandle handle = sdl::FirstHostWindow();
+        if (handle == 0) return;
+        sdl::DestroyHostWindow(handle);
+    }
+}
+
+}  // namespace
+
+bool IsWin9xFamily() { return false; }
+
+bool RegisterSaverClass(WindowProc procedure) {
+    const char* why = "";
+    if (!sdl::OpenDisplay(why)) {
+        std::fprintf(stderr, "vorlix: %s\n", why);
+        return false;
+    }
+    SaverProcedure = procedure;
+    sdl::CatchTerminationSignals();
+    return true;
+}
+
+WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) {
+    if (!sdl::DisplayIsOpen() || SaverProcedure == nullptr) return 0;
+    sdl::HostWindow* host = sdl::AddHostWindow();
+    if (host == nullptr) return 0;
+    bool opened = spec.parent == 0 ? OpenFullScreen(*host, spec) : OpenEmbedded(*host, spec);
+    if (!opened) {
+        if (host->window != nullptr) SDL_DestroyWindow(host->window);
+        if (host->embedded) sdl::X11DestroyWindow(host->handle);
+        sdl::RemoveHostWindow(*host);
+        return 0;
+    }
+    WindowHandle handle = host->handle;
+    host->procedure = SaverProcedure;
+    // As CreateWindowEx does: a failed WM_CREATE destroys the window again.
+    if (SaverProcedure(handle, WM_CREATE, 0, 0) == -1) {
+        sdl::DestroyHostWindow(handle);
+        return 0;
+    }
+    return handle;
+}
+
+WindowHandle FindRunningSaver() { return 0; }
+
+int RunMessageLoop() {
+    for (;;) {
+        sdl::QueuedMessage message;
+        while (sdl::TakeFromQueue(message)) {
+            if (message.window == 0 && message.message == WM_QUIT)
+                return static_cast<int>(message.w);
+            Dispatch(message);
+        }
+        if (sdl::TerminationRequested() && sdl::HostWindowCount() > 0) {
+            DestroyEveryWindow();
+            continue;
+        }
+        // No window is left to bring a message: nothing more can come.
+        if (sdl::HostWindowCount() == 0 || !sdl::DisplayIsOpen()) return 0;
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, WaitBoundMs) == 0) continue;
+        sdl::TranslateEvent(event);
+        while (sdl::QueueIsEmpty() && SDL_PollEvent(&event)) sdl::TranslateEvent(event);
+    }
+}
+
+ScreenRect ScreenClipBox() {
+    SDL_Rect bounds{0, 0, 0, 0};
+    if (!sdl::DisplayIsOpen() || SDL_GetDisplayBounds(0, &bounds) != 0) return ScreenRect{};
+    return ScreenRect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+}
+
+// No system message of this kind exists here; 0 tells the core not to look for it.
+std::uint32_t RegisterNamedMessage(const char*) { return 0; }
+void SetScreenSaverRunning(bool) {}
+
+// Windows' optional system libraries have no counterpart on Linux.
+LibraryHandle LoadNamedLibrary(const char*) { return 0; }
+LibraryHandle LoadedModule(const char*) { return 0; }
+void* LibraryFunction(LibraryHandle, const char*) { return nullptr; }
+void FreeNamedLibrary(LibraryHandle) {}
+
+}  // namespace vorlix::platform

@@ -1,0 +1,239 @@
+#include "platform/sdl/settings_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace vorlix::sdl {
+
+namespace {
+
+constexpr char Header[] = "REGEDIT4";
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// "name" with \" and \\ escapes; advances at past the closing quote.
+bool ParseQuotedName(const std::string& line, std::size_t& at, std::string& name) {
+    if (at >= line.size() || line[at] != '"') return false;
+    for (++at; at < line.size(); ++at) {
+        char c = line[at];
+        if (c == '"') {
+            ++at;
+            return name.size() <= MaxNameLength;
+        }
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+        if (c == '\\') {
+            if (++at >= line.size()) return false;
+            c = line[at];
+            if (c != '"' && c != '\\') return false;
+        }
+        name.push_back(c);
+    }
+    return false;
+}
+
+// "name"=hex(type):b0,b1,...
+bool ParseValueLine(const std::string& line, StoredValue& value) {
+    std::size_t at = 0;
+    if (!ParseQuotedName(line, at, value.name)) return false;
+    const char prefix[] = "=hex(";
+    if (line.compare(at, sizeof prefix - 1, prefix) != 0) return false;
+    at += sizeof prefix - 1;
+    std::uint64_t type = 0;
+    std::size_t digits = 0;
+    for (; at < line.size() && IsHexDigit(line[at]) && digits < 8; ++at, ++digits)
+        type = type * 16 + static_cast<std::uint64_t>(HexValue(line[at]));
+    if (digits == 0 || line.compare(at, 2, "):") != 0) return false;
+    value.type = static_cast<std::uint32_t>(type);
+    at += 2;
+    while (at < line.size()) {
+        if (at + 2 > line.size() || !IsHexDigit(line[at]) || !IsHexDigit(line[at + 1]))
+            return false;
+        if (value.data.size() == MaxValueBytes) return false;
+        value.data.push_back(static_cast<std::uint8_t>(HexValue(line[at]) * 16 +
+                                                       HexValue(line[at + 1])));
+        at += 2;
+        if (at == line.size()) break;
+        if (line[at] != ',' || at + 1 == line.size()) return false;
+        ++at;
+    }
+    return true;
+}
+
+bool ParseKeyLine(const std::string& line, std::string& path) {
+    if (line.size() < 3 || line.front() != '[' || line.back() != ']') return false;
+    path = line.substr(1, line.size() - 2);
+    if (path.size() > MaxNameLength) return false;
+    for (char c : path)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '[' || c == ']') return false;
+    return true;
+}
+
+std::string QuotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') quoted.push_back('\\');
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+bool WriteAll(int descriptor, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t put = ::write(descriptor, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
+    int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+}
+
+}  // namespace
+
+bool ParseSettingsDocument(const std::string& text, SettingsDocument& document) {
+    document.keys.clear();
+    if (text.size() > MaxSettingsFileBytes || text.find('\0') != std::string::npos) return false;
+    std::vector<std::string> lines = SplitLines(text);
+    if (lines.empty() || lines[0] != Header) return false;
+    StoredKey* current = nullptr;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            std::string path;
+            if (!ParseKeyLine(line, path) || FindKey(document, path) != nullptr) return false;
+            if (document.keys.size() == MaxKeys) return false;
+            document.keys.push_back(StoredKey{path, {}});
+            current = &document.keys.back();
+            continue;
+        }
+        StoredValue value;
+        if (current == nullptr || !ParseValueLine(line, value)) return false;
+        if (FindValue(*current, value.name) != nullptr) return false;
+        if (current->values.size() == MaxValuesPerKey) return false;
+        current->values.push_back(value);
+    }
+    return true;
+}
+
+std::string FormatSettingsDocument(const SettingsDocument& document) {
+    std::string text = std::string(Header) + "\n";
+    for (const StoredKey& key : document.keys) {
+        text += "\n[" + key.path + "]\n";
+        for (const StoredValue& value : key.values) {
+            char type[16];
+            std::snprintf(type, sizeof type, "=hex(%x):", value.type);
+            text += QuotedName(value.name) + type;
+            for (std::size_t i = 0; i < value.data.size(); ++i) {
+                char byte[4];
+                std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", value.data[i]);
+                text += byte;
+            }
+            text += "\n";
+        }
+    }
+    return text;
+}
+
+StoredKey* FindKey(SettingsDocument& document, const std::string& path) {
+    for (StoredKey& key : document.keys)
+        if (key.path == path) return &key;
+    return nullptr;
+}
+
+StoredValue* FindValue(StoredKey& key, const std::string& name) {
+    for (StoredValue& value : key.values)
+        if (value.name == name) return &value;
+    return nullptr;
+}
+
+bool PutValue(StoredKey& key, const std::string& name, std::uint32_t type, const void* data,
+              std::uint32_t size) {
+    if (name.size() > MaxNameLength || size > MaxValueBytes) return false;
+    if (size > 0 && data == nullptr) return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+    StoredValue* value = FindValue(key, name);
+    if (value == nullptr) {
+        if (key.values.size() == MaxValuesPerKey) return false;
+        key.values.push_back(StoredValue{name, 0, {}});
+        value = &key.values.back();
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    value->type = type;
+    value->data.assign(bytes, bytes + size);
+    return true;
+}
+
+bool ReadSettingsFile(const std::string& path, std::string& text) {
+    text.clear();
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;
+    char buffer[4096];
+    bool ok = true;
+    for (;;) {
+        ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        // Anything this large is not ours; stop reading and let parsing refuse it.
+        if (text.size() > MaxSettingsFileBytes) break;
+    }
+    ::close(descriptor);
+    return ok;
+}
+
+bool ReplaceSettingsFile(const std::string& path, const std::string& text) {
+    std::string temporary = path + ".new." + std::to_string(::getpid());
+    int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (descriptor < 0) return false;
+    bool ok = WriteAll(descriptor, text) && ::fsync(descriptor) == 0;
+    ok = ::close(descriptor) == 0 && ok;
+    if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncDirectoryOf(path);
+    return true;
+}
+
+}  // namespace vorlix::sdl

@@ -1,0 +1,94 @@
+#include "platform/sdl/window_presenter.h"
+
+namespace vorlix::sdl {
+
+namespace {
+
+TargetLayout LayoutOf(const SDL_Surface& surface) {
+    TargetLayout layout;
+    layout.bytesPerPixel = surface.format->BytesPerPixel;
+    layout.red = surface.format->Rmask;
+    layout.green = surface.format->Gmask;
+    layout.blue = surface.format->Bmask;
+    return layout;
+}
+
+}  // namespace
+
+SDL_Surface* WindowPresenter::Surface(bool& fresh) {
+    fresh = false;
+    if (host_ == nullptr || host_->window == nullptr) return nullptr;
+    if (surface_ == nullptr || host_->surfaceStale.exchange(false)) {
+        surface_ = SDL_GetWindowSurface(host_->window);
+        if (surface_ == nullptr) {
+            host_->surfaceStale.store(true);
+            return nullptr;
+        }
+        if (surface_->format->BytesPerPixel < 1 || surface_->format->BytesPerPixel > 4) {
+            surface_ = nullptr;
+            return nullptr;
+        }
+        if (SDL_LockSurface(surface_) == 0) {
+            FrameConverter::FillBlack(static_cast<std::uint8_t*>(surface_->pixels), surface_->pitch,
+                                      surface_->w, surface_->h, surface_->format->BytesPerPixel);
+            SDL_UnlockSurface(surface_);
+        }
+        fresh = true;
+    }
+    if (host_->exposed.exchange(false)) fresh = true;
+    return surface_;
+}
+
+bool WindowPresenter::Update(bool whole, const Placement& part) {
+    int result;
+    if (whole) {
+        result = SDL_UpdateWindowSurface(host_->window);
+    } else {
+        SDL_Rect rect{part.x, part.y, part.width, part.height};
+        result = SDL_UpdateWindowSurfaceRects(host_->window, &rect, 1);
+    }
+    // SDL refuses once the window changed size: fetch the surface again next time.
+    if (result != 0) host_->surfaceStale.store(true);
+    return result == 0;
+}
+
+bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pitch,
+                                    std::int32_t width, std::int32_t height) {
+    bool fresh = false;
+    SDL_Surface* surface = Surface(fresh);
+    if (surface == nullptr) return false;
+    TargetLayout layout = LayoutOf(*surface);
+    Placement placement = FitInside(width, height, surface->w, surface->h);
+    if (!converter_.Matches(width, height, layout, placement)) {
+        if (!converter_.Configure(width, height, layout, placement)) return false;
+        fresh = true;
+    }
+    if (SDL_LockSurface(surface) != 0) return false;
+    converter_.Convert(pixels, pitch, static_cast<std::uint8_t*>(surface->pixels), surface->pitch);
+    SDL_UnlockSurface(surface);
+    return Update(fresh, placement);
+}
+
+bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
+                                std::int32_t width, std::int32_t height, std::int32_t x,
+                                std::int32_t y) {
+    bool fresh = false;
+    SDL_Surface* surface = Surface(fresh);
+    if (surface == nullptr) return false;
+    TargetLayout layout = LayoutOf(*surface);
+    Placement whole{0, 0, width, height};
+    if (!converter_.Matches(width, height, layout, whole) &&
+        !converter_.Configure(width, height, layout, whole)) {
+        return false;
+    }
+    if (SDL_LockSurface(surface) != 0) return false;
+    Placement covered;
+    bool inside = converter_.ConvertUnscaled(pixels, pitch, width, height,
+                                             static_cast<std::uint8_t*>(surface->pixels),
+                                             surface->pitch, surface->w, surface->h, x, y, covered);
+    SDL_UnlockSurface(surface);
+    if (!inside) return true;
+    return Update(fresh, covered);
+}
+
+}  // namespace vorlix::sdl

@@ -1,0 +1,35 @@
+#pragma once
+// Puts 5-6-5 frames into one saver window through SDL's window surface, which it fetches
+// again whenever the window's size changed or SDL refused an update.
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+
+#include "platform/sdl/frame_converter.h"
+#include "platform/sdl/host_windows.h"
+
+namespace vorlix::sdl {
+
+class WindowPresenter {
+public:
+    void Attach(HostWindow* host) { host_ = host; }
+    HostWindow* Host() const { return host_; }
+
+    // The frame scaled to fit the window, centred between black bars.
+    bool PresentScaled(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
+                       std::int32_t height);
+    // The frame unscaled at (x, y) of the window, cut to the window.
+    bool PresentAt(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
+                   std::int32_t height, std::int32_t x, std::int32_t y);
+
+private:
+    // The current window surface, black all over when it is new; null when SDL has none.
+    SDL_Surface* Surface(bool& fresh);
+    bool Update(bool whole, const Placement& part);
+
+    HostWindow* host_ = nullptr;
+    SDL_Surface* surface_ = nullptr;
+    FrameConverter converter_;
+};
+
+}  // namespace vorlix::sdl
