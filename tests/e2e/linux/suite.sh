@@ -1,0 +1,447 @@
+#!/usr/bin/env bash
+# End-to-end cases of vorlix on one Xvfb: "suite.sh start", the cases, "suite.sh stop".
+# Every wait is bounded; every process started here is stopped through its own process group.
+set -uo pipefail
+
+: "${VORLIX_BIN:?}" "${VORLIX_E2E_STATE:?}" "${VORLIX_TEST_WINDOW:?}" "${VORLIX_TEST_PROBE:?}"
+state=$VORLIX_E2E_STATE
+width=1024
+height=768
+skip=77
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+note() { echo "-- $*"; }
+
+# wait_until SECONDS COMMAND...: true as soon as the command succeeds.
+wait_until() {
+    local limit=$1
+    shift
+    local deadline=$((SECONDS + limit))
+    while ((SECONDS <= deadline)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# --- the shared X server -------------------------------------------------------------------
+
+start_xvfb() {
+    mkdir -p "$state"
+    local n
+    for n in $(seq 81 99); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -br \
+            >"$state/xvfb.log" 2>&1 &
+        echo $! >"$state/xvfb.pid"
+        echo ":$n" >"$state/display"
+        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1; then
+            note "Xvfb on :$n"
+            return 0
+        fi
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    done
+    fail "no Xvfb could be started"
+}
+
+stop_xvfb() {
+    [ -f "$state/xvfb.pid" ] || return 0
+    local pid
+    pid=$(cat "$state/xvfb.pid")
+    kill -TERM "$pid" 2>/dev/null
+    wait_until 5 bash -c "! kill -0 $pid" || kill -KILL "$pid" 2>/dev/null
+    rm -f "$state/xvfb.pid" "$state/display"
+}
+
+use_display() {
+    [ -f "$state/display" ] || fail "the suite's Xvfb is not running"
+    DISPLAY=$(cat "$state/display")
+    export DISPLAY
+    "$VORLIX_TEST_PROBE" 0 0 1 1 >/dev/null || fail "the suite's Xvfb does not answer"
+}
+
+# --- one case's world ----------------------------------------------------------------------
+
+groups=()
+
+new_case() {
+    case_dir=$state/cases/$1
+    rm -rf "$case_dir"
+    mkdir -p "$case_dir/home" "$case_dir/config" "$case_dir/state"
+    export HOME=$case_dir/home XDG_CONFIG_HOME=$case_dir/config XDG_STATE_HOME=$case_dir/state
+    unset XSCREENSAVER_WINDOW
+    settings=$XDG_CONFIG_HOME/vorlix/settings.reg
+    fs_log=$XDG_STATE_HOME/vorlix/vorlix_fs.log
+    window_log=$XDG_STATE_HOME/vorlix/vorlix.log
+    trap cleanup EXIT
+    xdotool mousemove $((width / 2)) $((height / 2))
+}
+
+cleanup() {
+    local group
+    for group in "${groups[@]}"; do
+        kill -TERM -- "-$group" 2>/dev/null
+    done
+    for group in "${groups[@]}"; do
+        wait_until 5 bash -c "! kill -0 -- -$group" || kill -KILL -- "-$group" 2>/dev/null
+    done
+}
+
+# run_saver NAME ARGS...: starts vorlix in a process group of its own; its exit code lands in
+# $case_dir/NAME.rc, its output in NAME.out and NAME.err. Sets saver_group.
+run_saver() {
+    local name=$1
+    shift
+    rm -f "$case_dir/$name.rc"
+    setsid bash -c 'out=$1 err=$2 rc=$3; shift 3; "$@" >"$out" 2>"$err"; echo $? >"$rc"' \
+        vorlix-run "$case_dir/$name.out" "$case_dir/$name.err" "$case_dir/$name.rc" \
+        "$VORLIX_BIN" "$@" &
+    saver_group=$!
+    groups+=("$saver_group")
+}
+
+saver_pid() { pgrep -P "$saver_group" | head -n 1; }
+saver_alive() { [ ! -f "$case_dir/$1.rc" ]; }
+exit_code() { cat "$case_dir/$1.rc"; }
+
+expect_exit() {
+    local name=$1 code=$2
+    wait_until 10 test -f "$case_dir/$name.rc" || fail "$name did not end"
+    [ "$(exit_code "$name")" = "$code" ] || fail "$name ended with $(exit_code "$name"), not $code"
+}
+
+log_has() { grep -qF -- "$2" "$1" 2>/dev/null; }
+log_count() { grep -cF -- "$2" "$1" 2>/dev/null || true; }
+
+expect_clean_log() {
+    log_has "$1" "[StopErrorMsg] DEBUG SESSION TERMINATED" || fail "$1 was not closed cleanly"
+}
+
+probe() { "$VORLIX_TEST_PROBE" "$@"; }
+field() { sed -n "s/.*$1=\([0-9a-f]*\).*/\1/p" <<<"$2"; }
+green_in() { field green "$(probe "$@")"; }
+hash_of() { field hash "$(probe "$@")"; }
+has_rain() { [ "$(green_in "$@")" -gt 500 ]; }
+
+wait_for_rain() {
+    wait_until 10 log_has "$fs_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start: $(cat "$case_dir"/*.err 2>/dev/null)"
+    wait_until 10 has_rain 0 0 $width $height || fail "no glyphs on the screen"
+    # The mouse-move filter lets moves through only once a frame has been shown.
+    sleep 0.3
+}
+
+standard_settings() {
+    mkdir -p "$XDG_CONFIG_HOME/vorlix"
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):%s\n"Density"=hex(4):%s\n"HighlightDensity"=hex(4):%s\n' \
+        "$1" "$2" "$3" >"$settings"
+}
+
+default_settings_text() {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):31,30,32,34,78,37,36,38\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n'
+}
+
+# --- cases ---------------------------------------------------------------------------------
+
+# close_with NAME INPUT...: the first close request is trapped, the second ends the saver.
+close_twice() {
+    local name=$1
+    shift
+    "$@"
+    wait_until 5 log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" ||
+        fail "the first close request was not seen"
+    sleep 0.3
+    saver_alive "$name" || fail "the first close request ended the saver"
+    "$@"
+    expect_exit "$name" 0
+    expect_clean_log "$fs_log"
+}
+
+case_fullscreen_rain() {
+    new_case fullscreen_rain
+    run_saver saver /s
+    wait_for_rain
+    local first second
+    first=$(probe 0 0 $width $height)
+    sleep 0.4
+    second=$(probe 0 0 $width $height)
+    note "first: $first"
+    note "second: $second"
+    [ "$(field green "$first")" -gt 5000 ] || fail "too few glyph pixels"
+    [ "$(field other "$first")" -eq 0 ] || fail "pixels that are no glyph colour"
+    [ "$(field hash "$first")" != "$(field hash "$second")" ] || fail "the picture stands still"
+    close_twice saver xdotool key space
+}
+
+case_fullscreen_key() {
+    new_case fullscreen_key
+    run_saver saver /s
+    wait_for_rain
+    close_twice saver xdotool key a
+}
+
+case_fullscreen_click() {
+    new_case fullscreen_click
+    run_saver saver /s
+    wait_for_rain
+    close_twice saver xdotool click 1
+}
+
+case_fullscreen_move() {
+    new_case fullscreen_move
+    run_saver saver /s
+    wait_for_rain
+    # The first move that gets through only sets the point later moves are measured from.
+    xdotool mousemove_relative 20 0
+    sleep 0.3
+    close_twice saver xdotool mousemove_relative 20 0
+}
+
+case_fullscreen_small_move() {
+    new_case fullscreen_small_move
+    run_saver saver /s
+    wait_for_rain
+    xdotool mousemove_relative 3 0
+    sleep 0.3
+    xdotool mousemove_relative -- -3 0
+    sleep 0.3
+    xdotool mousemove_relative 0 3
+    sleep 0.3
+    xdotool mousemove_relative 2 -2
+    sleep 0.5
+    saver_alive saver || fail "a move of 3 pixels ended the saver"
+    log_has "$fs_log" "[STATE] WM_CLOSE detected" && fail "a move of 3 pixels asked to close"
+    close_twice saver xdotool key Escape
+}
+
+start_openbox() {
+    setsid openbox --sm-disable >"$case_dir/openbox.log" 2>&1 &
+    groups+=("$!")
+    wait_until 10 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        fail "openbox did not start"
+}
+
+# start_test_window X Y W H: a window of our own; its id in test_window, commands to fd 7.
+start_test_window() {
+    rm -f "$case_dir/window.in" "$case_dir/window.out"
+    mkfifo "$case_dir/window.in"
+    setsid "$VORLIX_TEST_WINDOW" "$@" <"$case_dir/window.in" >"$case_dir/window.out" 2>&1 &
+    groups+=("$!")
+    exec 7>"$case_dir/window.in"
+    wait_until 5 test -s "$case_dir/window.out" || fail "the test window did not open"
+    test_window=$(head -n 1 "$case_dir/window.out")
+}
+
+window_command() {
+    local answers
+    answers=$(grep -c '^ok' "$case_dir/window.out")
+    echo "$1" >&7
+    wait_until 5 bash -c "[ \$(grep -c '^ok' '$case_dir/window.out') -gt $answers ]" ||
+        fail "the test window did not follow: $1"
+}
+
+case_focus_pause() {
+    new_case focus_pause
+    start_openbox
+    start_test_window 40 40 200 150
+    run_saver saver /s
+    wait_for_rain
+    local saver_window
+    saver_window=$(xdotool search --name '^Screen Saver$' | head -n 1)
+    [ -n "$saver_window" ] || fail "no saver window"
+    timeout 5 xdotool windowactivate "$test_window"
+    wait_until 5 log_has "$fs_log" "[STATE] WM_ACTIVATEAPP: Deactivated" ||
+        fail "focus loss did not reach the saver"
+    wait_until 5 log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" ||
+        fail "focus loss did not ask to close"
+    wait_until 5 log_has "$fs_log" "[DrawVorlix] Enter idle loop" || fail "the rain did not pause"
+    local first second
+    first=$(hash_of 400 300 600 400)
+    sleep 0.5
+    second=$(hash_of 400 300 600 400)
+    [ "$first" = "$second" ] || fail "the rain moves while the saver has no focus"
+    saver_alive saver || fail "the trapped close ended the saver"
+    timeout 5 xdotool windowactivate "$saver_window"
+    wait_until 5 log_has "$fs_log" "[DrawVorlix] Thread resumed" || fail "the rain did not resume"
+    sleep 0.3
+    first=$(hash_of 400 300 600 400)
+    sleep 0.4
+    second=$(hash_of 400 300 600 400)
+    [ "$first" != "$second" ] || fail "the rain stands still after focus came back"
+    timeout 5 xdotool windowactivate "$test_window"
+    expect_exit saver 0
+    expect_clean_log "$fs_log"
+}
+
+case_window_id() {
+    new_case window_id
+    start_test_window 100 100 320 240
+    local before
+    before=$(probe 0 0 $width $height)
+    [ "$(field lit "$before")" -gt 0 ] || fail "the test window is not on the screen"
+    run_saver saver --window-id "$test_window"
+    wait_until 10 log_has "$window_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start: $(cat "$case_dir/saver.err")"
+    wait_until 10 has_rain 100 100 320 240 || fail "no glyphs in the window"
+    local inside whole
+    inside=$(probe 100 100 320 240)
+    whole=$(probe 0 0 $width $height)
+    note "inside: $inside"
+    [ "$(field lit "$whole")" = "$(field lit "$inside")" ] || fail "pixels lit outside the window"
+    # Input belongs to the window's owner: a click does not end the saver.
+    xdotool mousemove 200 200 click 1
+    sleep 0.5
+    saver_alive saver || fail "a click into the window ended the saver"
+    window_command "resize 480 360"
+    wait_until 10 has_rain 420 100 160 360 || fail "the rain did not grow with the window"
+    wait_until 10 has_rain 100 340 480 120 || fail "the rain did not grow downwards"
+    inside=$(probe 100 100 480 360)
+    whole=$(probe 0 0 $width $height)
+    [ "$(field lit "$whole")" = "$(field lit "$inside")" ] || fail "pixels lit outside the window"
+    window_command destroy
+    expect_exit saver 0
+    expect_clean_log "$window_log"
+}
+
+case_sigterm() {
+    new_case sigterm
+    start_test_window 200 150 400 300
+    export XSCREENSAVER_WINDOW=$test_window
+    run_saver saver --root --density 50 --highlight 200
+    wait_until 10 log_has "$window_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start: $(cat "$case_dir/saver.err")"
+    wait_until 10 has_rain 200 150 400 300 || fail "no glyphs in XSCREENSAVER_WINDOW"
+    local pid
+    pid=$(saver_pid)
+    [ -n "$pid" ] || fail "no saver process"
+    kill -TERM "$pid"
+    expect_exit saver 0
+    expect_clean_log "$window_log"
+    [ ! -e "$settings" ] || ! grep -q '32,00,00,00' "$settings" || fail "a one-run density was saved"
+}
+
+open_dialog() {
+    run_saver "$1" "${@:2}"
+    wait_until 10 xdotool search --name '^Vorlix v1\.20$' || fail "the dialog did not open"
+    dialog_window=$(xdotool search --name '^Vorlix v1\.20$' | head -n 1)
+    sleep 0.5
+    # Without a window manager keys go to the window under the pointer.
+    xdotool mousemove --window "$dialog_window" 20 20
+    sleep 0.2
+}
+
+case_config_dialog() {
+    new_case config_dialog
+    # 1600x1200, 123, 45: OK without changes writes back what the dialog showed.
+    standard_settings 31,36,30,30,78,31,32,30,30 7b,00,00,00 2d,00,00,00
+    cp "$settings" "$case_dir/stored.reg"
+    open_dialog shown /c
+    xdotool key Return
+    expect_exit shown 1
+    cmp -s "$settings" "$case_dir/stored.reg" || fail "OK did not keep the shown values: $(cat "$settings")"
+
+    open_dialog clamped /c
+    xdotool key ctrl+a
+    xdotool type 401
+    xdotool key Return
+    expect_exit clamped 1
+    grep -qF '"Density"=hex(4):90,01,00,00' "$settings" || fail "401 was not saved as 400"
+    grep -qF '"Resolution"=hex(1):31,36,30,30,78,31,32,30,30' "$settings" ||
+        fail "the resolution changed"
+    cp "$settings" "$case_dir/before-cancel.reg"
+
+    open_dialog cancelled /c
+    xdotool key ctrl+a
+    xdotool type 7
+    xdotool key Escape
+    expect_exit cancelled 0
+    cmp -s "$settings" "$case_dir/before-cancel.reg" || fail "Cancel changed the settings file"
+}
+
+case_corrupt_settings() {
+    new_case corrupt_settings
+    mkdir -p "$XDG_CONFIG_HOME/vorlix"
+    printf 'REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Density"=hex(4):zz\n\377\000' >"$settings"
+    run_saver saver /s
+    wait_for_rain
+    close_twice saver xdotool key space
+    default_settings_text >"$case_dir/defaults.reg"
+    cmp -s "$settings" "$case_dir/defaults.reg" ||
+        fail "the damaged file was not replaced by the defaults: $(cat "$settings")"
+}
+
+case_missing_glyphs() {
+    new_case missing_glyphs
+    if [ -e "${VORLIX_INSTALLED_DATA_DIR:-/nonexistent}/glyph2.ani" ]; then
+        echo "glyph2.ani is installed in $VORLIX_INSTALLED_DATA_DIR: cannot test its absence"
+        exit $skip
+    fi
+    mkdir -p "$case_dir/bin"
+    cp "$VORLIX_BIN" "$case_dir/bin/vorlix"
+    VORLIX_BIN=$case_dir/bin/vorlix run_saver saver /s
+    wait_until 10 xdotool search --name '^Vorlix$' || fail "no message box"
+    local box
+    box=$(xdotool search --name '^Vorlix$' | head -n 1)
+    cat >"$case_dir/expected.txt" <<'EOF'
+vorlix: Unable to load glyph animation file.
+
+Make sure you have unzipped both the files
+"vorlix.scr" and "glyph2.ani"
+to your Windows directory
+
+Please do NOT send me questions on how
+to use a zip utility or any other similar
+questions. Thanks.
+EOF
+    grep -vF 'Gtk-' "$case_dir/saver.err" | head -n 9 >"$case_dir/shown.txt"
+    cmp -s "$case_dir/shown.txt" "$case_dir/expected.txt" ||
+        fail "the message was: $(cat "$case_dir/saver.err")"
+    xdotool mousemove --window "$box" 20 20
+    sleep 0.3
+    xdotool key Return
+    expect_exit saver 1
+    log_has "$fs_log" "LOG_ERROR: Unable to load glyph animation file." || fail "not logged"
+    expect_clean_log "$fs_log"
+}
+
+case_no_display() {
+    new_case no_display
+    local mode
+    for mode in /s /c --root "/p 12345"; do
+        # shellcheck disable=SC2086
+        env -u DISPLAY timeout 10 "$VORLIX_BIN" $mode >"$case_dir/out" 2>"$case_dir/err"
+        local code=$?
+        [ "$code" -ne 0 ] && [ "$code" -ne 124 ] || fail "$mode without a display ended with $code"
+        grep -q "no display" "$case_dir/err" || fail "$mode said: $(cat "$case_dir/err")"
+    done
+    [ ! -e "$fs_log" ] || fail "a log was started without a display"
+}
+
+case_run_without_display() {
+    new_case run_without_display
+    [ -x "$VORLIX_BUILD_DIR/vorlix-record" ] || { echo "vorlix-record is not built"; exit $skip; }
+    local gif=$case_dir/rain.gif
+    env -u DISPLAY VORLIX_BUILD_DIR="$VORLIX_BUILD_DIR" VORLIX_RAIN_GIF="$gif" \
+        timeout 170 "$VORLIX_SOURCE_DIR/run.sh" >"$case_dir/out" 2>&1 ||
+        fail "run.sh failed: $(tail -n 20 "$case_dir/out")"
+    [ "$(head -c 6 "$gif" 2>/dev/null)" = "GIF89a" ] || fail "no GIF at $gif"
+    grep -qF "$gif" "$case_dir/out" || fail "run.sh did not name the GIF"
+}
+
+main() {
+    case ${1:-} in
+    start) start_xvfb ;;
+    stop) stop_xvfb ;;
+    *)
+        declare -F "case_$1" >/dev/null || fail "no case named $1"
+        use_display
+        "case_$1"
+        note "$1 passed"
+        ;;
+    esac
+}
+
+main "$@"

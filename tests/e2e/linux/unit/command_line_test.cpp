@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+
+namespace vorlix::linuxhost {
+
+namespace {
+RunRequest Parse(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "vorlix");
+    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+}  // namespace
+
+TEST(CommandLine, WindowsSwitchesPassThroughAsSwitchText) {
+    EXPECT_EQ(Parse({}).switchText, "");
+    EXPECT_EQ(Parse({"/s"}).switchText, "/s");
+    EXPECT_EQ(Parse({"/p", "1234"}).switchText, "/p 1234");
+    EXPECT_EQ(Parse({"-c:77"}).switchText, "-c:77");
+    EXPECT_TRUE(Parse({"/s"}).error.empty());
+}
+
+TEST(CommandLine, XScreenSaverOptionsBecomeThePreviewSwitch) {
+    EXPECT_EQ(Parse({"--window-id", "0x1e00004"}).switchText, "/p 31457284");
+    EXPECT_EQ(Parse({"-window-id", "42"}).switchText, "/p 42");
+    RunRequest root = Parse({"--root", "--density", "500", "-highlight", "12"});
+    EXPECT_TRUE(root.wantsRoot);
+    EXPECT_TRUE(root.hasDensity);
+    EXPECT_EQ(root.density, 500u);
+    EXPECT_EQ(root.highlight, 12u);
+    EXPECT_TRUE(root.error.empty());
+}
+
+TEST(CommandLine, UnusableInputIsNamed) {
+    EXPECT_FALSE(Parse({"--window-id"}).error.empty());
+    EXPECT_FALSE(Parse({"--window-id", "0"}).error.empty());
+    EXPECT_FALSE(Parse({"--window-id", "12ab"}).error.empty());
+    EXPECT_FALSE(Parse({"--window-id", "0x100000000"}).error.empty());
+    EXPECT_FALSE(Parse({"--density", "-3"}).error.empty());
+    EXPECT_FALSE(Parse({"--highlight", "lots"}).error.empty());
+    EXPECT_FALSE(Parse({"--root", "--window-id", "5"}).error.empty());
+    EXPECT_FALSE(Parse({"--root", "/s"}).error.empty());
+    EXPECT_EQ(Parse({"--density", "99999999999999"}).density, 0xFFFFFFFFu);
+}
+
+}  // namespace vorlix::linuxhost
