@@ -114,10 +114,10 @@ TEST(DefaultGlyphArt, HoldsTwentySevenDistinctShapesClearOfTheEdge) {
     ASSERT_TRUE(ReadGlyphArt(VORLIX_GLYPH_ART, art, error)) << error;
     ASSERT_EQ(art.shapes.size(), 27u);
     EXPECT_LE(1600 / art.width + 1, 256);
-    std::set<std::vector<std::uint8_t>> seen;
+    std::set<std::string> seen;
     std::set<std::string> names;
     for (const GlyphShape& shape : art.shapes) {
-        EXPECT_TRUE(seen.insert(shape.ink).second) << shape.name << " repeats a shape";
+        EXPECT_TRUE(seen.insert(std::string(shape.ink.begin(), shape.ink.end())).second) << shape.name << " repeats a shape";
         EXPECT_TRUE(names.insert(shape.name).second) << shape.name << " repeats a name";
         int inked = 0;
         for (int y = 0; y < art.height; ++y) {
