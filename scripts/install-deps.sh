@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine
     xvfb xdotool imagemagick x11-utils openbox
-    nsis zip unzip
+    nsis zip unzip python3
 )
 
 missing=()
