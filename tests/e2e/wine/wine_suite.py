@@ -60,8 +60,9 @@ def wait_for(predicate, timeout, interval=0.1):
 class Wine:
     """Xvfb, the prefix and the wineserver, and the small actions the cases are made of."""
 
-    def __init__(self, work_dir, scr, glyphs, probe, installer=""):
+    def __init__(self, work_dir, scr, glyphs, probe, installer="", backend_check=""):
         self.installer = installer
+        self.backend_check = backend_check
         self.stderr_seen = 0
         self.work_dir = os.path.abspath(work_dir)
         self.scr = scr
@@ -351,6 +352,16 @@ class Cases:
         self.glyphs = wine.glyph_bytes()
 
     # --- shared steps ------------------------------------------------------------------
+    def backend_seam(self):
+        """0: the backend's seam functions on the real system."""
+        program = self.wine.backend_check
+        check(program and os.path.exists(program), "no backend check program: %r" % program)
+        result = self.wine.run(["wine", program], timeout=60, check_rc=False)
+        failed = [line for line in result.stdout.splitlines() if line.startswith("FAIL")]
+        check(result.returncode == 0 and not failed,
+              "exit code %d; %s" % (result.returncode, "; ".join(failed)))
+        return result.stdout.splitlines()[-1] if result.stdout else ""
+
     def start_full_screen(self):
         self.wine.remove_log("vorlix_fs.log")
         self.wine.xdotool("mousemove", "500", "400")
@@ -648,6 +659,7 @@ def cpu_seconds(pid):
 
 
 CASES = [
+    ("0 backend seam functions", "backend_seam"),
     ("1 full screen: log, pixels, movement, keys; 3 first-run registry", "full_screen_run"),
     ("2 mouse moves", "mouse_moves"),
     ("3 Density 500 limited", "density_limited"),
@@ -667,6 +679,7 @@ def main():
     parser.add_argument("--scr", required=True)
     parser.add_argument("--glyphs", required=True)
     parser.add_argument("--probe", required=True)
+    parser.add_argument("--backend-check", default="", help="vorlix_win32_check.exe to run")
     parser.add_argument("--installer", default="", help="vorlix-setup.exe to test")
     parser.add_argument("--work", required=True, help="directory for the prefix and results")
     parser.add_argument("--measure", action="store_true",
@@ -685,7 +698,8 @@ def main():
     wanted = {n for n in args.only.split(",") if n}
     wine = Wine(args.work, os.path.abspath(args.scr), os.path.abspath(args.glyphs),
                 os.path.abspath(args.probe),
-                os.path.abspath(args.installer) if args.installer else "")
+                os.path.abspath(args.installer) if args.installer else "",
+                os.path.abspath(args.backend_check) if args.backend_check else "")
     failures = 0
     try:
         wine.start()
