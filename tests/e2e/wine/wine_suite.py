@@ -35,6 +35,8 @@ MISSING_GLYPHS_TEXT = "\n".join([
     "to use a zip utility or any other similar",
     "questions. Thanks.",
 ])
+SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "DDRAW.DLL",
+               "WINMM.DLL", "MSVCRT.DLL"}
 BAD_MODE_TEXT = "Unable to set display mode. Try a diffrent resolution setting"
 
 
@@ -352,6 +354,22 @@ class Cases:
         self.glyphs = wine.glyph_bytes()
 
     # --- shared steps ------------------------------------------------------------------
+    def module_table(self):
+        """12: the module exports its three entry points and imports only system DLLs."""
+        objdump = shutil.which("x86_64-w64-mingw32-objdump")
+        check(objdump, "x86_64-w64-mingw32-objdump is missing")
+        table = subprocess.run([objdump, "-p", self.wine.scr], capture_output=True, text=True,
+                               timeout=60).stdout
+        imports = {line.split(":", 1)[1].strip().upper() for line in table.splitlines()
+                   if "DLL Name:" in line}
+        exports = {line.split("]", 1)[1].strip() for line in table.splitlines()
+                   if line.strip().startswith("[") and "]" in line}
+        foreign = imports - SYSTEM_DLLS
+        check(not foreign, "imports outside the system: %s" % sorted(foreign))
+        wanted = {"ScreenSaverProc", "ScreenSaverConfigureDialog", "DrawVorlix"}
+        check(wanted <= exports, "exports: %s" % sorted(exports))
+        return "imports %s" % " ".join(sorted(imports))
+
     def backend_seam(self):
         """0: the backend's seam functions on the real system."""
         program = self.wine.backend_check
@@ -671,6 +689,7 @@ CASES = [
     ("9 bad switches", "bad_switches"),
     ("10 corrupt glyph files", "corrupt_glyphs"),
     ("11 installer and uninstaller", "installer"),
+    ("12 module exports and imports", "module_table"),
 ]
 
 
