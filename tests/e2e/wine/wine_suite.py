@@ -485,6 +485,7 @@ class Cases:
 
     def glyphs_in_system_dir(self):
         """4: glyph2.ani in the system directory only."""
+        self.wine.store_settings()
         self.wine.place_glyphs(system=self.glyphs)
         proc = self.start_full_screen()
         check(GLYPHS_LOADED in self.wine.log("vorlix_fs.log"), "glyphs not loaded")
@@ -492,6 +493,7 @@ class Cases:
 
     def glyphs_missing(self):
         """5: no glyph2.ani anywhere: the nine-line box."""
+        self.wine.store_settings()
         self.wine.place_glyphs()
         self.wine.remove_log("vorlix_fs.log")
         proc = self.wine.saver("/s")
@@ -545,6 +547,7 @@ class Cases:
 
     def preview(self):
         """8: /p inside a host window of our own; a bad handle exits at once."""
+        self.wine.store_settings()
         self.wine.place_glyphs(windows=self.glyphs)
         self.wine.remove_log("vorlix.log")
         handle_file = os.path.join(self.wine.work_dir, "host-window.txt")
@@ -576,6 +579,7 @@ class Cases:
 
     def corrupt_glyphs(self):
         """10: corrupt glyph files are refused with their reason; a truncated one loads."""
+        self.wine.store_settings()
         good = self.glyphs
         frame_bytes = good[6] | good[7] << 8
         frame_bytes *= (good[8] | good[9] << 8) * 3
