@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/headless/display_device.h"
+#include "platform/headless/window_manager.h"
 
 namespace vorlix {
 namespace {
@@ -119,6 +120,38 @@ TEST(HeadlessDisplay, WindowedCopyLandsInTheDesktopAndIsClipped) {
     EXPECT_EQ(frame.layout, headless::DisplayLayout::Rgb555);
     EXPECT_EQ(frame.pixels[0], 0x7C00);
     EXPECT_EQ(primary->CopyFrom(*back, {0, 0, 40, 20}, {0, 0, 20, 10}), DeviceResult::Failed);
+}
+
+TEST(HeadlessDisplay, CopyIntoTheDesktopIsClippedToTheClippersWindow) {
+    headless::ResetDisplay();
+    headless::ResetWindowManager();
+    WindowHandle window = headless::AddWindow(0, ScreenRect{10, 10, 30, 20}, "preview", nullptr);
+    auto device = platform::CreateDisplayDevice();
+    std::unique_ptr<platform::DisplaySurface> primary, back;
+    std::unique_ptr<platform::DisplayClipper> clipper;
+    ASSERT_EQ(device->SetCooperativeLevel(window, false), DeviceResult::Ok);
+    ASSERT_EQ(device->CreatePrimary(false, primary), DeviceResult::Ok);
+    ASSERT_EQ(device->CreateClipper(clipper), DeviceResult::Ok);
+    ASSERT_EQ(clipper->SetWindow(window), DeviceResult::Ok);
+    ASSERT_EQ(primary->SetClipper(*clipper), DeviceResult::Ok);
+    ASSERT_EQ(device->CreateOffscreen(40, 30, back), DeviceResult::Ok);
+    auto* pixels = static_cast<std::uint16_t*>(LockedPixels(*back));
+    for (int i = 0; i < 40 * 30; ++i) pixels[i] = static_cast<std::uint16_t>(i);
+
+    ASSERT_EQ(primary->CopyFrom(*back, {0, 0, 40, 30}, {0, 0, 40, 30}), DeviceResult::Ok);
+    headless::ShownFrame frame;
+    ASSERT_TRUE(headless::CaptureShownFrame(frame));
+    EXPECT_EQ(frame.width, 20);
+    EXPECT_EQ(frame.height, 10);
+    EXPECT_EQ(frame.pixels[0], 10 * 40 + 10);
+    auto* desktop = static_cast<std::uint16_t*>(LockedPixels(*primary));
+    EXPECT_EQ(desktop[0], 0);
+    EXPECT_EQ(desktop[9 * 1024 + 9], 0);
+
+    headless::DestroyWindow(window);  // a vanished window takes nothing
+    std::uint64_t shown = headless::ShownFrameCount();
+    EXPECT_EQ(primary->CopyFrom(*back, {0, 0, 40, 30}, {0, 0, 40, 30}), DeviceResult::Ok);
+    EXPECT_EQ(headless::ShownFrameCount(), shown);
 }
 
 TEST(HeadlessDisplay, KeyedCopyLeavesOutTheKey) {

@@ -2,6 +2,8 @@
 // table, a call log and the shown frame, all behind one mutex.
 #include "platform/headless/display_device.h"
 
+#include "platform/desktop.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -55,6 +57,8 @@ struct Object {
     Placement placement = Placement::LocalVideo;
     bool keyed = false;
     std::uint16_t key = 0;
+    WindowHandle window = 0;  // a clipper's
+    int clipper = 0;          // the clipper set on a surface
 };
 
 struct Fault {
@@ -205,18 +209,33 @@ std::uint32_t CapsOf(Placement placement) {
     return 0;
 }
 
-// Clips a copy of `from` to `to`'s corner against both buffers; false when nothing is left.
-bool ClipCopy(const Buffer& target, const Buffer& source, std::int32_t& x, std::int32_t& y,
-              ScreenRect& from) {
-    if (from.left < 0 || from.top < 0 || from.right > source.width ||
-        from.bottom > source.height || from.left > from.right || from.top > from.bottom) {
-        return false;
-    }
-    if (x < 0) { from.left -= x; x = 0; }
-    if (y < 0) { from.top -= y; y = 0; }
-    from.right = std::min(from.right, from.left + (target.width - x));
-    from.bottom = std::min(from.bottom, from.top + (target.height - y));
+bool InsideSource(const Buffer& source, const ScreenRect& from) {
+    return from.left >= 0 && from.top >= 0 && from.right <= source.width &&
+           from.bottom <= source.height && from.left <= from.right && from.top <= from.bottom;
+}
+
+// Clips a copy of `from` to (x, y) against `clip`; false when nothing is left.
+bool ClipCopy(const ScreenRect& clip, std::int32_t& x, std::int32_t& y, ScreenRect& from) {
+    if (x < clip.left) { from.left += clip.left - x; x = clip.left; }
+    if (y < clip.top) { from.top += clip.top - y; y = clip.top; }
+    from.right = std::min(from.right, from.left + (clip.right - x));
+    from.bottom = std::min(from.bottom, from.top + (clip.bottom - y));
     return from.right > from.left && from.bottom > from.top;
+}
+
+// The window's client area on the screen; empty when the window is gone.
+ScreenRect WindowOnScreen(WindowHandle window) {
+    ScreenRect client;
+    ScreenPoint origin;
+    if (!platform::ClientRect(window, client) || !platform::ClientToScreen(window, origin)) {
+        return ScreenRect{};
+    }
+    return ScreenRect{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+}
+
+ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
+    return ScreenRect{std::max(a.left, b.left), std::max(a.top, b.top),
+                      std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
 class HeadlessClipper final : public platform::DisplayClipper {
@@ -234,6 +253,8 @@ public:
         DeviceResult result = DeviceResult::Ok;
         TakeFault(d, DisplayOp::SetWindow, Role::Clipper, result);
         if (window == 0 && result == DeviceResult::Ok) result = DeviceResult::Failed;
+        auto found = d.objects.find(id_);
+        if (result == DeviceResult::Ok && found != d.objects.end()) found->second.window = window;
         Record(d, DisplayOp::SetWindow, Role::Clipper, id_, result,
                static_cast<std::int32_t>(window));
         return result;
@@ -280,8 +301,10 @@ public:
     }
     DeviceResult SetClipper(platform::DisplayClipper& clipper) override {
         int clipperId = static_cast<HeadlessClipper&>(clipper).Id();
-        return Run(DisplayOp::SetClipper, [&](Display&, Object&) { return DeviceResult::Ok; },
-                   clipperId);
+        return Run(DisplayOp::SetClipper, [&](Display&, Object& self) {
+            self.clipper = clipperId;
+            return DeviceResult::Ok;
+        }, clipperId);
     }
     DeviceResult AttachedBackBuffer(std::unique_ptr<platform::DisplaySurface>& back) override {
         int backId = 0;
@@ -409,9 +432,8 @@ private:
         Buffer* target = BufferBehind(self);
         Buffer* origin = BufferBehind(source);
         if (target->pixelBytes != origin->pixelBytes) return DeviceResult::Failed;
-        if (!ClipCopy(*target, *origin, x, y, from)) {
-            return from.left >= 0 && from.top >= 0 ? DeviceResult::Ok : DeviceResult::Failed;
-        }
+        if (!InsideSource(*origin, from)) return DeviceResult::Failed;
+        if (!ClipCopy(ClipOf(d, self, *target), x, y, from)) return DeviceResult::Ok;
         bool useKey = keyed && source.keyed;
         std::int32_t width = from.right - from.left;
         for (std::int32_t row = 0; row < from.bottom - from.top; ++row) {
@@ -432,6 +454,15 @@ private:
             ShowFrame(d, *target, ScreenRect{x, y, x + width, y + (from.bottom - from.top)});
         }
         return DeviceResult::Ok;
+    }
+
+    // The surface, and on a primary with a clipper the clipper's window too.
+    static ScreenRect ClipOf(Display& d, const Object& self, const Buffer& target) {
+        ScreenRect clip{0, 0, target.width, target.height};
+        auto clipper = d.objects.find(self.clipper);
+        if (self.role != Role::Primary || clipper == d.objects.end()) return clip;
+        if (clipper->second.window == 0) return clip;
+        return Intersect(clip, WindowOnScreen(clipper->second.window));
     }
 
     int id_;

@@ -5,7 +5,8 @@
 // CreateDisplayDevice shares it. Full screen it holds a flip chain of two distinct buffers of
 // the current mode's size (locking the back-buffer surface reports the buffer currently
 // behind it; a flip swaps them). Windowed, the primary is the desktop itself, of the desktop
-// mode's size; a clipper may be set on it, and copies into it are clipped to the desktop.
+// mode's size; copies into it are clipped to the desktop and, once a clipper with a window is
+// set on it, to that window's client area as the headless window manager places it.
 //
 // Everything below may be called from any thread: one mutex guards the display. Memory handed
 // out by Lock is written without it, as the real thing does.
@@ -109,7 +110,7 @@ std::string FormatCall(const DisplayCall& call);  // "Release Primary#2 -> Ok" a
 
 // ----- The shown frame -----
 // Full screen: the front buffer after each flip. Windowed: the rectangle of the primary
-// that the last copy wrote (clipped to the desktop). 16-bit layouts only.
+// that the last copy wrote, after clipping. 16-bit layouts only.
 struct ShownFrame {
     std::int32_t width = 0;
     std::int32_t height = 0;
