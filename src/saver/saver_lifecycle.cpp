@@ -11,6 +11,7 @@
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
 #include "saver/screen_saver_proc.h"
+#include "settings/settings_override.h"
 #include "settings/settings_store.h"
 #include "support/string.h"
 
@@ -145,6 +146,8 @@ LResult CreateSaverObjects(WindowHandle window) {
         ThreadEnded.store(1);
         return -1;
     }
+    // Values given for this run only; the dialog never sees them, so they are never saved.
+    ApplySettingsOverrides(Settings);
     ChooseMode(window);
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)

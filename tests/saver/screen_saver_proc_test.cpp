@@ -13,6 +13,7 @@
 #include "saver/saver_state.h"
 #include "saver/screen_saver_proc.h"
 #include "saver_test_support.h"
+#include "settings/settings_override.h"
 #include "settings/settings_store.h"
 
 namespace vorlix {
@@ -136,6 +137,18 @@ TEST_F(SaverWindow, FullScreenSendsTheConfiguredSize) {
     EXPECT_EQ(FullScreenMode, 1);
     EXPECT_EQ(ClipRect.right, 640);
     EXPECT_EQ(WindowObjects.grid.StreamCount, 40);
+}
+
+TEST_F(SaverWindow, RunOverridesFollowTheLoadAndAreNotSaved) {
+    OverrideDensity(401);
+    ASSERT_NE(CreateFullScreen(), 0u);
+    EXPECT_EQ(Settings.Density, 400u);
+    EXPECT_EQ(WindowObjects.grid.StreamCount, 400);
+    headless::StoredValue stored;
+    ASSERT_TRUE(headless::FindValue(platform::RegistryRoot::LocalMachine,
+                                    "Software\\Korvanth\\Vorlix", "Density", stored));
+    EXPECT_EQ(stored.bytes[0], 40);
+    ClearSettingsOverrides();
 }
 
 TEST_F(SaverWindow, GlyphFileIsFoundInTheFallbackDirectory) {

@@ -4,6 +4,8 @@
 #include <map>
 #include <mutex>
 
+#include "settings/dialog_number.h"
+
 namespace vorlix::headless {
 
 namespace {
@@ -24,24 +26,6 @@ struct Controls {
 Controls& State() {
     static Controls controls;
     return controls;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// GetDlgItemInt's unsigned reading: blanks around one run of digits; anything else, or a
-// number past 32 bits, reads as 0.
-std::uint32_t UnsignedNumber(const std::string& text) {
-    std::size_t at = 0;
-    while (at < text.size() && IsBlank(text[at])) ++at;
-    std::uint64_t value = 0;
-    std::size_t digits = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
-        value = value * 10 + static_cast<std::uint64_t>(text[at] - '0');
-        if (value > UINT32_MAX) return 0;
-    }
-    while (at < text.size() && IsBlank(text[at])) ++at;
-    if (digits == 0 || at != text.size()) return 0;
-    return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace
@@ -110,7 +94,7 @@ void SetDialogNumber(WindowHandle dialog, int id, std::uint32_t value) {
 }
 
 std::uint32_t DialogNumber(WindowHandle dialog, int id) {
-    return headless::UnsignedNumber(headless::ControlText(dialog, id));
+    return ParseDialogNumber(headless::ControlText(dialog, id).c_str());
 }
 
 void EndDialogWith(WindowHandle dialog, int result) {
