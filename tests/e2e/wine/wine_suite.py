@@ -35,6 +35,7 @@ MISSING_GLYPHS_TEXT = "\n".join([
     "to use a zip utility or any other similar",
     "questions. Thanks.",
 ])
+DIALOG_IDS = (1, 2, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007)
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "DDRAW.DLL",
                "WINMM.DLL", "MSVCRT.DLL"}
 BAD_MODE_TEXT = "Unable to set display mode. Try a diffrent resolution setting"
@@ -319,8 +320,15 @@ class Wine:
                 (parts[1], parts[2].replace("\\n", "\n"), int(parts[3]), rect))
         return found
 
-    def wait_window(self, title, timeout):
-        return wait_for(lambda: self.controls(title), timeout, interval=0.3)
+    def wait_window(self, title, timeout, needed=()):
+        """The controls of window title once it shows the needed control ids (and, for a
+        message box, its text)."""
+        def ready():
+            found = self.controls(title)
+            if not found or any(i not in found for i in needed):
+                return None
+            return found if needed or box_text(found) else None
+        return wait_for(ready, timeout, interval=0.3)
 
 
 def read_text(path):
@@ -512,7 +520,7 @@ class Cases:
         """7: /c shows the stored values; 401 is stored as 400; Cancel stores nothing."""
         self.wine.store_settings(resolution="1280x1024", density=123, highlight=45)
         proc = self.wine.saver("/c")
-        controls = self.wine.wait_window("Vorlix v1.20", 20)
+        controls = self.wine.wait_window("Vorlix v1.20", 20, DIALOG_IDS)
         check(controls, "the dialog did not appear")
         checked = [i for i in range(1000, 1006) if controls.get(i, [("", "", 0, ())])[0][2] == 1]
         check(checked == [1004], "checked resolution buttons: %r" % checked)
@@ -527,7 +535,7 @@ class Cases:
         check(self.wine.reg_value("Resolution") == ("REG_SZ", "1280x1024"), "Resolution changed")
 
         proc = self.wine.saver("/c")
-        controls = self.wine.wait_window("Vorlix v1.20", 20)
+        controls = self.wine.wait_window("Vorlix v1.20", 20, DIALOG_IDS)
         check(controls, "the dialog did not appear the second time")
         self.type_into(controls[1006][0][3], "7")
         self.wine.xdotool("key", "Escape")
