@@ -144,8 +144,12 @@ class Wine:
         for proc in self.started:
             self.kill(proc)
         if self.server is not None:
-            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            # Ends every Wine process of this prefix, the background services included.
+            try:
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            except subprocess.TimeoutExpired:
+                pass
             self.kill(self.server, grace=10)
         if self.xvfb is not None:
             self.kill(self.xvfb)
