@@ -92,7 +92,7 @@ class Wine:
         })
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             print("creating the Wine prefix (once)", flush=True)
-            self.run(["wineboot", "-i"], timeout=180)
+            self.run(["wineboot", "-i"], timeout=300)
             self.run(["wineserver", "-w"], timeout=120)
         self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
