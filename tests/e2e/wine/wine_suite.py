@@ -452,6 +452,10 @@ class Cases:
               % (self.wine.reg_value("Density"),))
         check(self.wine.reg_value("HighlightDensity") == ("REG_DWORD", "0x8"),
               "HighlightDensity: %r" % (self.wine.reg_value("HighlightDensity"),))
+        # Only one full-screen saver runs: a second start finds the first and ends with 0.
+        second_start = self.wine.run_saver(["/s"], 15)
+        check(second_start == 0, "a second /s: exit code %r, expected 0" % second_start)
+        check(self.wine.alive(proc), "a second /s ended the first saver")
         self.close_with_keys(proc)
         log = self.wine.log("vorlix_fs.log")
         check(log.endswith(END_LINE), "the log does not end with the termination line")
