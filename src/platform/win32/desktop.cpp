@@ -32,7 +32,7 @@ LResult SendWindowMessage(WindowHandle window, MessageId message, WParam w, LPar
 
 bool RemovePendingMessage(WindowHandle window, MessageId message) {
     MSG msg;
-    return PeekMessageA(&msg, ToHwnd(window), message, message, PM_REMOVE) != 0;
+    return PeekMessageA(&msg, ToHwnd(window), message, message, PM_REMOVE | PM_NOYIELD) != 0;
 }
 
 LResult DefaultWindowProc(WindowHandle window, MessageId message, WParam w, LParam l) {
