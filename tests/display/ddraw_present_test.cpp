@@ -215,6 +215,17 @@ TEST_F(DisplayTest, WindowedDestructionReleasesTheClipperAndKeepsTheMode) {
     EXPECT_EQ(headless::LiveObjects(), 0);
 }
 
+TEST_F(DisplayTest, UnreadableDesktopModeIsNotSet) {
+    headless::SetDesktopMode(0, 0, 0);
+    {
+        DDrawManager manager;
+        ASSERT_TRUE(manager.CreateDirectDraw(FullScreenWindow(), 640, 480, true));
+        headless::ClearDisplayCalls();
+    }
+    EXPECT_EQ(CallCount(DisplayOp::SetDisplayMode), 0);
+    EXPECT_EQ(headless::LiveObjects(), 0);
+}
+
 TEST_F(DisplayTest, FailedSetUpIsTornDownInOrder) {
     headless::InjectFault(DisplayOp::AttachedBackBuffer, DeviceResult::Failed, 1);
     {

@@ -22,6 +22,7 @@ protected:
 };
 
 TEST_F(OffSurfaces, RefusedBeforeSetUp) {
+    EXPECT_EQ(manager_.GetBackBuffer(), nullptr);
     EXPECT_EQ(manager_.AddOffSurface(8, 8), -1);
     EXPECT_FALSE(manager_.CreateOffSurface(0, 8, 8));
     EXPECT_EQ(manager_.LockOffSurface(0), nullptr);
