@@ -159,6 +159,66 @@ LResult CreateSaverObjects(WindowHandle window) {
     return 0;
 }
 
+namespace {
+
+// The display and the grid again at a new size, with the thread stopped; null, or the line to
+// fail with (an empty text for a failure already logged).
+const char* RebuildAtSize(WindowHandle window, std::int32_t width, std::int32_t height) {
+    Drawing = DrawTargets{};
+    FreeRainGrid(WindowObjects.grid);
+    WindowObjects.grid.Cells = nullptr;
+    const PixelFormat format = WindowObjects.display->GetPixelFormat();
+    delete WindowObjects.display;
+    WindowObjects.display = new (std::nothrow) DDrawManager;
+    if (WindowObjects.display == nullptr)
+        return "[WM_CREATE] Unable to allocate memory for main DDrawManager object";
+    Settings.ScreenWidth = width;
+    Settings.ScreenHeight = height;
+    if (!WindowObjects.display->CreateDirectDraw(window, width, height, false)) return "";
+    if (WindowObjects.display->GetPixelFormat() != format) {
+        // The glyphs are kept in the display's layout: load them again in the new one.
+        delete WindowObjects.glyphs;
+        WindowObjects.glyphs = nullptr;
+        WindowObjects.loader->SetPixelFormat(WindowObjects.display->GetPixelFormat());
+        if (const char* failure = LoadGlyphs()) return failure;
+    }
+    const Animation& glyphs = *WindowObjects.glyphs;
+    if (!BuildRainGrid(WindowObjects.grid, width, height, glyphs.width, glyphs.height,
+                       Settings.Density, Settings.HighlightDensity))
+        return "[WM_CREATE] Unable to allocate memory for Vorlix";
+    ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(width),
+                             static_cast<std::uint16_t>(height)};
+    PrepareThreadStart();
+    if (!platform::StartThread(DrawVorlix)) return "[WM_CREATE] Unable to start drawing thread";
+    return nullptr;
+}
+
+}  // namespace
+
+// A preview whose window changed size: the thread stops, the display and the grid are built
+// again at the new size, and the thread starts again. Full screen nothing changes.
+void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t height) {
+    if (FullScreenMode != 0 || WindowObjects.display == nullptr || WindowObjects.glyphs == nullptr ||
+        WindowObjects.grid.Cells == nullptr || width <= 0 || height <= 0)
+        return;
+    if (width == Settings.ScreenWidth && height == Settings.ScreenHeight) return;
+    const bool wasActive = DrawActive.load() != 0;
+    DrawActive.store(0);
+    ThreadAlive.store(0);
+    if (!WaitForThreadEnd(ThreadEndTimeoutMs)) {
+        LogMessage("[WM_SIZE] Drawing thread did not end; size change ignored", LOG_WARNING);
+        ThreadAlive.store(1);
+        DrawActive.store(wasActive ? 1 : 0);
+        return;
+    }
+    LogMessage("[WM_SIZE] Preview window resized, rebuilding", LOG_INFO);
+    if (const char* failure = RebuildAtSize(window, width, height)) {
+        FailCreation(*failure != '\0' ? failure : nullptr);
+        return;
+    }
+    DrawActive.store(wasActive ? 1 : 0);
+}
+
 LResult TeardownSaverObjects() {
     DrawActive.store(0);
     Drawing = DrawTargets{};

@@ -96,6 +96,10 @@ LResult ScreenSaverProc(WindowHandle window, MessageId message, WParam w, LParam
         break;
     case WM_MOUSEMOVE:
         return FilterMouseMove(window, w, l);
+    case WM_SIZE:
+        ResizeSaverObjects(window, static_cast<std::int32_t>(LowWord(static_cast<WParam>(l))),
+                           static_cast<std::int32_t>(HighWord(static_cast<WParam>(l))));
+        break;
     case SCRM_VERIFYPW:
         LogMessage("[SCRM_VERIFYPW] Message detected", LOG_INFO);
         break;

@@ -37,5 +37,7 @@ std::int32_t EnumChildProc(WindowHandle window, LParam value);
 LResult CreateSaverObjects(WindowHandle window);
 LResult DestroySaverObjects(WindowHandle window, WParam w, LParam l);
 LResult TeardownSaverObjects();
+// WM_SIZE: a preview follows its window's size.
+void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t height);
 
 }  // namespace vorlix
