@@ -216,6 +216,27 @@ TEST_F(SaverMessages, ActivationMessagesSetAndClearDrawing) {
                                          "LOG_INFO: [SCRM_VERIFYPW] Message detected"}));
 }
 
+TEST_F(SaverMessages, DestroyGivesUpOnAThreadThatNeverEnds) {
+    headless::UseVirtualClock(1000);  // the bounded wait's sleeps pass at once
+    ThreadEnded.store(0);
+    auto* display = new DDrawManager;
+    WindowObjects.display = display;
+    DrawActive.store(1);
+    Send(WM_DESTROY);
+    headless::UseRealClock();
+    EXPECT_EQ(ThreadAlive.load(), 0);
+    EXPECT_EQ(DrawActive.load(), 0);
+    EXPECT_EQ(WindowObjects.display, display);  // still possibly in use: not freed
+    EXPECT_GE(headless::CursorDisplayCounter(), 1);
+    EXPECT_TRUE(InOrder(LogLines(true),
+                        {"LOG_GOSSIP: [STATE] WM_DESTROY detected",
+                         "LOG_WARNING: [WM_DESTROY] Drawing thread did not end; its objects are "
+                         "left in place",
+                         "[StopErrorMsg] DEBUG SESSION TERMINATED"}));
+    WindowObjects.display = nullptr;
+    delete display;
+}
+
 TEST_F(SaverMessages, EnumChildProcLogsTheTitle) {
     EXPECT_EQ(EnumChildProc(0, 0), 0);
     EXPECT_EQ(EnumChildProc(window, 0), 1);
