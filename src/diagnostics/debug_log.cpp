@@ -36,17 +36,26 @@ LogState& State() {
 
 const char* PrefixFor(LogLevel level) {
     switch (level) {
-    case LOG_SPAM: return "LOG_SPAM: ";
-    case LOG_GOSSIP: return "LOG_GOSSIP: ";
-    case LOG_INFO: return "LOG_INFO: ";
-    case LOG_WARNING: return "LOG_WARNING: ";
-    case LOG_ERROR: return "LOG_ERROR: ";
-    case LOG_PANIC: return "LOG_PANIC: ";
-    default: return "LOG_PANIC (UNRECONGNIZED STATE): ";
+        case LOG_SPAM:
+            return "LOG_SPAM: ";
+        case LOG_GOSSIP:
+            return "LOG_GOSSIP: ";
+        case LOG_INFO:
+            return "LOG_INFO: ";
+        case LOG_WARNING:
+            return "LOG_WARNING: ";
+        case LOG_ERROR:
+            return "LOG_ERROR: ";
+        case LOG_PANIC:
+            return "LOG_PANIC: ";
+        default:
+            return "LOG_PANIC (UNRECONGNIZED STATE): ";
     }
 }
 
-bool IsOpen(const LogState& state) { return state.file && state.file->Status() == FileOk; }
+bool IsOpen(const LogState& state) {
+    return state.file && state.file->Status() == FileOk;
+}
 
 // Caller holds the lock. True when prefix, text and line feed all reached the file.
 bool WriteLine(LogState& state, const char* text, std::uint32_t length, LogLevel level) {
@@ -59,7 +68,9 @@ bool WriteLine(LogState& state, const char* text, std::uint32_t length, LogLevel
 }
 
 // Caller holds the lock. Among the most severe messages the latest one stays.
-bool TakesPrecedence(const LogState& state, LogLevel level) { return level >= state.lastErrorLevel; }
+bool TakesPrecedence(const LogState& state, LogLevel level) {
+    return level >= state.lastErrorLevel;
+}
 
 // Caller holds the lock. True when the line was written.
 bool LogTextLocked(LogState& state, const char* text, LogLevel level) {

@@ -10,24 +10,26 @@ namespace vorlix {
 BinaryFile::BinaryFile(const char* path, std::uint32_t mode) : mode_(mode) {
     if (path == nullptr) mode_ = FileMode::Closed;
     switch (mode_) {
-    case FileMode::Read:
-        handle_ = platform::OpenForReading(path);
-        break;
-    case FileMode::Write:
-        // Truncated first, so an existing file is emptied even when the open below fails.
-        platform::CreateEmptyFile(path);
-        handle_ = platform::OpenForWriting(path);
-        break;
-    default:
-        mode_ = FileMode::Closed;
-        return;
+        case FileMode::Read:
+            handle_ = platform::OpenForReading(path);
+            break;
+        case FileMode::Write:
+            // Truncated first, so an existing file is emptied even when the open below fails.
+            platform::CreateEmptyFile(path);
+            handle_ = platform::OpenForWriting(path);
+            break;
+        default:
+            mode_ = FileMode::Closed;
+            return;
     }
     if (handle_ < 0) mode_ = FileMode::Closed;
 }
 
 BinaryFile::BinaryFile(const String& path, std::uint32_t mode) : BinaryFile(path.Text(), mode) {}
 
-BinaryFile::~BinaryFile() { Close(); }
+BinaryFile::~BinaryFile() {
+    Close();
+}
 
 FileResult BinaryFile::Status() const {
     return mode_ == FileMode::Closed ? FileClosedOrError : FileOk;

@@ -20,7 +20,7 @@ constexpr FileResult FileReadOnWriteStream = 2;
 constexpr FileResult FileClosedOrError = 3;
 
 class BinaryFile {
-public:
+  public:
     BinaryFile(const char* path, std::uint32_t mode);
     BinaryFile(const String& path, std::uint32_t mode);
     ~BinaryFile();
@@ -37,7 +37,7 @@ public:
 
     std::uint32_t Mode() const { return mode_; }
 
-private:
+  private:
     std::int32_t Seek(std::int32_t offset, int origin);
 
     std::uint32_t mode_ = FileMode::Closed;

@@ -15,14 +15,18 @@ std::int32_t TakenLength(const char* text) {
 
 }  // namespace
 
-String::String() { chars_[0] = 0; }
+String::String() {
+    chars_[0] = 0;
+}
 
 String::String(const char* text) : String() {
     if (text != nullptr) Place(text, TakenLength(text));
 }
 
 // A copy takes the characters only: the chain belongs to the original.
-String::String(const String& other) : String() { Place(other.chars_, other.Length()); }
+String::String(const String& other) : String() {
+    Place(other.chars_, other.Length());
+}
 
 String::~String() {
     // Unlinked one by one so a long chain cannot exhaust the stack.
@@ -64,7 +68,9 @@ std::int32_t String::Length() const {
     return static_cast<std::int32_t>(static_cast<const char*>(end) - chars_);
 }
 
-const char* String::TextOrNull() const { return chars_[0] == 0 ? nullptr : chars_; }
+const char* String::TextOrNull() const {
+    return chars_[0] == 0 ? nullptr : chars_;
+}
 
 String& String::Append(const char* text) {
     if (text == nullptr) return *this;
@@ -82,8 +88,8 @@ String& String::Append(std::int32_t number) {
     char* cursor = digits + sizeof digits;
     *--cursor = 0;
     // Worked on the magnitude as unsigned, so the most negative number has one too.
-    std::uint32_t magnitude = number < 0 ? 0u - static_cast<std::uint32_t>(number)
-                                         : static_cast<std::uint32_t>(number);
+    std::uint32_t magnitude =
+        number < 0 ? 0u - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
     do {
         *--cursor = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;

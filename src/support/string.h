@@ -6,7 +6,7 @@
 namespace vorlix {
 
 class String {
-public:
+  public:
     static constexpr int Capacity = 256;
     static constexpr int MaxTaken = 254;
 
@@ -32,7 +32,7 @@ public:
 
     String* Next = nullptr;  // owned chain of following strings
 
-private:
+  private:
     void Place(const char* text, std::int32_t length);
 
     char chars_[Capacity];

@@ -21,7 +21,7 @@ const std::string StartLine = "LOG_INFO: [InitErrorMsg] DEBUG SESSION STARTED\n\
 const std::string StopLines = "LOG_INFO: \n[StopErrorMsg] DEBUG SESSION TERMINATED\n";
 
 class DebugLog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         headless::SetDirectories(dir_.Path().c_str(), ".", ".");
         headless::ResetMessageBoxes();
@@ -82,7 +82,8 @@ TEST_F(DebugLog, StringFormWritesTheStringsOwnText) {
     String message("[GraphicsLoader::LoadAnimation] version ");
     message.Append(3);
     LogMessage(message, LOG_ERROR);
-    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_ERROR: [GraphicsLoader::LoadAnimation] version 3\n");
+    EXPECT_EQ(FullScreenLog(),
+              StartLine + "LOG_ERROR: [GraphicsLoader::LoadAnimation] version 3\n");
     EXPECT_STREQ(LastErrorText().Text(), message.Text());
 }
 

@@ -45,8 +45,8 @@ TEST(DebugLogThreads, TwoThreadsLogWholeLinesInTheirOwnOrder) {
         while (writing.load()) {
             std::string seen = LastErrorText().Text();
             if (seen.rfind("[InitErrorMsg]", 0) == 0) continue;
-            if (seen.size() < 80 || seen.find_first_not_of(seen.back(), seen.size() - 80) !=
-                                        std::string::npos) {
+            if (seen.size() < 80 ||
+                seen.find_first_not_of(seen.back(), seen.size() - 80) != std::string::npos) {
                 ++tornReads;
             }
         }

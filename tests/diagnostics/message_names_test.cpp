@@ -8,7 +8,9 @@
 namespace vorlix {
 namespace {
 
-bool IsFallback(const char* name) { return name == SharedTitleBuffer; }
+bool IsFallback(const char* name) {
+    return name == SharedTitleBuffer;
+}
 
 TEST(MessageNames, KnownNumbersKeepTheirOwnSpelling) {
     EXPECT_STREQ(GetMessageName(0x0000), "WM_NULL");

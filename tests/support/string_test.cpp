@@ -9,7 +9,9 @@
 namespace vorlix {
 namespace {
 
-std::string Repeat(char c, std::size_t count) { return std::string(count, c); }
+std::string Repeat(char c, std::size_t count) {
+    return std::string(count, c);
+}
 
 TEST(StringCuts, OutsideTextKeepsAtMost254Characters) {
     EXPECT_EQ(String(Repeat('a', 300).c_str()).Length(), 254);

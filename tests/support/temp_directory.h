@@ -1,6 +1,8 @@
 #pragma once
 // A fresh directory under the system's temporary directory, removed with everything in it
 // when the object goes.
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -8,12 +10,10 @@
 #include <string>
 #include <system_error>
 
-#include <unistd.h>
-
 namespace vorlix::testing {
 
 class TempDirectory {
-public:
+  public:
     TempDirectory() {
         static std::atomic<int> serial{0};
         path_ = std::filesystem::temp_directory_path() /
@@ -31,7 +31,7 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -29,7 +29,8 @@ std::optional<std::string> Optional(const char* text) {
 }
 
 // Like the desktop's own query: the length written, or 0 when unset or the buffer is too small.
-std::uint32_t Report(const std::optional<std::string>& directory, char* buffer, std::uint32_t size) {
+std::uint32_t Report(const std::optional<std::string>& directory, char* buffer,
+                     std::uint32_t size) {
     if (!directory || buffer == nullptr || directory->size() >= size) return 0;
     std::memcpy(buffer, directory->c_str(), directory->size() + 1);
     return static_cast<std::uint32_t>(directory->size());
@@ -45,7 +46,9 @@ void SetDirectories(const char* log, const char* data, const char* fallback) {
     state.fallback = Optional(fallback);
 }
 
-void ResetDirectories() { SetDirectories(".", ".", "."); }
+void ResetDirectories() {
+    SetDirectories(".", ".", ".");
+}
 
 }  // namespace vorlix::headless
 
