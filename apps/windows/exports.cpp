@@ -7,17 +7,19 @@
 
 extern "C" {
 
-__declspec(dllexport) LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM w,
-                                                       LPARAM l) {
+__declspec(dllexport) LRESULT CALLBACK
+    ScreenSaverProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     return vorlix::ScreenSaverProc(reinterpret_cast<vorlix::WindowHandle>(window), message, w, l);
 }
 
-__declspec(dllexport) BOOL CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message,
-                                                               WPARAM w, LPARAM l) {
+__declspec(dllexport) BOOL CALLBACK
+    ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     return vorlix::ScreenSaverConfigureDialog(reinterpret_cast<vorlix::WindowHandle>(dialog),
                                               message, w, l) != 0;
 }
 
-__declspec(dllexport) void __cdecl DrawVorlix(void*) { vorlix::DrawVorlix(); }
+__declspec(dllexport) void __cdecl DrawVorlix(void*) {
+    vorlix::DrawVorlix();
+}
 
 }  // extern "C"

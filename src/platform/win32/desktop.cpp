@@ -1,6 +1,7 @@
 #include "platform/desktop.h"
 
 #include <windows.h>
+// After windows.h, which they need.
 #include <mmsystem.h>
 #include <process.h>
 
@@ -8,9 +9,15 @@
 
 namespace vorlix::platform {
 
-std::uint32_t TickCount() { return GetTickCount(); }
-std::uint32_t MultimediaTime() { return timeGetTime(); }
-void SleepMilliseconds(std::uint32_t ms) { Sleep(ms); }
+std::uint32_t TickCount() {
+    return GetTickCount();
+}
+std::uint32_t MultimediaTime() {
+    return timeGetTime();
+}
+void SleepMilliseconds(std::uint32_t ms) {
+    Sleep(ms);
+}
 
 namespace {
 void __cdecl ThreadEntry(void* entry) {
@@ -19,7 +26,8 @@ void __cdecl ThreadEntry(void* entry) {
 }  // namespace
 
 bool StartThread(void (*entry)()) {
-    return _beginthread(ThreadEntry, 0, reinterpret_cast<void*>(entry)) != static_cast<uintptr_t>(-1);
+    return _beginthread(ThreadEntry, 0, reinterpret_cast<void*>(entry)) !=
+           static_cast<uintptr_t>(-1);
 }
 
 bool PostWindowMessage(WindowHandle window, MessageId message, WParam w, LParam l) {
@@ -39,9 +47,13 @@ LResult DefaultWindowProc(WindowHandle window, MessageId message, WParam w, LPar
     return DefWindowProcA(ToHwnd(window), message, w, l);
 }
 
-void PostQuit(int exitCode) { PostQuitMessage(exitCode); }
+void PostQuit(int exitCode) {
+    PostQuitMessage(exitCode);
+}
 
-WindowHandle ParentWindow(WindowHandle window) { return FromHwnd(GetParent(ToHwnd(window))); }
+WindowHandle ParentWindow(WindowHandle window) {
+    return FromHwnd(GetParent(ToHwnd(window)));
+}
 
 bool WindowRect(WindowHandle window, ScreenRect& rect) {
     RECT r;
@@ -64,9 +76,15 @@ bool ClientToScreen(WindowHandle window, ScreenPoint& point) {
     return true;
 }
 
-bool IsWindowHandle(WindowHandle window) { return IsWindow(ToHwnd(window)) != 0; }
-WindowHandle ForegroundWindow() { return FromHwnd(GetForegroundWindow()); }
-void BringToForeground(WindowHandle window) { SetForegroundWindow(ToHwnd(window)); }
+bool IsWindowHandle(WindowHandle window) {
+    return IsWindow(ToHwnd(window)) != 0;
+}
+WindowHandle ForegroundWindow() {
+    return FromHwnd(GetForegroundWindow());
+}
+void BringToForeground(WindowHandle window) {
+    SetForegroundWindow(ToHwnd(window));
+}
 
 int WindowTitle(WindowHandle window, char* buffer, int size) {
     return GetWindowTextA(ToHwnd(window), buffer, size);
@@ -79,8 +97,12 @@ bool CursorPosition(ScreenPoint& point) {
     return true;
 }
 
-void ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE); }
-void HideCursorImage() { SetCursor(nullptr); }
+void ShowCursor(bool show) {
+    ::ShowCursor(show ? TRUE : FALSE);
+}
+void HideCursorImage() {
+    SetCursor(nullptr);
+}
 
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, std::uint32_t style) {
     return MessageBoxA(ToHwnd(owner), text, caption, style);
@@ -88,7 +110,9 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, st
 
 namespace {
 // The API answers the needed size, terminator included, when the buffer is too small.
-std::uint32_t Fitted(UINT length, std::uint32_t size) { return length < size ? length : 0; }
+std::uint32_t Fitted(UINT length, std::uint32_t size) {
+    return length < size ? length : 0;
+}
 }  // namespace
 
 std::uint32_t LogDirectory(char* buffer, std::uint32_t size) {

@@ -22,6 +22,8 @@ std::uint32_t DialogNumber(WindowHandle dialog, int id) {
     return GetDlgItemInt(ToHwnd(dialog), id, nullptr, FALSE);
 }
 
-void EndDialogWith(WindowHandle dialog, int result) { EndDialog(ToHwnd(dialog), result); }
+void EndDialogWith(WindowHandle dialog, int result) {
+    EndDialog(ToHwnd(dialog), result);
+}
 
 }  // namespace vorlix::platform

@@ -1,6 +1,7 @@
 #include "platform/display_device.h"
 
 #include <windows.h>
+// After windows.h, which they need.
 #include <ddraw.h>
 
 #include "platform/win32/handles.h"
@@ -10,15 +11,20 @@ namespace vorlix::platform {
 namespace {
 
 constexpr DWORD FullScreenLevel = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE;  // 19
-constexpr DWORD WindowedLevel = DDSCL_NORMAL;                                               // 8
+constexpr DWORD WindowedLevel = DDSCL_NORMAL;                                              // 8
 
 DeviceResult Result(HRESULT hr) {
     switch (hr) {
-    case DD_OK: return DeviceResult::Ok;
-    case DDERR_WASSTILLDRAWING: return DeviceResult::Pending;
-    case DDERR_SURFACELOST: return DeviceResult::Lost;
-    case DDERR_SURFACEBUSY: return DeviceResult::Busy;
-    default: return DeviceResult::Failed;
+        case DD_OK:
+            return DeviceResult::Ok;
+        case DDERR_WASSTILLDRAWING:
+            return DeviceResult::Pending;
+        case DDERR_SURFACELOST:
+            return DeviceResult::Lost;
+        case DDERR_SURFACEBUSY:
+            return DeviceResult::Busy;
+        default:
+            return DeviceResult::Failed;
     }
 }
 
@@ -30,7 +36,7 @@ DDSURFACEDESC ClearedDescription() {
 }
 
 class DirectDrawClipper final : public DisplayClipper {
-public:
+  public:
     explicit DirectDrawClipper(IDirectDrawClipper* clipper) : clipper_(clipper) {}
     ~DirectDrawClipper() override { clipper_->Release(); }
     DirectDrawClipper(const DirectDrawClipper&) = delete;
@@ -41,12 +47,12 @@ public:
     }
     IDirectDrawClipper* Interface() const { return clipper_; }
 
-private:
+  private:
     IDirectDrawClipper* clipper_;
 };
 
 class DirectDrawSurface final : public DisplaySurface {
-public:
+  public:
     explicit DirectDrawSurface(IDirectDrawSurface* surface) : surface_(surface) {}
     ~DirectDrawSurface() override { surface_->Release(); }
     DirectDrawSurface(const DirectDrawSurface&) = delete;
@@ -94,8 +100,8 @@ public:
         ZeroMemory(&effects, sizeof(effects));
         effects.dwSize = sizeof(effects);
         effects.dwFillColor = 0;
-        return Result(surface_->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT,
-                                    &effects));
+        return Result(
+            surface_->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects));
     }
 
     DeviceResult CopyFrom(DisplaySurface& source, const ScreenRect& to,
@@ -108,8 +114,8 @@ public:
     DeviceResult CopyKeyedFrom(DisplaySurface& source, std::int32_t x, std::int32_t y,
                                const ScreenRect& from) override {
         RECT origin = ToRect(from);
-        return Result(surface_->BltFast(x, y, Of(source), &origin,
-                                        DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT));
+        return Result(
+            surface_->BltFast(x, y, Of(source), &origin, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT));
     }
 
     DeviceResult FlipStatus() override { return Result(surface_->GetFlipStatus(DDGFS_ISFLIPDONE)); }
@@ -131,7 +137,7 @@ public:
         return DeviceResult::Ok;
     }
 
-private:
+  private:
     // Every surface of this device is one of ours.
     static IDirectDrawSurface* Of(DisplaySurface& surface) {
         return static_cast<DirectDrawSurface&>(surface).surface_;
@@ -141,15 +147,15 @@ private:
 };
 
 class DirectDrawDevice final : public DisplayDevice {
-public:
+  public:
     explicit DirectDrawDevice(IDirectDraw* directDraw) : directDraw_(directDraw) {}
     ~DirectDrawDevice() override { directDraw_->Release(); }
     DirectDrawDevice(const DirectDrawDevice&) = delete;
     DirectDrawDevice& operator=(const DirectDrawDevice&) = delete;
 
     DeviceResult SetCooperativeLevel(WindowHandle window, bool fullScreen) override {
-        return Result(directDraw_->SetCooperativeLevel(ToHwnd(window),
-                                                       fullScreen ? FullScreenLevel : WindowedLevel));
+        return Result(directDraw_->SetCooperativeLevel(
+            ToHwnd(window), fullScreen ? FullScreenLevel : WindowedLevel));
     }
 
     DeviceResult SetDisplayMode(std::int32_t width, std::int32_t height,
@@ -189,7 +195,7 @@ public:
 
     DeviceResult FlipToDesktop() override { return Result(directDraw_->FlipToGDISurface()); }
 
-private:
+  private:
     DeviceResult Create(DDSURFACEDESC& desc, std::unique_ptr<DisplaySurface>& surface) {
         IDirectDrawSurface* created = nullptr;
         HRESULT hr = directDraw_->CreateSurface(&desc, &created, nullptr);

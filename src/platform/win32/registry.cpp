@@ -8,8 +8,12 @@ namespace {
 HKEY RootKey(RegistryRoot root) {
     return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
-HKEY ToHkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
-RegistryKey FromHkey(HKEY key) { return reinterpret_cast<RegistryKey>(key); }
+HKEY ToHkey(RegistryKey key) {
+    return reinterpret_cast<HKEY>(key);
+}
+RegistryKey FromHkey(HKEY key) {
+    return reinterpret_cast<RegistryKey>(key);
+}
 char EmptyClass[] = "";
 }  // namespace
 
@@ -48,6 +52,8 @@ bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, con
            ERROR_SUCCESS;
 }
 
-void CloseRegistryKey(RegistryKey key) { RegCloseKey(ToHkey(key)); }
+void CloseRegistryKey(RegistryKey key) {
+    RegCloseKey(ToHkey(key));
+}
 
 }  // namespace vorlix::platform

@@ -29,7 +29,9 @@ INT_PTR CALLBACK DialogTemplateProc(HWND dialog, UINT message, WPARAM w, LPARAM 
     return DialogProcedure(FromHwnd(dialog), message, w, l);
 }
 
-HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+HINSTANCE Module() {
+    return GetModuleHandleA(nullptr);
+}
 }  // namespace
 
 bool IsWin9xFamily() {
@@ -53,12 +55,11 @@ bool RegisterSaverClass(WindowProc procedure) {
 }
 
 WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) {
-    HWND window = CreateWindowExA(spec.fullScreen ? WS_EX_TOPMOST : 0, SaverClassName, spec.title,
-                                  spec.fullScreen ? FullScreenStyle : PreviewStyle,
-                                  spec.bounds.left, spec.bounds.top,
-                                  spec.bounds.right - spec.bounds.left,
-                                  spec.bounds.bottom - spec.bounds.top, ToHwnd(spec.parent),
-                                  nullptr, Module(), nullptr);
+    HWND window = CreateWindowExA(
+        spec.fullScreen ? WS_EX_TOPMOST : 0, SaverClassName, spec.title,
+        spec.fullScreen ? FullScreenStyle : PreviewStyle, spec.bounds.left, spec.bounds.top,
+        spec.bounds.right - spec.bounds.left, spec.bounds.bottom - spec.bounds.top,
+        ToHwnd(spec.parent), nullptr, Module(), nullptr);
     return FromHwnd(window);
 }
 
@@ -86,7 +87,9 @@ ScreenRect ScreenClipBox() {
     return FromRect(box);
 }
 
-std::uint32_t RegisterNamedMessage(const char* name) { return RegisterWindowMessageA(name); }
+std::uint32_t RegisterNamedMessage(const char* name) {
+    return RegisterWindowMessageA(name);
+}
 
 void SetScreenSaverRunning(bool running) {
     BOOL previous = FALSE;
@@ -112,6 +115,8 @@ void* LibraryFunction(LibraryHandle library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library), name));
 }
 
-void FreeNamedLibrary(LibraryHandle library) { FreeLibrary(reinterpret_cast<HMODULE>(library)); }
+void FreeNamedLibrary(LibraryHandle library) {
+    FreeLibrary(reinterpret_cast<HMODULE>(library));
+}
 
 }  // namespace vorlix::platform

@@ -56,7 +56,9 @@ void Files() {
     std::strcat(path, "\\vorlix_backend_check.bin");
     Check(CreateEmptyFile(path) && FileSize(path) == 0, "CreateEmptyFile makes an empty file");
 
-    const char bytes[] = "a\nb\r\nc\x1a" "d";  // newlines and ^Z must pass unchanged
+    const char bytes[] =
+        "a\nb\r\nc\x1a"
+        "d";  // newlines and ^Z must pass unchanged
     const std::uint32_t count = sizeof bytes - 1;
     int writer = OpenForWriting(path);
     Check(writer >= 0 && WriteDescriptor(writer, bytes, count) == count, "WriteDescriptor");
@@ -128,7 +130,9 @@ void Registry() {
 }
 
 std::atomic<int> threadRan{0};
-void ThreadEntry() { threadRan.store(1); }
+void ThreadEntry() {
+    threadRan.store(1);
+}
 
 void ClocksAndThreads() {
     std::uint32_t tick = TickCount();
