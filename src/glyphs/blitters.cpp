@@ -118,7 +118,24 @@ void DrawGlyph(Animation& animation, const SurfaceView& view, std::int32_t x, st
     animation.currentFrame = frame;
     const std::uint16_t* words = FrameWords(animation, frame);
     if (words == nullptr) return;
-    DrawFrame(animation, words, view, x, y, CopyOp{});
+    // Spelled out rather than through DrawFrame: this is the call made for every cell of
+    // every frame, and the wholly inside raw copy is its common case.
+    const Frame f{words, animation.width, animation.height};
+    const Bounds bounds = BoundsFor(view);
+    const bool inside = walkers::WhollyInside(bounds, f, x, y);
+    if (animation.compressed != 0) {
+        if (inside) {
+            walkers::LleUnclipped(f, view, x, y, CopyOp{});
+            return;
+        }
+        walkers::LleClipped(f, bounds, view, x, y, CopyOp{});
+        return;
+    }
+    if (inside) {
+        walkers::RawUnclipped(f, view, x, y, CopyOp{});
+        return;
+    }
+    walkers::RawClipped(f, bounds, view, x, y, CopyOp{});
 }
 
 void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t x,

@@ -32,16 +32,45 @@ inline std::uint16_t* PixelAt(const SurfaceView& view, std::int64_t x, std::int6
     return view.pixels + (y * view.pitch + x);
 }
 
+// Rows of width n (Size <= n <= 2 * Size) as two blocks each, the second ending at the row's
+// end: a whole frame with no branch per row but the loop's own.
+template <int Size, class Op>
+[[gnu::always_inline]] inline void TwoBlockRows(const std::uint16_t* source,
+                                                std::uint16_t* destination, std::int64_t width,
+                                                std::int64_t height, std::int64_t pitch,
+                                                const Op& op) {
+    const std::int64_t tail = width - Size;
+    for (std::int64_t r = 0; r < height; ++r) {
+        op.template Run<Size>(destination, source);
+        op.template Run<Size>(destination + tail, source + tail);
+        source += width;
+        destination += pitch;
+    }
+}
+
+// Always inlined: it is the whole work of most draw calls.
 template <class Op>
-void RawUnclipped(const Frame& f, const SurfaceView& view, std::int64_t x, std::int64_t y,
-                  Op op) {
+[[gnu::always_inline]] inline void RawUnclipped(const Frame& f, const SurfaceView& view,
+                                                std::int64_t x, std::int64_t y, Op op) {
     const std::uint16_t* source = f.words;
     std::uint16_t* destination = PixelAt(view, x, y);
+    const std::int64_t pitch = view.pitch;
+    const std::int64_t height = f.height;
+    if constexpr (Op::SourceOnly) {
+        if (f.width >= 8 && f.width <= 16) {
+            TwoBlockRows<8>(source, destination, f.width, height, pitch, op);
+            return;
+        }
+        if (f.width >= 4 && f.width < 8) {
+            TwoBlockRows<4>(source, destination, f.width, height, pitch, op);
+            return;
+        }
+    }
     const auto width = static_cast<std::int32_t>(f.width);
-    for (std::int64_t r = 0; r < f.height; ++r) {
+    for (std::int64_t r = 0; r < height; ++r) {
         op(destination, source, width);
         source += width;
-        destination += view.pitch;
+        destination += pitch;
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The per-row pixel loops shared by the blitters and the public row operations. They are
-// inline so that each blitter gets its own copy of the loop with the level fixed; the loops
-// work in blocks of eight pixels (one 128-bit vector) so the compiler vectorises them even at
-// -O2, and finish the odd pixels one by one.
+// inline so that each blitter gets its own copy with the level fixed, and they work in blocks
+// of up to eight pixels (one 128-bit vector) with fixed trip counts, so the compiler
+// vectorises them even at -O2.
 #include <cstdint>
 #include <cstring>
 
@@ -24,50 +24,44 @@ inline DimMasks MasksFor(PixelFormat format) {
     return {0x3DEF, 0x1CE7, 0x0C63};
 }
 
-inline void CopyRow(std::uint16_t* __restrict destination,
-                    const std::uint16_t* __restrict source, std::int32_t count) {
-    // Fixed-size block copies compile to plain vector moves; a libc call per short glyph row
-    // would cost more than the row itself.
-    while (count >= 2 * Block) {
-        std::memcpy(destination, source, 4 * Block);
-        destination += 2 * Block;
-        source += 2 * Block;
-        count -= 2 * Block;
-    }
-    if (count >= Block) {
-        std::memcpy(destination, source, 2 * Block);
-        destination += Block;
-        source += Block;
-        count -= Block;
-    }
-    if (count >= 4) {
-        std::memcpy(destination, source, 8);
-        destination += 4;
-        source += 4;
-        count -= 4;
-    }
-    if (count >= 2) {
-        std::memcpy(destination, source, 4);
-        destination += 2;
-        source += 2;
-        count -= 2;
-    }
-    if (count > 0) *destination = *source;
+template <int N>
+inline void CopyBlock(std::uint16_t* destination, const std::uint16_t* source) {
+    std::memcpy(destination, source, 2 * N);
 }
 
-template <int Shift>
-inline void DimRow(std::uint16_t* __restrict destination,
-                   const std::uint16_t* __restrict source, std::int32_t count,
-                   std::uint16_t mask) {
-    std::int32_t i = 0;
-    for (; i + Block <= count; i += Block) {
-        for (std::int32_t k = 0; k < Block; ++k) {
-            destination[i + k] = static_cast<std::uint16_t>((source[i + k] >> Shift) & mask);
+template <int N, int Shift>
+inline void DimBlock(std::uint16_t* destination, const std::uint16_t* source,
+                     std::uint16_t mask) {
+    std::uint16_t block[N];
+    std::memcpy(block, source, sizeof block);
+    for (int k = 0; k < N; ++k) block[k] = static_cast<std::uint16_t>((block[k] >> Shift) & mask);
+    std::memcpy(destination, block, sizeof block);
+}
+
+// Ops whose output depends on the source alone may write a pixel twice, so a row of any
+// length is covered by whole blocks, the last one overlapping the one before it: no
+// pixel-by-pixel tail. Writes exactly the count pixels; count <= 0 writes nothing.
+template <class Op>
+inline void OverlappingSpan(const Op& op, std::uint16_t* destination,
+                            const std::uint16_t* source, std::int32_t count) {
+    if (count >= Block) {
+        for (std::int32_t i = 0; i + Block < count; i += Block) {
+            op.template Run<Block>(destination + i, source + i);
         }
+        op.template Run<Block>(destination + count - Block, source + count - Block);
+        return;
     }
-    for (; i < count; ++i) {
-        destination[i] = static_cast<std::uint16_t>((source[i] >> Shift) & mask);
+    if (count >= 4) {
+        op.template Run<4>(destination, source);
+        op.template Run<4>(destination + count - 4, source + count - 4);
+        return;
     }
+    if (count >= 2) {
+        op.template Run<2>(destination, source);
+        op.template Run<2>(destination + count - 2, source + count - 2);
+        return;
+    }
+    if (count == 1) op.template Run<1>(destination, source);
 }
 
 // d is the surface pixel, s the source pixel; no channel can carry into its neighbour.
@@ -84,6 +78,7 @@ inline std::uint16_t BlendPixel(std::uint16_t d, std::uint16_t s, const DimMasks
     }
 }
 
+// Blending reads what it writes, so its blocks never overlap: whole blocks, then a tail.
 template <int Level>
 inline void BlendRow(std::uint16_t* __restrict destination,
                      const std::uint16_t* __restrict source, std::int32_t count,
@@ -100,22 +95,34 @@ inline void BlendRow(std::uint16_t* __restrict destination,
 }
 
 // Row operations as small function objects, so the frame walkers take them by template.
+// SourceOnly: what is written depends on the source alone, so blocks may overlap.
 struct CopyOp {
+    static constexpr bool SourceOnly = true;
+    template <int N>
+    void Run(std::uint16_t* d, const std::uint16_t* s) const {
+        CopyBlock<N>(d, s);
+    }
     void operator()(std::uint16_t* d, const std::uint16_t* s, std::int32_t n) const {
-        CopyRow(d, s, n);
+        OverlappingSpan(*this, d, s, n);
     }
 };
 
 template <int Shift>
 struct DimOp {
+    static constexpr bool SourceOnly = true;
     std::uint16_t mask;
+    template <int N>
+    void Run(std::uint16_t* d, const std::uint16_t* s) const {
+        DimBlock<N, Shift>(d, s, mask);
+    }
     void operator()(std::uint16_t* d, const std::uint16_t* s, std::int32_t n) const {
-        DimRow<Shift>(d, s, n, mask);
+        OverlappingSpan(*this, d, s, n);
     }
 };
 
 template <int Level>
 struct BlendOp {
+    static constexpr bool SourceOnly = false;
     DimMasks masks;
     void operator()(std::uint16_t* d, const std::uint16_t* s, std::int32_t n) const {
         BlendRow<Level>(d, s, n, masks);

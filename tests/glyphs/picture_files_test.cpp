@@ -122,7 +122,8 @@ TEST_F(PictureFiles, SixteenBitFilesAreWidenedFor565) {
     loader.SetPixelFormat(Rgb565);
     auto widened = Load(path);
     ASSERT_TRUE(widened);
-    EXPECT_EQ(Pixels(widened->pixels, widened->pixels + 4), (Pixels{0x0841, 0x0001, 0xFFDF, 0xF81F}));
+    EXPECT_EQ(Pixels(widened->pixels, widened->pixels + 4),
+              (Pixels{0x0841, 0x0001, 0xFFDF, 0xF81F}));
 }
 
 TEST_F(PictureFiles, CompressedSixteenBitPicturesUseTheMagentaKey) {
