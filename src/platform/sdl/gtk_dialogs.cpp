@@ -108,6 +108,17 @@ void DrainEvents() {
     for (int i = 0; i < 1000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
 }
 
+// Shows the window and gives it the keyboard, also when no window manager would: a saver
+// window that had the focus and went away leaves it with nobody.
+void ShowWithFocus(GtkWidget* window) {
+    gtk_widget_show_all(window);
+    for (int i = 0; i < 200 && !gtk_widget_get_mapped(window); ++i) {
+        gtk_main_iteration_do(FALSE);
+        g_usleep(5000);
+    }
+    gtk_window_present(GTK_WINDOW(window));
+}
+
 GtkMessageType MessageTypeOf(std::uint32_t style) {
     switch (style & 0xF0) {
     case MB_ICONERROR: return GTK_MESSAGE_ERROR;
@@ -130,7 +141,7 @@ int RunModalDialog(int templateId, WindowHandle, DialogProc procedure) {
     dialog.procedure = procedure;
     Build(dialog);
     g_signal_connect(dialog.window, "response", G_CALLBACK(OnResponse), &dialog);
-    gtk_widget_show_all(dialog.window);
+    ShowWithFocus(dialog.window);
     procedure(ToHandle(&dialog), WM_INITDIALOG, 0, 0);
     gtk_widget_grab_focus(dialog.density);
     while (!dialog.ended) gtk_main_iteration_do(TRUE);
@@ -180,6 +191,8 @@ int ShowMessageBox(WindowHandle, const char* text, const char* caption, std::uin
                                             GTK_BUTTONS_OK, "%s", text != nullptr ? text : "");
     gtk_window_set_title(GTK_WINDOW(box), caption != nullptr ? caption : "");
     gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+    gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+    ShowWithFocus(box);
     gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);
     DrainEvents();

@@ -62,9 +62,11 @@ bool OpenDisplay(const char*& why) {
 
 bool DisplayIsOpen() { return VideoOpen; }
 
+// SDL's own connection is left for the process's end to close: shutting SDL's video down puts
+// back Xlib's default error handler before the last requests are flushed, and that handler
+// ends the process over a request about a window that has gone meanwhile.
 void CloseDisplay() {
     if (!VideoOpen) return;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     X11Close();
     VideoOpen = false;
 }

@@ -36,7 +36,7 @@ void PrepareProcess();
 // reason in words for the user.
 bool OpenDisplay(const char*& why);
 bool DisplayIsOpen();
-// Forgets SDL and the query connection; called once at process end.
+// Closes the query connection; called once at process end.
 void CloseDisplay();
 
 HostWindow* AddHostWindow();  // a free slot, or null when all are taken

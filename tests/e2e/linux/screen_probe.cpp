@@ -1,7 +1,9 @@
 // Reads a rectangle of the screen as a person would see it and prints what the tests check:
-//   vorlix-test-probe X Y WIDTH HEIGHT  ->  "lit=N green=N other=N hash=H"
+//   vorlix-test-probe X Y WIDTH HEIGHT [IX IY IW IH]  ->  "lit=N green=N other=N hash=H outside=N"
 // lit: pixels brighter than near-black; green: lit pixels whose green channel leads (glyphs);
-// other: pixels that are neither black nor green-led; hash: a checksum of every pixel.
+// other: pixels that are neither black nor green-led; hash: a checksum of every pixel;
+// outside: lit pixels outside the inner rectangle (IX IY IW IH, screen coordinates), all taken
+// from the same instant.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -30,7 +32,19 @@ int main(int argc, char** argv) {
         unsigned long top = mask >> shift;
         return static_cast<unsigned>(value * 255 / top);
     };
-    std::uint64_t lit = 0, green = 0, other = 0, hash = 1469598103934665603ull;
+    int innerX = 0, innerY = 0, innerW = -1, innerH = -1;
+    if (argc >= 9) {
+        innerX = std::atoi(argv[5]) - x;
+        innerY = std::atoi(argv[6]) - y;
+        innerW = std::atoi(argv[7]);
+        innerH = std::atoi(argv[8]);
+    }
+    auto inside = [&](int column, int row) {
+        return column >= innerX && column < innerX + innerW && row >= innerY &&
+               row < innerY + innerH;
+    };
+    std::uint64_t lit = 0, green = 0, other = 0, outside = 0;
+    std::uint64_t hash = 1469598103934665603ull;
     for (unsigned row = 0; row < height; ++row) {
         for (unsigned column = 0; column < width; ++column) {
             unsigned long pixel = XGetPixel(image, static_cast<int>(column), static_cast<int>(row));
@@ -40,13 +54,15 @@ int main(int argc, char** argv) {
             hash = (hash ^ (r << 16 | g << 8 | b)) * 1099511628211ull;
             bool bright = r > 16 || g > 16 || b > 16;
             if (bright) ++lit;
+            if (bright && !inside(static_cast<int>(column), static_cast<int>(row))) ++outside;
             if (bright && g >= r && g >= b) ++green;
             else if (bright) ++other;
         }
     }
-    std::printf("lit=%llu green=%llu other=%llu hash=%016llx\n",
+    std::printf("lit=%llu green=%llu other=%llu hash=%016llx outside=%llu\n",
                 static_cast<unsigned long long>(lit), static_cast<unsigned long long>(green),
-                static_cast<unsigned long long>(other), static_cast<unsigned long long>(hash));
+                static_cast<unsigned long long>(other), static_cast<unsigned long long>(hash),
+                static_cast<unsigned long long>(outside));
     XDestroyImage(image);
     XCloseDisplay(display);
     return 0;
