@@ -96,8 +96,11 @@ TEST_F(SaverWindow, FullScreenMovesAreTrappedUntilTheFirstFrameThenFiltered) {
     EXPECT_EQ(MovesPassedOn(), 1);
     ASSERT_EQ(headless::PendingMessages().size(), 1u);
     EXPECT_EQ(headless::PendingMessages()[0].message, WM_CLOSE);
-    MoveTo(301, 300);  // drift is measured from the start point, never from the last move
+    // Drift is measured from the start point, never from the last move: it adds up.
+    for (std::int32_t x = 301; x <= 303; ++x) MoveTo(x, 300);
     EXPECT_EQ(MovesPassedOn(), 1);
+    MoveTo(304, 300);
+    EXPECT_EQ(MovesPassedOn(), 2);
     EXPECT_EQ(StartCursorPos.x, 300);
 }
 
