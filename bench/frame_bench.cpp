@@ -15,8 +15,8 @@
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
 #include "platform/desktop.h"
-#include "platform/headless/headless_host.h"
 #include "platform/headless/display_device.h"
+#include "platform/headless/headless_host.h"
 #include "rain/cell_drawing.h"
 #include "rain/draw_thread.h"
 #include "rain/rain_grid_passes.h"
@@ -40,7 +40,9 @@ Animation* DefaultGlyphs() {
     return glyphs;
 }
 
-bool KeepDrawing() { return DrawActive.load() != 0; }
+bool KeepDrawing() {
+    return DrawActive.load() != 0;
+}
 
 void WholeFrame(benchmark::State& state) {
     const auto width = static_cast<std::int32_t>(state.range(0));
@@ -52,8 +54,8 @@ void WholeFrame(benchmark::State& state) {
     }
     std::vector<std::uint16_t> pixels(static_cast<std::size_t>(width) * height);
     const SurfaceView view{pixels.data(), width, height, width};
-    ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(width),
-                             static_cast<std::uint16_t>(height)};
+    ClipRect =
+        ClipRectangle{0, 0, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
     SeedRandom(1);
     RainGrid grid;
     if (!BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight)) {

@@ -56,8 +56,8 @@ bool GifWriter::Open(const std::string& path, std::int32_t width, std::int32_t h
 
     GifColorType colours[256] = {};
     for (int i = 0; i < 256; ++i) {
-        colours[i] = GifColorType{palette.rgb[i * 3], palette.rgb[i * 3 + 1],
-                                  palette.rgb[i * 3 + 2]};
+        colours[i] =
+            GifColorType{palette.rgb[i * 3], palette.rgb[i * 3 + 1], palette.rgb[i * 3 + 2]};
     }
     ColorMapObject* map = GifMakeMapObject(256, colours);
     EGifSetGifVersion(gif_, true);

@@ -13,7 +13,7 @@ struct GifFileType;
 namespace vorlix::record {
 
 class GifWriter {
-public:
+  public:
     GifWriter() = default;
     ~GifWriter();
     GifWriter(const GifWriter&) = delete;
@@ -27,7 +27,7 @@ public:
     bool Close(std::string& error);
     int Frames() const { return frames_; }
 
-private:
+  private:
     bool PutRectangle(const std::uint8_t* indices, std::int32_t left, std::int32_t top,
                       std::int32_t right, std::int32_t bottom, bool transparent);
 

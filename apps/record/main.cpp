@@ -34,7 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int FrameDelay = 3;            // 1/100 s: the draw thread's 30 ms
+constexpr int FrameDelay = 3;  // 1/100 s: the draw thread's 30 ms
 constexpr std::uint32_t VirtualStart = 1000000;
 constexpr auto StallLimit = std::chrono::seconds(20);
 
@@ -132,7 +132,7 @@ std::string RetainedError(const char* fallback) {
 
 // Everything the window procedure builds, in its order, and torn down in its order.
 class RainRun {
-public:
+  public:
     ~RainRun() {
         FreeRainGrid(grid_);
         glyphs_.reset();
@@ -167,8 +167,8 @@ public:
             error = glyphPath + " holds too few or empty glyphs";
             return false;
         }
-        if (!BuildRainGrid(grid_, options.width, options.height, glyphs_->width,
-                           glyphs_->height, options.density, options.highlight)) {
+        if (!BuildRainGrid(grid_, options.width, options.height, glyphs_->width, glyphs_->height,
+                           options.density, options.highlight)) {
             error = "not enough memory for the glyph grid";
             return false;
         }
@@ -188,7 +188,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::unique_ptr<DDrawManager> display_;
     std::unique_ptr<Animation> glyphs_;
     RainGrid grid_;
@@ -230,7 +230,8 @@ int Record(const RecordOptions& options) {
     if (!options.framesDirectory.empty()) {
         std::error_code failure;
         fs::create_directories(options.framesDirectory, failure);
-        if (failure) return Fail("cannot make " + options.framesDirectory + ": " + failure.message());
+        if (failure)
+            return Fail("cannot make " + options.framesDirectory + ": " + failure.message());
     }
     LogDirectory logDirectory;
     if (logDirectory.path.empty()) return Fail("cannot make a directory for the log in /tmp");
@@ -258,8 +259,8 @@ int Record(const RecordOptions& options) {
     Recording recording;
     recording.writer = &writer;
     recording.palette = &palette;
-    recording.layout = run->Format() == Rgb555 ? headless::DisplayLayout::Rgb555
-                                               : headless::DisplayLayout::Rgb565;
+    recording.layout =
+        run->Format() == Rgb555 ? headless::DisplayLayout::Rgb555 : headless::DisplayLayout::Rgb565;
     recording.framesDirectory = options.framesDirectory;
     recording.total = std::max(1, static_cast<int>(std::lround(options.seconds * 1000.0 / 30.0)));
     recording.indices.resize(static_cast<std::size_t>(options.width) * options.height);
@@ -300,8 +301,8 @@ int Record(const RecordOptions& options) {
     const fs::path written = fs::absolute(options.output, failure);
     std::printf("Wrote %d frames of %dx%d (%.2f s, %s palette of %d colours) to %s\n",
                 recording.recorded.load(), options.width, options.height,
-                recording.recorded.load() * 0.03, palette.exact ? "exact" : "reduced",
-                palette.used, written.string().c_str());
+                recording.recorded.load() * 0.03, palette.exact ? "exact" : "reduced", palette.used,
+                written.string().c_str());
     if (!options.framesDirectory.empty()) {
         std::printf("Frames as PNG in %s\n", options.framesDirectory.c_str());
     }

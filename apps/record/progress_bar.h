@@ -6,12 +6,12 @@
 namespace vorlix::record {
 
 class ProgressBar {
-public:
+  public:
     explicit ProgressBar(std::FILE* stream);
     void Show(int done, int total);
     void Finish();
 
-private:
+  private:
     std::FILE* stream_;
     bool terminal_;
     int lastTenth_ = -1;

@@ -112,7 +112,8 @@ void Average(const Box& box, std::uint8_t* rgb) {
         total += c.weight;
     }
     for (int channel = 0; channel < 3; ++channel) {
-        rgb[channel] = static_cast<std::uint8_t>(total == 0 ? 0 : (sums[channel] + total / 2) / total);
+        rgb[channel] =
+            static_cast<std::uint8_t>(total == 0 ? 0 : (sums[channel] + total / 2) / total);
     }
 }
 

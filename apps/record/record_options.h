@@ -13,9 +13,9 @@ struct RecordOptions {
     double seconds = 3.0;
     std::uint32_t seed = 1;
     std::string output = "vorlix.gif";
-    std::string glyphs;  // empty: look beside the program
+    std::string glyphs;           // empty: look beside the program
     std::string framesDirectory;  // non-empty: also a PNG per frame there
-    bool realTime = false;  // run on the real clock instead of the virtual one
+    bool realTime = false;        // run on the real clock instead of the virtual one
     bool help = false;
 };
 

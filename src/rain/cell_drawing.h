@@ -10,8 +10,8 @@
 
 namespace vorlix {
 
-inline void DrawRainCell(Animation& glyphs, const SurfaceView& view, std::int32_t x,
-                         std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+inline void DrawRainCell(Animation& glyphs, const SurfaceView& view, std::int32_t x, std::int32_t y,
+                         std::uint8_t glyph, std::uint8_t mode) {
     switch (mode) {
         case DrawFull:
             DrawGlyph(glyphs, view, x, y, glyph);

@@ -19,7 +19,9 @@ constexpr int MaxPacingSleeps = 64;
 // A refused present is retried at once a few times (a flip just finishing), then with sleeps.
 constexpr int ImmediatePresentRetries = 3;
 
-bool KeepDrawing() { return DrawActive.load() != 0; }
+bool KeepDrawing() {
+    return DrawActive.load() != 0;
+}
 
 // Sleeps until FrameInterval has passed since the last frame began; the difference is
 // unsigned so the clock's wrap at 2^32 does not matter.
@@ -44,18 +46,17 @@ bool PresentFrame(DDrawManager& display) {
 
 void DrawGrid(const SurfaceView& view, Animation& glyphs, RainGrid& grid) {
     AdvanceStreams(grid, KeepDrawing);
-    DrawAndAgeCells(grid, KeepDrawing,
-                    [&glyphs, &view](std::int32_t x, std::int32_t y, std::uint8_t glyph,
-                                     std::uint8_t mode) {
-                        DrawRainCell(glyphs, view, x, y, glyph, mode);
-                    });
+    DrawAndAgeCells(
+        grid, KeepDrawing,
+        [&glyphs, &view](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+            DrawRainCell(glyphs, view, x, y, glyph, mode);
+        });
 }
 
 void RunFrame(const DrawTargets& targets) {
     PaceFrame();
     const SurfaceView* view = targets.display->GetBackBuffer();
-    if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr &&
-        targets.grid != nullptr) {
+    if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr && targets.grid != nullptr) {
         DrawGrid(*view, *targets.glyphs, *targets.grid);
     }
     if (!KeepDrawing()) return;

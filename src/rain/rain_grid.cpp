@@ -11,7 +11,9 @@ namespace {
 // Far above any display; keeps the cell count and the pixel positions inside 32 bits.
 constexpr std::int64_t MaxCells = 16 * 1024 * 1024;
 
-std::int32_t RandomBelow(std::int32_t n) { return Random() % n; }
+std::int32_t RandomBelow(std::int32_t n) {
+    return Random() % n;
+}
 
 void FillCells(RainGrid& grid) {
     const std::int32_t count = grid.Columns * grid.Rows;
@@ -40,8 +42,8 @@ void FillStreams(RainGrid& grid) {
 
 }  // namespace
 
-bool BuildRainGrid(RainGrid& grid, std::int32_t width, std::int32_t height,
-                   std::int32_t cellWidth, std::int32_t cellHeight, std::uint32_t streamCount,
+bool BuildRainGrid(RainGrid& grid, std::int32_t width, std::int32_t height, std::int32_t cellWidth,
+                   std::int32_t cellHeight, std::uint32_t streamCount,
                    std::uint32_t highlightPercent) {
     grid.Cells = nullptr;
     if (width < 0 || height < 0 || cellWidth < 1 || cellHeight < 1) return false;

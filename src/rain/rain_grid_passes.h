@@ -33,7 +33,8 @@ void MarkStream(RainGrid& grid, const RainStream& stream, KeepGoing& keepGoing) 
 inline void MoveHighlightDown(GlyphCell& cell, GlyphCell& below) {
     if (cell.Glyph >= GlyphShapes) return;
     cell.Glyph = static_cast<std::uint8_t>(cell.Glyph + GlyphShapes);
-    if (below.Glyph >= GlyphShapes) below.Glyph = static_cast<std::uint8_t>(below.Glyph - GlyphShapes);
+    if (below.Glyph >= GlyphShapes)
+        below.Glyph = static_cast<std::uint8_t>(below.Glyph - GlyphShapes);
 }
 
 inline void AgeCell(GlyphCell& cell, bool mayHighlight, std::uint32_t highlightPercent) {

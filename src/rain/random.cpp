@@ -12,7 +12,9 @@ std::atomic<std::uint32_t> State{1};
 
 }  // namespace
 
-void SeedRandom(std::uint32_t seed) { State.store(seed, std::memory_order_relaxed); }
+void SeedRandom(std::uint32_t seed) {
+    State.store(seed, std::memory_order_relaxed);
+}
 
 // The portable linear congruential generator of the C standard's example: 32-bit state, the
 // upper bits give 15 usable bits.

@@ -1,3 +1,5 @@
+#include "rain/draw_thread.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,10 +16,9 @@
 #include "display/ddraw_manager.h"
 #include "glyphs/blitters.h"
 #include "platform/desktop.h"
-#include "platform/headless/headless_host.h"
-#include "platform/headless/display_device.h"
 #include "platform/headless/directories.h"
-#include "rain/draw_thread.h"
+#include "platform/headless/display_device.h"
+#include "platform/headless/headless_host.h"
 #include "rain/random.h"
 #include "rain/thread_flags.h"
 
@@ -47,7 +48,8 @@ std::unique_ptr<Animation> MakeGlyphs() {
     auto glyphs = std::make_unique<Animation>(8, 8, 55, 0);
     for (int frame = 0; frame < 55; ++frame) {
         glyphs->frames[frame] = new std::uint16_t[64];
-        for (int i = 0; i < 64; ++i) glyphs->frames[frame][i] = static_cast<std::uint16_t>(frame << 5);
+        for (int i = 0; i < 64; ++i)
+            glyphs->frames[frame][i] = static_cast<std::uint16_t>(frame << 5);
     }
     return glyphs;
 }
@@ -81,7 +83,7 @@ void ResetThreadState() {
 }
 
 class DrawThreadTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetThreadState();
         char pattern[] = "/tmp/vorlix-rain-XXXXXX";
@@ -165,8 +167,8 @@ TEST_F(DrawThreadTest, EachPauseLogsOneIdleAndOneResumeLine) {
     ThreadAlive.store(0);
     ASSERT_TRUE(WaitForThreadEnd(10000));
     const std::vector<std::string> lines = DrawLines();
-    const std::vector<std::string> expected = {Created, Idle, Resumed, Idle,  Resumed,
-                                               Idle,    Resumed, Ended};
+    const std::vector<std::string> expected = {Created, Idle, Resumed, Idle,
+                                               Resumed, Idle, Resumed, Ended};
     EXPECT_EQ(lines, expected);
 }
 
@@ -216,14 +218,14 @@ TEST_F(DrawThreadTest, DrawActiveDroppingInAFramePresentsNothingAndLeavesTheGrid
 TEST_F(DrawThreadTest, FramesKeepTheirPaceAcrossTheClockWrap) {
     const std::uint32_t start = 0xFFFFFFFFu - 100;  // above 2^31, wraps after 101 ms
     headless::UseVirtualClock(start);
-    headless::SetShownFrameHook([](const std::uint16_t*, std::int32_t, std::int32_t,
-                                   std::int32_t, std::uint64_t) {
-        const int n = StartsSeen.load();
-        if (n < 64) {
-            Starts[n].store(LastFrameTime.load());
-            StartsSeen.store(n + 1);
-        }
-    });
+    headless::SetShownFrameHook(
+        [](const std::uint16_t*, std::int32_t, std::int32_t, std::int32_t, std::uint64_t) {
+            const int n = StartsSeen.load();
+            if (n < 64) {
+                Starts[n].store(LastFrameTime.load());
+                StartsSeen.store(n + 1);
+            }
+        });
     DrawActive.store(1);
     Start();
     ASSERT_TRUE(WaitUntil([] { return StartsSeen.load() >= 10; }));

@@ -1,9 +1,10 @@
+#include "rain/rain_grid.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "rain/rain_grid.h"
 #include "rain/rain_grid_passes.h"
 #include "rain/random.h"
 
@@ -30,20 +31,26 @@ struct TestGrid {
         grid.CellHeight = 16;
         grid.Cells = cells.data();
     }
-    GlyphCell& At(std::int32_t row, std::int32_t column) { return cells[row * grid.Columns + column]; }
+    GlyphCell& At(std::int32_t row, std::int32_t column) {
+        return cells[row * grid.Columns + column];
+    }
     void AddStream(std::uint16_t column, std::int32_t headRow, std::uint8_t length,
                    std::uint8_t toggle = 1) {
         grid.Streams[grid.StreamCount++] = RainStream{column, headRow, length, toggle};
     }
 };
 
-bool Always() { return true; }
+bool Always() {
+    return true;
+}
 
 std::vector<DrawnCell> RunFrame(RainGrid& grid) {
     std::vector<DrawnCell> drawn;
     AdvanceStreams(grid, Always);
-    DrawAndAgeCells(grid, Always, [&](std::int32_t x, std::int32_t y, std::uint8_t glyph,
-                                      std::uint8_t mode) { drawn.push_back({x, y, glyph, mode}); });
+    DrawAndAgeCells(grid, Always,
+                    [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+                        drawn.push_back({x, y, glyph, mode});
+                    });
     return drawn;
 }
 
@@ -205,9 +212,9 @@ TEST(StreamPass, HeadBelowTheGridMarksOnlyItsCellsStillInside) {
     TestGrid t(2, 32);
     t.AddStream(0, 34, 10);  // steps to 35: rows 35 ... 26; 32 and up are outside
     const std::vector<int> modes = ColumnModes(t, 0);
-    EXPECT_EQ(modes[31], DrawFull);   // j = 4
-    EXPECT_EQ(modes[29], DrawFull);   // j = 6
-    EXPECT_EQ(modes[28], DrawHalf);   // j = 7
+    EXPECT_EQ(modes[31], DrawFull);  // j = 4
+    EXPECT_EQ(modes[29], DrawFull);  // j = 6
+    EXPECT_EQ(modes[28], DrawHalf);  // j = 7
     EXPECT_EQ(modes[27], DrawQuarter);
     EXPECT_EQ(modes[26], DrawEighth);
     EXPECT_EQ(modes[25], DrawBlank);
@@ -314,7 +321,7 @@ TEST(DrawAndAgePass, HighlightMovesDownOneRowAFrameKeepingTheShapeBelow) {
         }
         return -1;
     };
-    EXPECT_EQ(glyphDrawnAt(2), 5);   // the change shows from the next frame on
+    EXPECT_EQ(glyphDrawnAt(2), 5);  // the change shows from the next frame on
     EXPECT_EQ(glyphDrawnAt(3), 38);
     drawn = RunFrame(t.grid);
     EXPECT_EQ(glyphDrawnAt(3), 11);
@@ -387,12 +394,14 @@ TEST(RainGridRegression, FixedSeedGivesAKnownPicture) {
     std::uint64_t hash = 14695981039346656037ull;
     for (int frame = 0; frame < 120; ++frame) {
         AdvanceStreams(grid, Always);
-        DrawAndAgeCells(grid, Always, [&](std::int32_t x, std::int32_t y, std::uint8_t glyph,
-                                          std::uint8_t mode) {
-            const std::uint32_t values[4] = {static_cast<std::uint32_t>(x),
-                                             static_cast<std::uint32_t>(y), glyph, mode};
-            for (std::uint32_t value : values) hash = (hash ^ value) * 1099511628211ull;
-        });
+        DrawAndAgeCells(grid, Always,
+                        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+                            const std::uint32_t values[4] = {static_cast<std::uint32_t>(x),
+                                                             static_cast<std::uint32_t>(y), glyph,
+                                                             mode};
+                            for (std::uint32_t value : values)
+                                hash = (hash ^ value) * 1099511628211ull;
+                        });
     }
     EXPECT_EQ(hash, 16017622176971189658ull);
     FreeRainGrid(grid);

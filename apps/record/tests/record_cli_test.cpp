@@ -25,11 +25,13 @@ Outcome RunRecorder(const std::string& arguments) {
     return outcome;
 }
 
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+bool Exists(const std::string& path) {
+    return std::ifstream(path).good();
+}
 
 TEST(RecordCommand, BadOptionsGiveAMessageAndExitTwo) {
-    for (const char* arguments : {"--density 500", "--resolution big", "--frobnicate",
-                                  "--seconds"}) {
+    for (const char* arguments :
+         {"--density 500", "--resolution big", "--frobnicate", "--seconds"}) {
         const Outcome outcome = RunRecorder(arguments);
         EXPECT_EQ(outcome.exitCode, 2) << arguments;
         EXPECT_NE(outcome.output.find("vorlix-record: "), std::string::npos) << outcome.output;

@@ -17,8 +17,7 @@ namespace {
 
 bool Parse(std::vector<const char*> arguments, RecordOptions& options, std::string& error) {
     arguments.insert(arguments.begin(), "vorlix-record");
-    return ParseRecordOptions(static_cast<int>(arguments.size()), arguments.data(), options,
-                              error);
+    return ParseRecordOptions(static_cast<int>(arguments.size()), arguments.data(), options, error);
 }
 
 TEST(RecordOptions, DefaultsAndGoodValues) {
@@ -29,10 +28,10 @@ TEST(RecordOptions, DefaultsAndGoodValues) {
     EXPECT_EQ(options.height, 600);
     EXPECT_EQ(options.density, 300u);
     EXPECT_EQ(options.highlight, 8u);
-    ASSERT_TRUE(Parse({"--resolution", "3840x2160", "--density=400", "--highlight", "100",
-                       "--seconds", "0.5", "--seed", "4294967295", "--output", "x.gif",
-                       "--real-time"},
-                      options, error));
+    ASSERT_TRUE(
+        Parse({"--resolution", "3840x2160", "--density=400", "--highlight", "100", "--seconds",
+               "0.5", "--seed", "4294967295", "--output", "x.gif", "--real-time"},
+              options, error));
     EXPECT_EQ(options.width, 3840);
     EXPECT_EQ(options.height, 2160);
     EXPECT_EQ(options.density, 400u);
@@ -45,12 +44,15 @@ TEST(RecordOptions, DefaultsAndGoodValues) {
 
 TEST(RecordOptions, BadValuesAreRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--density", "401"},        {"--density", "-1"},      {"--density", "12a"},
-        {"--highlight", "101"},      {"--resolution", "0x5"},  {"--resolution", "800x"},
-        {"--resolution", "800"},     {"--resolution", "9999x600"}, {"--seconds", "0"},
-        {"--seconds", "nan"},        {"--seconds", "1e9"},     {"--seed", "-1"},
-        {"--output", ""},            {"--bogus"},              {"--density"},
-        {"stray"},                   {"--real-time=1"}};
+        {"--density", "401"},    {"--density", "-1"},
+        {"--density", "12a"},    {"--highlight", "101"},
+        {"--resolution", "0x5"}, {"--resolution", "800x"},
+        {"--resolution", "800"}, {"--resolution", "9999x600"},
+        {"--seconds", "0"},      {"--seconds", "nan"},
+        {"--seconds", "1e9"},    {"--seed", "-1"},
+        {"--output", ""},        {"--bogus"},
+        {"--density"},           {"stray"},
+        {"--real-time=1"}};
     for (const auto& arguments : bad) {
         RecordOptions options;
         std::string error;
@@ -136,8 +138,8 @@ TEST(GifWriter, FramesComeBackAsWrittenThoughOnlyChangesAreStored) {
     std::vector<std::vector<std::uint8_t>> written;
     std::vector<std::uint8_t> frame(W * H, 0);
     for (int n = 0; n < 6; ++n) {
-        if (n == 1) frame[5 * W + 7] = 1;      // one pixel
-        if (n == 2) frame.assign(W * H, 2);    // everything
+        if (n == 1) frame[5 * W + 7] = 1;            // one pixel
+        if (n == 2) frame.assign(W * H, 2);          // everything
         if (n == 4) frame[(H - 1) * W + W - 1] = 0;  // the last pixel; frame 3 unchanged
         written.push_back(frame);
     }

@@ -37,21 +37,41 @@ void UseVirtualClock(std::uint32_t start) {
     Virtual.store(true);
 }
 
-void UseRealClock() { Virtual.store(false); }
-bool VirtualClockInUse() { return Virtual.load(); }
-void SetVirtualTime(std::uint32_t now) { Now.store(now); }
-void AdvanceVirtualTime(std::uint32_t ms) { Now.fetch_add(ms); }
-std::uint32_t VirtualTime() { return Now.load(); }
-void SetVirtualSleepCost(std::uint32_t microseconds) { SleepCostMicroseconds.store(microseconds); }
-void SetClockReadHook(ClockReadHook hook) { ReadHook.store(hook); }
-std::uint64_t SleepCount() { return Sleeps.load(); }
+void UseRealClock() {
+    Virtual.store(false);
+}
+bool VirtualClockInUse() {
+    return Virtual.load();
+}
+void SetVirtualTime(std::uint32_t now) {
+    Now.store(now);
+}
+void AdvanceVirtualTime(std::uint32_t ms) {
+    Now.fetch_add(ms);
+}
+std::uint32_t VirtualTime() {
+    return Now.load();
+}
+void SetVirtualSleepCost(std::uint32_t microseconds) {
+    SleepCostMicroseconds.store(microseconds);
+}
+void SetClockReadHook(ClockReadHook hook) {
+    ReadHook.store(hook);
+}
+std::uint64_t SleepCount() {
+    return Sleeps.load();
+}
 
 }  // namespace vorlix::headless
 
 namespace vorlix::platform {
 
-std::uint32_t TickCount() { return headless::Reading(); }
-std::uint32_t MultimediaTime() { return headless::Reading(); }
+std::uint32_t TickCount() {
+    return headless::Reading();
+}
+std::uint32_t MultimediaTime() {
+    return headless::Reading();
+}
 
 void SleepMilliseconds(std::uint32_t ms) {
     headless::Sleeps.fetch_add(1);

@@ -15,8 +15,12 @@ std::atomic<int> Starts{0};
 
 }  // namespace
 
-void FailThreadStart(bool fail) { FailStart.store(fail); }
-int ThreadStartCount() { return Starts.load(); }
+void FailThreadStart(bool fail) {
+    FailStart.store(fail);
+}
+int ThreadStartCount() {
+    return Starts.load();
+}
 
 }  // namespace vorlix::headless
 
