@@ -227,8 +227,11 @@ TEST_F(DrawThreadTest, FramesKeepTheirPaceAcrossTheClockWrap) {
             }
         });
     DrawActive.store(1);
+    const std::uint64_t sleeps = headless::SleepCount();
     Start();
     ASSERT_TRUE(WaitUntil([] { return StartsSeen.load() >= 10; }));
+    // Each frame waits with one sleep to its deadline rather than polling the clock.
+    EXPECT_LE(headless::SleepCount() - sleeps, 2u * static_cast<unsigned>(StartsSeen.load()));
     ThreadAlive.store(0);
     ASSERT_TRUE(WaitUntil([] { return ThreadEnded.load() != 0; }));
     headless::SetShownFrameHook(nullptr);
