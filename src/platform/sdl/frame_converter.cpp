@@ -61,6 +61,37 @@ void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t 
     for (; i < count; ++i) target[i] = ExpandToXrgb(source[i]);
 }
 
+// Eight pixels at a time: blocks equal to the previous frame's are left as the target has them.
+void RowChangesToXrgb(const std::uint16_t* source, const std::uint16_t* previous,
+                      std::uint32_t* target, std::int32_t count) {
+    std::int32_t i = 0;
+#ifdef __SSE2__
+    for (; i + 8 <= count; i += 8) {
+        __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(now, before)) == 0xFFFF) continue;
+        RowToXrgb(source + i, target + i, 8);
+    }
+#endif
+    for (; i < count; ++i)
+        if (source[i] != previous[i]) target[i] = ExpandToXrgb(source[i]);
+}
+
+void RowChangesTo565(const std::uint16_t* source, const std::uint16_t* previous,
+                     std::uint16_t* target, std::int32_t count) {
+    std::int32_t i = 0;
+#ifdef __SSE2__
+    for (; i + 8 <= count; i += 8) {
+        __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(now, before)) == 0xFFFF) continue;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), now);
+    }
+#endif
+    for (; i < count; ++i)
+        if (source[i] != previous[i]) target[i] = source[i];
+}
+
 void Store(std::uint8_t* target, std::uint32_t value, std::uint32_t bytesPerPixel) {
     switch (bytesPerPixel) {
     case 4: std::memcpy(target, &value, 4); break;
@@ -179,6 +210,23 @@ void FrameConverter::ConvertRow(const std::uint16_t* source, std::uint8_t* targe
     }
 }
 
+void FrameConverter::ConvertRowChanges(const std::uint16_t* source,
+                                       const std::uint16_t* previous, std::uint8_t* target,
+                                       std::int32_t count) const {
+    switch (path_) {
+    case Path::Xrgb8888:
+        RowChangesToXrgb(source, previous, reinterpret_cast<std::uint32_t*>(target), count);
+        return;
+    case Path::Rgb565:
+        RowChangesTo565(source, previous, reinterpret_cast<std::uint16_t*>(target), count);
+        return;
+    case Path::Table:
+        for (std::int32_t i = 0; i < count; ++i, target += layout_.bytesPerPixel)
+            if (source[i] != previous[i]) Store(target, table_[source[i]], layout_.bytesPerPixel);
+        return;
+    }
+}
+
 void FrameConverter::ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const {
     const std::int32_t* column = columns_.data();
     const std::int32_t count = placement_.width;
@@ -201,24 +249,28 @@ void FrameConverter::ConvertRowScaled(const std::uint16_t* source, std::uint8_t*
 }
 
 void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePitch,
-                             std::uint8_t* target, std::int32_t targetPitch) const {
+                             std::uint8_t* target, std::int32_t targetPitch,
+                             const std::uint16_t* previous) const {
     const std::size_t rowBytes =
         static_cast<std::size_t>(placement_.width) * layout_.bytesPerPixel;
     std::uint8_t* first = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
                           static_cast<std::ptrdiff_t>(placement_.x) * layout_.bytesPerPixel;
-    std::int32_t previous = -1;
+    std::int32_t lastRow = -1;
     for (std::int32_t y = 0; y < placement_.height; ++y) {
         std::uint8_t* out = first + static_cast<std::ptrdiff_t>(y) * targetPitch;
         const std::int32_t sourceRow = rows_[static_cast<std::size_t>(y)];
-        if (sourceRow == previous) {
+        if (sourceRow == lastRow) {
             // A repeated source row: copy the row just made instead of converting again.
             std::memcpy(out, out - targetPitch, rowBytes);
             continue;
         }
-        previous = sourceRow;
-        const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        lastRow = sourceRow;
+        const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        const std::uint16_t* in = source + offset;
         if (scaled_) {
             ConvertRowScaled(in, out);
+        } else if (previous != nullptr) {
+            ConvertRowChanges(in, previous + offset, out, placement_.width);
         } else {
             ConvertRow(in, out, placement_.width);
         }

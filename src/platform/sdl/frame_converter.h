@@ -38,9 +38,11 @@ public:
                  const Placement& placement) const;
     const Placement& Where() const { return placement_; }
 
-    // The whole source into the placement. Pitches: source in pixels, target in bytes.
+    // The whole source into the placement. Pitches: source in pixels, target in bytes. When
+    // previous (same pitch) is the frame the target already shows, unscaled rows convert only
+    // the pixels that differ from it: most of a rain frame is the same black as before.
     void Convert(const std::uint16_t* source, std::int32_t sourcePitch, std::uint8_t* target,
-                 std::int32_t targetPitch) const;
+                 std::int32_t targetPitch, const std::uint16_t* previous = nullptr) const;
 
     // The source rectangle at (x, y) of the target without scaling, cut to the target's size.
     // Returns false when nothing of it lies inside.
@@ -56,6 +58,8 @@ public:
 private:
     enum class Path { Xrgb8888, Rgb565, Table };
     void ConvertRow(const std::uint16_t* source, std::uint8_t* target, std::int32_t count) const;
+    void ConvertRowChanges(const std::uint16_t* source, const std::uint16_t* previous,
+                           std::uint8_t* target, std::int32_t count) const;
     void ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const;
     void ChoosePath(const TargetLayout& layout);
 

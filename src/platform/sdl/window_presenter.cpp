@@ -63,10 +63,15 @@ bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pi
         if (!converter_.Configure(width, height, layout, placement)) return false;
         fresh = true;
     }
+    const std::uint16_t* previous = fresh || shown_ == pixels ? nullptr : shown_;
+    shown_ = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
-    converter_.Convert(pixels, pitch, static_cast<std::uint8_t*>(surface->pixels), surface->pitch);
+    converter_.Convert(pixels, pitch, static_cast<std::uint8_t*>(surface->pixels), surface->pitch,
+                       previous);
     SDL_UnlockSurface(surface);
-    return Update(fresh, placement);
+    if (!Update(fresh, placement)) return false;
+    shown_ = pixels;
+    return true;
 }
 
 bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,

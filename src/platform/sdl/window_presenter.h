@@ -15,7 +15,8 @@ public:
     void Attach(HostWindow* host) { host_ = host; }
     HostWindow* Host() const { return host_; }
 
-    // The frame scaled to fit the window, centred between black bars.
+    // The frame scaled to fit the window, centred between black bars. Frames presented one
+    // after another from two alternating buffers convert only what changed between them.
     bool PresentScaled(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
                        std::int32_t height);
     // The frame unscaled at (x, y) of the window, cut to the window.
@@ -30,6 +31,7 @@ private:
     HostWindow* host_ = nullptr;
     SDL_Surface* surface_ = nullptr;
     FrameConverter converter_;
+    const std::uint16_t* shown_ = nullptr;  // the buffer the window shows, while unchanged
 };
 
 }  // namespace vorlix::sdl

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# CPU time per frame of "vorlix /s" at 1600x1200 under Xvfb, the X server's alongside, at one
+# depth; then the same while the rain is paused (focus moved to another window).
+#   measure_cpu.sh BUILD_DIR DEPTH [SECONDS]
+set -uo pipefail
+build=$1
+depth=$2
+seconds=${3:-20}
+work=$(mktemp -d /tmp/vorlix-cpu.XXXXXX)
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+tick=$(getconf CLK_TCK)
+groups=()
+cleanup() {
+    local g
+    for g in "${groups[@]}"; do kill -TERM -- "-$g" 2>/dev/null; done
+    sleep 1
+    for g in "${groups[@]}"; do kill -KILL -- "-$g" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+for n in $(seq 60 79); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+done
+export DISPLAY=:$n
+setsid Xvfb "$DISPLAY" -screen 0 "1600x1200x$depth" -nolisten tcp -br >/dev/null 2>&1 &
+xvfb=$!
+groups+=("$xvfb")
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+setsid openbox --sm-disable >/dev/null 2>&1 &
+groups+=("$!")
+sleep 1
+
+mkdir -p "$XDG_CONFIG_HOME/vorlix"
+printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):31,36,30,30,78,31,32,30,30\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n' \
+    >"$XDG_CONFIG_HOME/vorlix/settings.reg"
+xdotool mousemove 800 600
+setsid "$build/vorlix" /s >/dev/null 2>&1 &
+saver=$!
+groups+=("$saver")
+sleep 3
+
+measure() {
+    local label=$1 frames_per_second=$2
+    local s0 x0 s1 x1 t0 t1
+    t0=$(date +%s.%N)
+    s0=$(cpu_ticks "$saver")
+    x0=$(cpu_ticks "$xvfb")
+    sleep "$seconds"
+    s1=$(cpu_ticks "$saver")
+    x1=$(cpu_ticks "$xvfb")
+    t1=$(date +%s.%N)
+    awk -v l="$label" -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v hz="$tick" -v t0="$t0" -v t1="$t1" \
+        -v fps="$frames_per_second" 'BEGIN {
+            wall = t1 - t0; frames = wall * fps
+            printf "%s: %.1f s wall; vorlix %.2f s CPU (%.1f%% of a core), Xvfb %.2f s CPU", \
+                l, wall, s / hz, 100 * s / hz / wall, x / hz
+            if (fps > 0) printf "; per frame at %.1f frames/s: vorlix %.2f ms, Xvfb %.2f ms", \
+                fps, 1000 * s / hz / frames, 1000 * x / hz / frames
+            printf "\n" }'
+}
+
+echo "depth $depth, 1600x1200 shown at 1600x1200"
+measure running 33.3
+"$build/tests/e2e/linux/vorlix-test-window" 10 10 100 100 < <(sleep "$((seconds + 5))") >/dev/null 2>&1 &
+groups+=("$!")
+sleep 1
+timeout 5 xdotool search --name 'vorlix test window' windowactivate >/dev/null 2>&1
+sleep 1
+grep -q "Enter idle loop" "$XDG_STATE_HOME/vorlix/vorlix_fs.log" && measure paused 0 ||
+    echo "paused: the rain did not pause"
