@@ -88,7 +88,9 @@ bool UsableGlyphs(const Animation& glyphs) {
 const char* LoadGlyphs() {
     Animation* glyphs = LoadGlyphsFrom(platform::DataDirectory);
     if (glyphs == nullptr) glyphs = LoadGlyphsFrom(platform::FallbackDataDirectory);
-    if (glyphs == nullptr) return GlyphFileMissingText;
+    // A file that is there but unreadable has had its reason logged; that reason, not the
+    // advice for a missing file, is what the user needs to see.
+    if (glyphs == nullptr) return LastErrorLevel() >= LOG_ERROR ? "" : GlyphFileMissingText;
     WindowObjects.glyphs = glyphs;
     if (UsableGlyphs(*glyphs)) return nullptr;
     return "[WM_CREATE] Glyph animation file holds fewer than 55 frames or empty frames";

@@ -1,3 +1,5 @@
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "diagnostics/debug_log.h"
@@ -258,6 +260,7 @@ enum class Step {
     GlyphsMissing,
     TooFewGlyphs,
     EmptyGlyphs,
+    WrongGlyphVersion,
     Grid,
     Thread,
 };
@@ -298,6 +301,14 @@ protected:
         case Step::EmptyGlyphs:
             testing::WriteGlyphFile(directory / "glyph2.ani", 60, 0, 8);
             break;
+        case Step::WrongGlyphVersion: {
+            testing::WriteGlyphFile(directory / "glyph2.ani", 55, 8, 8);
+            std::fstream file(directory / "glyph2.ani",
+                              std::ios::binary | std::ios::in | std::ios::out);
+            file.seekp(4);
+            file.put(3);
+            break;
+        }
         case Step::Grid: {
             RainGrid probe;
             ASSERT_TRUE(BuildRainGrid(probe, 640, 480, 8, 8, 40, 8));
@@ -366,12 +377,13 @@ INSTANTIATE_TEST_SUITE_P(
         CreationFailure{"TooFewGlyphs", Step::TooFewGlyphs,
                         "[WM_CREATE] Glyph animation file holds fewer than 55 frames or empty "
                         "frames"},
-        // The loader refuses the file itself; the user is told to reinstall it.
+        // The loader refuses a file that is there but unusable; its reason is what the user
+        // sees, not the advice for a missing file.
         CreationFailure{"EmptyGlyphs", Step::EmptyGlyphs,
-                        "Unable to load glyph animation file.\n\nMake sure you have unzipped "
-                        "both the files\n\"vorlix.scr\" and \"glyph2.ani\"\nto your Windows "
-                        "directory\n\nPlease do NOT send me questions on how\nto use a zip "
-                        "utility or any other similar\nquestions. Thanks."},
+                        "[GraphicsLoader::LoadAnimation] Empty frame in animation file, found "
+                        "0x8"},
+        CreationFailure{"WrongGlyphVersion", Step::WrongGlyphVersion,
+                        "[GraphicsLoader::LoadAnimation] Wrong file format version, found 3"},
         CreationFailure{"Grid", Step::Grid, "[WM_CREATE] Unable to allocate memory for Vorlix"},
         CreationFailure{"Thread", Step::Thread, "[WM_CREATE] Unable to start drawing thread"}),
     [](const ::testing::TestParamInfo<CreationFailure>& info) { return info.param.name; });
