@@ -19,9 +19,8 @@ constexpr int MaxPacingSleeps = 64;
 // A refused present is retried at once a few times (a flip just finishing), then with sleeps.
 constexpr int ImmediatePresentRetries = 3;
 
-bool KeepDrawing() {
-    return DrawActive.load() != 0;
-}
+// A lambda rather than a function so the passes inline the test into their loops.
+constexpr auto KeepDrawing = [] { return DrawActive.load() != 0; };
 
 // Sleeps until FrameInterval has passed since the last frame began; the difference is
 // unsigned so the clock's wrap at 2^32 does not matter.
