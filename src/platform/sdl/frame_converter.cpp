@@ -269,7 +269,8 @@ void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePit
         const std::uint16_t* in = source + offset;
         if (scaled_) {
             ConvertRowScaled(in, out);
-        } else if (previous != nullptr) {
+        } else if (previous != nullptr && path_ != Path::Rgb565) {
+            // A plain copy costs less than comparing first; conversions cost more.
             ConvertRowChanges(in, previous + offset, out, placement_.width);
         } else {
             ConvertRow(in, out, placement_.width);
