@@ -49,7 +49,13 @@ int main(int argc, char** argv) {
     if (request.wantsRoot) {
         std::uint64_t window = 0;
         if (!RootTarget(window)) return Fail("XSCREENSAVER_WINDOW names no window id", 2);
+        request.windowId = window;
         request.switchText = "/p " + std::to_string(window);
+    }
+    if (request.windowId != 0 && !vorlix::sdl::X11WindowExists(request.windowId)) {
+        std::fprintf(stderr, "vorlix: there is no window 0x%llx\n",
+                     static_cast<unsigned long long>(request.windowId));
+        return 2;
     }
     if (request.hasDensity) vorlix::OverrideDensity(request.density);
     if (request.hasHighlight) vorlix::OverrideHighlight(request.highlight);
