@@ -14,6 +14,10 @@ namespace {
 
 constexpr std::uint32_t FrameInterval = 30;  // ms from one frame's start to the next
 constexpr std::uint32_t PollInterval = 1;    // ms between looks at the flags
+// A pause that lasts is polled less often: each wake-up costs tens of microseconds, which at
+// 1 ms would keep a paused saver at a few percent of a core. Resuming stays well within a frame.
+constexpr std::uint32_t LongPausePollInterval = 10;
+constexpr int ShortPausePolls = 50;
 // A clock that stands still must not hold a frame forever; 30 ms need at most a few sleeps.
 constexpr int MaxPacingSleeps = 64;
 // A refused present is retried at once a few times (a flip just finishing), then with sleeps.
@@ -64,12 +68,12 @@ void RunFrame(const DrawTargets& targets) {
 
 // Polls the flags while drawing is paused. False when the thread must end.
 bool Idle() {
-    for (;;) {
+    for (int polls = 0;; ++polls) {
         if (ThreadDrawing.load() == 1) LogMessage("[DrawVorlix] Enter idle loop", LOG_INFO);
         ThreadDrawing.store(0);
         if (ThreadAlive.load() == 0) return false;
         if (DrawActive.load() != 0) return true;
-        platform::SleepMilliseconds(PollInterval);
+        platform::SleepMilliseconds(polls < ShortPausePolls ? PollInterval : LongPausePollInterval);
     }
 }
 
