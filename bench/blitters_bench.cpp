@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "glyphs/blitters.h"
@@ -31,17 +32,26 @@ std::unique_ptr<Animation> SyntheticGlyphs() {
     return animation;
 }
 
+bool usingGlyphFile = false;
+
 std::unique_ptr<Animation> LoadGlyphs() {
     GraphicsLoader loader;
     loader.SetPixelFormat(Rgb565);
     std::unique_ptr<Animation> animation(loader.LoadAnimation(VORLIX_GLYPH_FILE, false));
-    if (animation && animation->frameCount >= GlyphFrames) return animation;
-    return SyntheticGlyphs();
+    usingGlyphFile = animation && animation->frameCount >= GlyphFrames;
+    return usingGlyphFile ? std::move(animation) : SyntheticGlyphs();
 }
 
 Animation& Glyphs() {
     static std::unique_ptr<Animation> glyphs = LoadGlyphs();
     return *glyphs;
+}
+
+// Which glyphs were measured: the built glyph file or the stand-in set.
+void LabelGlyphs(benchmark::State& state) {
+    const Animation& g = Glyphs();
+    state.SetLabel(std::string(usingGlyphFile ? "glyph2.ani " : "synthetic ") +
+                   std::to_string(g.width) + "x" + std::to_string(g.height));
 }
 
 struct Screen {
@@ -132,6 +142,7 @@ void WholeScreenTiling(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * ScreenBytes);
+    LabelGlyphs(state);
 }
 BENCHMARK(WholeScreenTiling)
     ->Unit(benchmark::kMicrosecond)
