@@ -27,6 +27,16 @@ GlyphHeader ParseHeader(const std::uint8_t* bytes) {
 
 void LogLine(const char* text) { LogMessage(text, LOG_ERROR); }
 
+// Bytes from the stream's position to its end, or -1 when the stream cannot tell (a device,
+// or a file too large for the stream's positions). The position is left where it was.
+std::int64_t BytesLeft(BinaryFile& file) {
+    const std::int32_t here = file.SeekFromCurrent(0);
+    if (here < 0) return -1;
+    const std::int32_t end = file.SeekFromEnd(0);
+    if (file.SeekFromStart(here) != here || end < here) return -1;
+    return end - here;
+}
+
 void LogLine(const char* text, std::int32_t number) {
     String line(text);
     line.Append(number);
@@ -83,8 +93,11 @@ Animation* GraphicsLoader::LoadAnimationFromStream(BinaryFile& stream, bool comp
 }
 
 Animation* GraphicsLoader::LoadFrames(BinaryFile& file, bool compress, bool bottomRowFirst) {
+    // Every read of any other stream fails, starting with the header's.
+    if (file.Mode() != FileMode::Read) return nullptr;
+    std::int64_t left = BytesLeft(file);
     std::uint8_t bytes[HeaderSize] = {};
-    if (file.Read(bytes, HeaderSize) != FileOk) return nullptr;
+    if (ReadTracked(file, bytes, HeaderSize, left) != FileOk) return nullptr;
     const GlyphHeader header = ParseHeader(bytes);
     if (header.version != SupportedVersion) {
         LogLine("[GraphicsLoader::LoadAnimation] Wrong file format version, found ",
@@ -104,7 +117,7 @@ Animation* GraphicsLoader::LoadFrames(BinaryFile& file, bool compress, bool bott
     }
     const auto mapBytes = static_cast<std::uint32_t>(header.width * header.height);
     for (std::int32_t i = 0; i < header.frameCount; ++i) {
-        if (!ReadFrameRows(file, row.get(), header.width, header.height, bottomRowFirst)) {
+        if (!ReadFrameRows(file, left, row.get(), header.width, header.height, bottomRowFirst)) {
             return nullptr;
         }
         if (!StoreFrame(*animation, i, encode)) return nullptr;
@@ -115,7 +128,7 @@ Animation* GraphicsLoader::LoadFrames(BinaryFile& file, bool compress, bool bott
             LogLine("[GraphicsLoader::LoadAnimation] Not enough memory for the map of frame ", i);
             return nullptr;
         }
-        if (file.Read(animation->maps[i], mapBytes) != FileOk) {
+        if (ReadTracked(file, animation->maps[i], mapBytes, left) != FileOk) {
             LogLine("[GraphicsLoader::LoadAnimation] Unable to read transparecy map");
             return nullptr;
         }
@@ -123,13 +136,24 @@ Animation* GraphicsLoader::LoadFrames(BinaryFile& file, bool compress, bool bott
     return animation.release();
 }
 
-bool GraphicsLoader::ReadFrameRows(BinaryFile& file, std::uint8_t* row, std::int32_t width,
-                                   std::int32_t height, bool bottomRowFirst) {
+// A read at the end of a file delivers nothing and succeeds, so once the bytes are known to be
+// used up the reads are left out: a short file whose header promises 100 tall frames costs no
+// more system calls than it has bytes to give. left is -1 when the size is not known.
+FileResult GraphicsLoader::ReadTracked(BinaryFile& file, void* buffer, std::uint32_t count,
+                                       std::int64_t& left) {
+    if (left == 0) return FileOk;
+    const FileResult result = file.Read(buffer, count);
+    if (left > 0) left = left > count ? left - count : 0;
+    return result;
+}
+
+bool GraphicsLoader::ReadFrameRows(BinaryFile& file, std::int64_t& left, std::uint8_t* row,
+                                   std::int32_t width, std::int32_t height, bool bottomRowFirst) {
     const auto rowBytes = static_cast<std::uint32_t>(width) * 3;
     for (std::int32_t j = 0; j < height; ++j) {
         // A file that ends early reads short without an error: the rest of the row keeps what
         // the buffer held before.
-        if (file.Read(row, rowBytes) != FileOk) {
+        if (ReadTracked(file, row, rowBytes, left) != FileOk) {
             LogLine("[GraphicsLoader::LoadAnimation] Unable to read source file");
             return false;
         }

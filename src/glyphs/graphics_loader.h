@@ -55,8 +55,10 @@ public:
 
 private:
     Animation* LoadFrames(BinaryFile& file, bool compress, bool bottomRowFirst);
-    bool ReadFrameRows(BinaryFile& file, std::uint8_t* row, std::int32_t width,
-                       std::int32_t height, bool bottomRowFirst);
+    static FileResult ReadTracked(BinaryFile& file, void* buffer, std::uint32_t count,
+                                  std::int64_t& left);
+    bool ReadFrameRows(BinaryFile& file, std::int64_t& left, std::uint8_t* row,
+                       std::int32_t width, std::int32_t height, bool bottomRowFirst);
     bool StoreFrame(Animation& animation, std::int32_t index, bool encode);
     bool FitsScratchPad(std::int64_t width, std::int64_t height) const;
     bool ReadPictureRows(BinaryFile& file, std::int32_t width, std::int32_t height,

@@ -182,6 +182,24 @@ TEST_F(AnimationLoader, RefusesHeadersItCannotHold) {
                            "480000 pixels)"}));
 }
 
+// A header that promises far more than the file holds: every row after the end is what the
+// row buffer last held, so all frames repeat the last bytes there were.
+TEST_F(AnimationLoader, AShortFileWithATallHeaderRepeatsItsLastRow) {
+    Bytes bytes = GlyphHeader(2, 3, 2, 20000, false);
+    glyph_tests::PutBgr(bytes, 8, 16, 24);
+    glyph_tests::PutBgr(bytes, 32, 40, 48);
+    glyph_tests::PutBgr(bytes, 56, 64, 72);  // half of row 1
+    auto animation = LoadBytes(bytes);
+    ASSERT_TRUE(animation);
+    const std::uint8_t first[3] = {8, 16, 24}, second[3] = {32, 40, 48}, third[3] = {56, 64, 72};
+    EXPECT_EQ(animation->frames[0][0], PackRgb555(first));
+    EXPECT_EQ(animation->frames[0][1], PackRgb555(second));
+    for (int f = 0; f < 3; ++f) {
+        EXPECT_EQ(animation->frames[f][2 * 19999], PackRgb555(third)) << "frame " << f;
+        EXPECT_EQ(animation->frames[f][2 * 19999 + 1], PackRgb555(second)) << "frame " << f;
+    }
+}
+
 TEST_F(AnimationLoader, LimitsThemselvesAreAccepted) {
     // The files end after the header, so every frame is what the zeroed row buffer holds.
     auto many = LoadBytes(GlyphHeader(2, 100, 2, 2, false));
@@ -269,6 +287,8 @@ TEST_F(AnimationLoader, StreamFormStaysOpenAfterAFailure) {
 
     BinaryFile closed(dir.File("absent.ani").c_str(), FileMode::Read);
     EXPECT_EQ(loader.LoadAnimationFromStream(closed, false), nullptr);
+    BinaryFile writing(dir.File("new.ani").c_str(), FileMode::Write);
+    EXPECT_EQ(loader.LoadAnimationFromStream(writing, false), nullptr);
     EXPECT_EQ(log.Lines(), (Lines{Tag + "Wrong file format version, found 3"}));
 }
 
