@@ -89,9 +89,19 @@ HostWindow* AddHostWindow() {
         slot.originY.store(0);
         slot.width.store(0);
         slot.height.store(0);
+        slot.lastPresent.store(0);
         return &slot;
     }
     return nullptr;
+}
+
+bool FramesFlowing(std::uint32_t now) {
+    constexpr std::uint32_t RecentMs = 250;
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i] && Slots[i].lastPresent.load() != 0 &&
+            now - Slots[i].lastPresent.load() < RecentMs)
+            return true;
+    return false;
 }
 
 HostWindow* FindHostWindow(WindowHandle handle) {

@@ -26,6 +26,7 @@ struct HostWindow {
     std::atomic<std::int32_t> originY{0};
     std::atomic<std::int32_t> width{0};
     std::atomic<std::int32_t> height{0};
+    std::atomic<std::uint32_t> lastPresent{0};  // clock reading of the last frame shown
 };
 
 constexpr int MaxHostWindows = 4;
@@ -38,6 +39,9 @@ bool OpenDisplay(const char*& why);
 bool DisplayIsOpen();
 // Closes the query connection; called once at process end.
 void CloseDisplay();
+
+// True while some window had a frame shown in the last few tenths of a second.
+bool FramesFlowing(std::uint32_t now);
 
 HostWindow* AddHostWindow();  // a free slot, or null when all are taken
 HostWindow* FindHostWindow(WindowHandle handle);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/desktop.h"
 #include "platform/sdl/event_translation.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/message_queue.h"
@@ -16,6 +17,11 @@ namespace {
 
 // The loop sleeps in SDL until an event comes, but looks at the termination flag this often.
 constexpr Uint32 WaitBoundMs = 100;
+// While frames are being shown the draw thread's requests share SDL's X connection with the
+// loop, and a wait on that connection wakes for each of their replies, only to find no event:
+// looking for events this often instead costs far less, and nothing is left to wait on when
+// the rain pauses.
+constexpr std::uint32_t PollWhileDrawingMs = 15;
 
 WindowProc SaverProcedure = nullptr;
 
@@ -147,7 +153,14 @@ int RunMessageLoop() {
         // No window is left to bring a message: nothing more can come.
         if (sdl::HostWindowCount() == 0 || !sdl::DisplayIsOpen()) return 0;
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, WaitBoundMs) == 0) continue;
+        if (sdl::FramesFlowing(platform::TickCount())) {
+            if (SDL_PollEvent(&event) == 0) {
+                platform::SleepMilliseconds(PollWhileDrawingMs);
+                continue;
+            }
+        } else if (SDL_WaitEventTimeout(&event, WaitBoundMs) == 0) {
+            continue;
+        }
         sdl::TranslateEvent(event);
         while (sdl::QueueIsEmpty() && SDL_PollEvent(&event)) sdl::TranslateEvent(event);
     }

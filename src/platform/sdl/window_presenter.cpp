@@ -1,5 +1,7 @@
 #include "platform/sdl/window_presenter.h"
 
+#include "platform/desktop.h"
+
 namespace vorlix::sdl {
 
 namespace {
@@ -49,6 +51,7 @@ bool WindowPresenter::Update(bool whole, const Placement& part) {
     }
     // SDL refuses once the window changed size: fetch the surface again next time.
     if (result != 0) host_->surfaceStale.store(true);
+    if (result == 0) host_->lastPresent.store(platform::TickCount() | 1u);
     return result == 0;
 }
 
