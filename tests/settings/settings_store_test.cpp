@@ -140,8 +140,8 @@ TEST_F(SettingsStore, ATrailingTerminatorReadsLikeNone) {
 
     // Twenty characters and a terminator: still within the limit once the terminator goes.
     std::string full(20, 'a');
-    std::vector<std::uint8_t> bytes(full.begin(), full.end());
-    bytes.push_back(0);
+    std::vector<std::uint8_t> bytes(full.size() + 1, 'a');
+    bytes.back() = 0;
     headless::StoreValue(RegistryRoot::LocalMachine, Key, "Resolution", REG_SZ, bytes);
     ASSERT_TRUE(LoadSettings(Owner));
     EXPECT_EQ(HeldText(), full);
