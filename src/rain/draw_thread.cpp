@@ -77,10 +77,14 @@ bool Idle() {
     }
 }
 
+// DrawActive becomes 1 only while it is still set: a pause requested by the window between
+// the idle loop's look and this store must not be overwritten.
 void Resume() {
     LogMessage("[DrawVorlix] Thread resumed", LOG_INFO);
     ThreadDrawing.store(1);
-    DrawActive.store(1);
+    std::int32_t active = DrawActive.load();
+    while (active != 0 && !DrawActive.compare_exchange_weak(active, 1)) {
+    }
     MonitorOff.store(0);
 }
 
