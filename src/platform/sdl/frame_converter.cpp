@@ -38,39 +38,57 @@ inline std::uint32_t ExpandToXrgb(std::uint16_t pixel) {
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t count) {
-    std::int32_t i = 0;
 #ifdef __SSE2__
+// Eight 5-6-5 pixels widened to XRGB: the first four in low, the next four in high.
+inline void ExpandEight(__m128i p, __m128i& low, __m128i& high) {
     const __m128i lowFive = _mm_set1_epi16(0x1F);
     const __m128i lowSix = _mm_set1_epi16(0x3F);
     const __m128i alpha = _mm_set1_epi16(static_cast<short>(0xFF00));
+    __m128i r = _mm_srli_epi16(p, 11);
+    __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), lowSix);
+    __m128i b = _mm_and_si128(p, lowFive);
+    r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+    g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+    b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+    __m128i gb = _mm_or_si128(_mm_slli_epi16(g, 8), b);  // bytes: blue, green
+    __m128i ar = _mm_or_si128(alpha, r);                 // bytes: red, alpha
+    low = _mm_unpacklo_epi16(gb, ar);
+    high = _mm_unpackhi_epi16(gb, ar);
+}
+
+inline __m128i Load(const std::uint16_t* pixels) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+}
+
+inline bool SameEight(const std::uint16_t* a, const std::uint16_t* b) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(Load(a), Load(b))) == 0xFFFF;
+}
+#endif
+
+void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t count) {
+    std::int32_t i = 0;
+#ifdef __SSE2__
     for (; i + 8 <= count; i += 8) {
-        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
-        __m128i r = _mm_srli_epi16(p, 11);
-        __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), lowSix);
-        __m128i b = _mm_and_si128(p, lowFive);
-        r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
-        g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
-        b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
-        __m128i gb = _mm_or_si128(_mm_slli_epi16(g, 8), b);  // bytes: blue, green
-        __m128i ar = _mm_or_si128(alpha, r);                 // bytes: red, alpha
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), _mm_unpacklo_epi16(gb, ar));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i + 4), _mm_unpackhi_epi16(gb, ar));
+        __m128i low, high;
+        ExpandEight(Load(source + i), low, high);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), low);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i + 4), high);
     }
 #endif
     for (; i < count; ++i) target[i] = ExpandToXrgb(source[i]);
 }
 
-// Eight pixels at a time: blocks equal to the previous frame's are left as the target has them.
+// Sixteen pixels at a time, one cache line of the target: lines whose pixels equal the
+// previous frame's are left as the target has them. Checking a whole line before writing
+// any of it halves the branches of an eight-pixel step, which mispredict often on rain.
 void RowChangesToXrgb(const std::uint16_t* source, const std::uint16_t* previous,
                       std::uint32_t* target, std::int32_t count) {
     std::int32_t i = 0;
 #ifdef __SSE2__
-    for (; i + 8 <= count; i += 8) {
-        __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
-        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(now, before)) == 0xFFFF) continue;
-        RowToXrgb(source + i, target + i, 8);
+    for (; i + 16 <= count; i += 16) {
+        if (SameEight(source + i, previous + i) && SameEight(source + i + 8, previous + i + 8))
+            continue;
+        RowToXrgb(source + i, target + i, 16);
     }
 #endif
     for (; i < count; ++i)
