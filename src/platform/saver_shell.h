@@ -10,7 +10,7 @@ namespace vorlix::platform {
 
 bool IsWin9xFamily();  // GetVersionExA reports VER_PLATFORM_WIN32_WINDOWS
 
-struct SaverWindowSpec {
+struct SaverWindowLayout {
     WindowHandle parent = 0;  // 0: full screen
     const char* title = "";
     bool fullScreen = true;   // WS_POPUP | WS_VISIBLE | ... with WS_EX_TOPMOST, else WS_CHILD
@@ -20,7 +20,7 @@ struct SaverWindowSpec {
 // "WindowsScreenSaverClass" with the given procedure, icon 100 and a black background.
 bool RegisterSaverClass(WindowProc procedure);
 // Creates the window; WM_CREATE reaches the procedure before this returns. 0 on failure.
-WindowHandle CreateSaverWindow(const SaverWindowSpec& spec);
+WindowHandle CreateSaverWindow(const SaverWindowLayout& layout);
 // The full-screen saver window of another process, or 0.
 WindowHandle FindRunningSaver();
 // Runs the message loop until the quit message and returns its exit code.

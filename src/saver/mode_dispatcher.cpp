@@ -42,20 +42,20 @@ int RunRequest(const SwitchRequest& request) {
 
 // The window for the mode; false when another full-screen saver runs already and was brought
 // to the front instead.
-bool DescribeWindow(WindowHandle parent, platform::SaverWindowSpec& spec) {
-    spec.parent = parent;
+bool DescribeWindow(WindowHandle parent, platform::SaverWindowLayout& layout) {
+    layout.parent = parent;
     if (parent != 0) {
         ScreenRect client;
         platform::ClientRect(parent, client);
-        spec.bounds = ScreenRect{0, 0, client.right - client.left, client.bottom - client.top};
-        spec.title = "Preview";
-        spec.fullScreen = false;
+        layout.bounds = ScreenRect{0, 0, client.right - client.left, client.bottom - client.top};
+        layout.title = "Preview";
+        layout.fullScreen = false;
         IsPreview = true;
         return true;
     }
-    spec.bounds = platform::ScreenClipBox();
-    spec.title = "Screen Saver";
-    spec.fullScreen = true;
+    layout.bounds = platform::ScreenClipBox();
+    layout.title = "Screen Saver";
+    layout.fullScreen = true;
     WindowHandle running = platform::FindRunningSaver();
     if (running != 0 && platform::IsWindowHandle(running)) {
         platform::BringToForeground(running);
@@ -73,15 +73,15 @@ int RunModeDispatcher(const char* switchText) {
 }
 
 int RunSaver(WindowHandle parent) {
-    platform::SaverWindowSpec spec;
-    if (!DescribeWindow(parent, spec)) return 0;
+    platform::SaverWindowLayout layout;
+    if (!DescribeWindow(parent, layout)) return 0;
     AutoPlayMessage = IsWin9x ? platform::RegisterNamedMessage("QueryCancelAutoPlay") : 0;
     SaverWindowHandle = 0;
     if (platform::RegisterSaverClass(SaverWindowProc))
-        SaverWindowHandle = platform::CreateSaverWindow(spec);
+        SaverWindowHandle = platform::CreateSaverWindow(layout);
     int exitCode = RunSaverFailed;
     if (SaverWindowHandle != 0) {
-        if (spec.fullScreen) platform::BringToForeground(SaverWindowHandle);
+        if (layout.fullScreen) platform::BringToForeground(SaverWindowHandle);
         exitCode = platform::RunMessageLoop();
     }
     UnloadPasswordVerifier();

@@ -109,12 +109,12 @@ TEST_F(Dispatcher, PreviewHandleGluedOrSpacedMakesAChildWindow) {
     for (const std::string& text :
          std::vector<std::string>{"/p " + Handle(existing), "/p" + Handle(existing)}) {
         EXPECT_EQ(RunModeDispatcher(text.c_str()), RunSaverFailed) << text;
-        platform::SaverWindowSpec spec = headless::LastSaverWindowSpec();
-        EXPECT_EQ(spec.parent, existing);
-        EXPECT_FALSE(spec.fullScreen);
-        EXPECT_EQ(spec.bounds.right, 400);
-        EXPECT_EQ(spec.bounds.bottom, 300);
-        EXPECT_EQ(spec.bounds.left, 0);
+        platform::SaverWindowLayout layout = headless::LastSaverWindowLayout();
+        EXPECT_EQ(layout.parent, existing);
+        EXPECT_FALSE(layout.fullScreen);
+        EXPECT_EQ(layout.bounds.right, 400);
+        EXPECT_EQ(layout.bounds.bottom, 300);
+        EXPECT_EQ(layout.bounds.left, 0);
         EXPECT_EQ(headless::LastSaverWindowTitle(), "Preview");
         EXPECT_TRUE(IsPreview);
     }
@@ -182,11 +182,11 @@ TEST_F(Dispatcher, FullScreenWindowCoversTheScreenClipBox) {
     headless::SetScreenClipBox(ScreenRect{0, 0, 1280, 1024});
     headless::FailWindowCreation(true);
     EXPECT_EQ(RunModeDispatcher("/s"), RunSaverFailed);
-    platform::SaverWindowSpec spec = headless::LastSaverWindowSpec();
-    EXPECT_EQ(spec.parent, 0u);
-    EXPECT_TRUE(spec.fullScreen);
-    EXPECT_EQ(spec.bounds.right, 1280);
-    EXPECT_EQ(spec.bounds.bottom, 1024);
+    platform::SaverWindowLayout layout = headless::LastSaverWindowLayout();
+    EXPECT_EQ(layout.parent, 0u);
+    EXPECT_TRUE(layout.fullScreen);
+    EXPECT_EQ(layout.bounds.right, 1280);
+    EXPECT_EQ(layout.bounds.bottom, 1024);
     EXPECT_EQ(headless::LastSaverWindowTitle(), "Screen Saver");
     EXPECT_FALSE(IsPreview);
     EXPECT_EQ(AutoPlayMessage, 0u);  // NT: no AutoPlay query

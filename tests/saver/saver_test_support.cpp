@@ -96,23 +96,23 @@ void SaverTest::StoreSettings(const std::string& resolution, std::uint32_t densi
 
 WindowHandle SaverTest::CreateFullScreen() {
     EXPECT_TRUE(platform::RegisterSaverClass(SaverWindowProc));
-    platform::SaverWindowSpec spec;
-    spec.title = "Screen Saver";
-    spec.fullScreen = true;
-    spec.bounds = platform::ScreenClipBox();
-    saver = platform::CreateSaverWindow(spec);
+    platform::SaverWindowLayout layout;
+    layout.title = "Screen Saver";
+    layout.fullScreen = true;
+    layout.bounds = platform::ScreenClipBox();
+    saver = platform::CreateSaverWindow(layout);
     return saver;
 }
 
 WindowHandle SaverTest::CreatePreview(WindowHandle parent) {
     IsPreview = true;
     EXPECT_TRUE(platform::RegisterSaverClass(SaverWindowProc));
-    platform::SaverWindowSpec spec;
-    spec.parent = parent;
-    spec.title = "Preview";
-    spec.fullScreen = false;
-    spec.bounds = ScreenRect{0, 0, 152, 112};
-    saver = platform::CreateSaverWindow(spec);
+    platform::SaverWindowLayout layout;
+    layout.parent = parent;
+    layout.title = "Preview";
+    layout.fullScreen = false;
+    layout.bounds = ScreenRect{0, 0, 152, 112};
+    saver = platform::CreateSaverWindow(layout);
     return saver;
 }
 

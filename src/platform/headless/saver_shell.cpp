@@ -41,7 +41,7 @@ struct Shell {
     int registrations = 0;
     WindowHandle runningSaver = 0;
     ScreenRect clipBox{0, 0, 1024, 768};
-    platform::SaverWindowSpec lastSpec;
+    platform::SaverWindowLayout lastLayout;
     std::string lastTitle;
     WindowHandle lastWindow = 0;
     std::deque<InputStep> input;
@@ -162,7 +162,7 @@ void ResetSaverShell() {
     s.registrations = 0;
     s.runningSaver = 0;
     s.clipBox = ScreenRect{0, 0, 1024, 768};
-    s.lastSpec = platform::SaverWindowSpec{};
+    s.lastLayout = platform::SaverWindowLayout{};
     s.lastTitle.clear();
     s.lastWindow = 0;
     s.input.clear();
@@ -218,12 +218,12 @@ int SaverClassRegistrations() {
     return s.registrations;
 }
 
-platform::SaverWindowSpec LastSaverWindowSpec() {
+platform::SaverWindowLayout LastSaverWindowLayout() {
     Shell& s = State();
     std::lock_guard<std::recursive_mutex> guard(s.lock);
-    platform::SaverWindowSpec spec = s.lastSpec;
-    spec.title = "";  // the caller's text may be gone; see LastSaverWindowTitle
-    return spec;
+    platform::SaverWindowLayout layout = s.lastLayout;
+    layout.title = "";  // the caller's text may be gone; see LastSaverWindowTitle
+    return layout;
 }
 
 std::string LastSaverWindowTitle() {
@@ -383,26 +383,26 @@ bool RegisterSaverClass(WindowProc procedure) {
     return true;
 }
 
-WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) {
+WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     WindowProc procedure = nullptr;
     {
         Shell& s = headless::State();
         std::lock_guard<std::recursive_mutex> guard(s.lock);
-        s.lastSpec = spec;
-        s.lastTitle = spec.title ? spec.title : "";
+        s.lastLayout = layout;
+        s.lastTitle = layout.title ? layout.title : "";
         s.lastWindow = 0;
         if (s.failWindow || s.procedure == nullptr) return 0;
         procedure = s.procedure;
     }
-    ScreenRect rect = spec.bounds;
+    ScreenRect rect = layout.bounds;
     ScreenRect parentRect;
-    if (spec.parent != 0 && WindowRect(spec.parent, parentRect)) {
+    if (layout.parent != 0 && WindowRect(layout.parent, parentRect)) {
         rect.left += parentRect.left;
         rect.right += parentRect.left;
         rect.top += parentRect.top;
         rect.bottom += parentRect.top;
     }
-    WindowHandle window = headless::AddWindow(spec.parent, rect, spec.title, procedure);
+    WindowHandle window = headless::AddWindow(layout.parent, rect, layout.title, procedure);
     // As on the real desktop: a creation that answers -1 is destroyed at once.
     if (headless::DeliverMessage(window, WM_CREATE, 0, 0) == -1) {
         headless::DestroyWindow(window);

@@ -22,7 +22,7 @@ void FailWindowCreation(bool fail);  // CreateSaverWindow fails before WM_CREATE
 void SetRunningSaver(WindowHandle window);  // what FindRunningSaver finds
 void SetScreenClipBox(const ScreenRect& box);  // 0, 0, 1024, 768 unless set
 int SaverClassRegistrations();
-platform::SaverWindowSpec LastSaverWindowSpec();
+platform::SaverWindowLayout LastSaverWindowLayout();
 std::string LastSaverWindowTitle();
 WindowHandle LastSaverWindow();  // the last window CreateSaverWindow made, 0 when none
 

@@ -34,13 +34,13 @@ sdl::XWindowId XWindowOf(SDL_Window* window) {
 
 // A desktop-sized window: full-screen-desktop under a window manager; without one the
 // full-screen flags do nothing, and a borderless window at the screen's corner does the job.
-bool OpenFullScreen(sdl::HostWindow& host, const SaverWindowSpec& spec) {
-    std::int32_t width = spec.bounds.right - spec.bounds.left;
-    std::int32_t height = spec.bounds.bottom - spec.bounds.top;
+bool OpenFullScreen(sdl::HostWindow& host, const SaverWindowLayout& layout) {
+    std::int32_t width = layout.bounds.right - layout.bounds.left;
+    std::int32_t height = layout.bounds.bottom - layout.bounds.top;
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
     if (sdl::X11HasWindowManager()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    host.window = SDL_CreateWindow(spec.title, spec.bounds.left, spec.bounds.top, width, height,
-                                   flags);
+    host.window = SDL_CreateWindow(layout.title, layout.bounds.left, layout.bounds.top, width,
+                                   height, flags);
     if (host.window == nullptr) return false;
     host.handle = XWindowOf(host.window);
     int x = 0, y = 0, w = 0, h = 0;
@@ -56,19 +56,19 @@ bool OpenFullScreen(sdl::HostWindow& host, const SaverWindowSpec& spec) {
 
 // Our own child of the given window, so its input stays with its owner and its size and end
 // reach us as notices.
-bool OpenEmbedded(sdl::HostWindow& host, const SaverWindowSpec& spec) {
-    std::int32_t width = spec.bounds.right - spec.bounds.left;
-    std::int32_t height = spec.bounds.bottom - spec.bounds.top;
-    sdl::XWindowId child = sdl::X11CreateChild(spec.parent, width, height);
+bool OpenEmbedded(sdl::HostWindow& host, const SaverWindowLayout& layout) {
+    std::int32_t width = layout.bounds.right - layout.bounds.left;
+    std::int32_t height = layout.bounds.bottom - layout.bounds.top;
+    sdl::XWindowId child = sdl::X11CreateChild(layout.parent, width, height);
     if (child == 0) return false;
     host.handle = child;
     host.embedded = true;
-    host.parent = spec.parent;
+    host.parent = layout.parent;
     host.fullScreen = false;
     host.window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(child));
     if (host.window == nullptr) return false;
     if (!sdl::X11WatchStructure(host.window, child) ||
-        !sdl::X11WatchStructure(host.window, spec.parent)) {
+        !sdl::X11WatchStructure(host.window, layout.parent)) {
         return false;
     }
     std::int32_t x = 0, y = 0;
@@ -77,7 +77,7 @@ bool OpenEmbedded(sdl::HostWindow& host, const SaverWindowSpec& spec) {
     host.originY.store(y);
     // The parent may have changed size before we watched it.
     std::int32_t parentWidth = width, parentHeight = height;
-    if (sdl::X11WindowSize(spec.parent, parentWidth, parentHeight) &&
+    if (sdl::X11WindowSize(layout.parent, parentWidth, parentHeight) &&
         (parentWidth != width || parentHeight != height)) {
         sdl::X11ResizeWindow(child, parentWidth, parentHeight);
     }
@@ -115,11 +115,11 @@ bool RegisterSaverClass(WindowProc procedure) {
     return true;
 }
 
-WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) {
+WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     if (!sdl::DisplayIsOpen() || SaverProcedure == nullptr) return 0;
     sdl::HostWindow* host = sdl::AddHostWindow();
     if (host == nullptr) return 0;
-    bool opened = spec.parent == 0 ? OpenFullScreen(*host, spec) : OpenEmbedded(*host, spec);
+    bool opened = layout.parent == 0 ? OpenFullScreen(*host, layout) : OpenEmbedded(*host, layout);
     if (!opened) {
         if (host->window != nullptr) SDL_DestroyWindow(host->window);
         if (host->embedded) sdl::X11DestroyWindow(host->handle);

@@ -54,12 +54,12 @@ bool RegisterSaverClass(WindowProc procedure) {
     return RegisterClassA(&windowClass) != 0;
 }
 
-WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) {
+WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     HWND window = CreateWindowExA(
-        spec.fullScreen ? WS_EX_TOPMOST : 0, SaverClassName, spec.title,
-        spec.fullScreen ? FullScreenStyle : PreviewStyle, spec.bounds.left, spec.bounds.top,
-        spec.bounds.right - spec.bounds.left, spec.bounds.bottom - spec.bounds.top,
-        ToHwnd(spec.parent), nullptr, Module(), nullptr);
+        layout.fullScreen ? WS_EX_TOPMOST : 0, SaverClassName, layout.title,
+        layout.fullScreen ? FullScreenStyle : PreviewStyle, layout.bounds.left, layout.bounds.top,
+        layout.bounds.right - layout.bounds.left, layout.bounds.bottom - layout.bounds.top,
+        ToHwnd(layout.parent), nullptr, Module(), nullptr);
     return FromHwnd(window);
 }
 
