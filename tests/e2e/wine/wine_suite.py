@@ -425,21 +425,16 @@ class Cases:
         check(code is not None, "the saver did not end after the message box")
         return code
 
-    def press_return_until_ended(self, proc, box, presses=3):
+    def press_return_until_ended(self, proc, box):
         """Return on the message box; the exit code, or None when the process lives on. The
         box is clicked first, as a person would: with no window manager, a box that opens
-        after another program's window has closed does not always get the keyboard."""
+        after another program's window has closed does not get the keyboard by itself."""
         text_rect = [rect for entries in box.values() for (cls, text, _, rect) in entries
                      if cls.lower() == "static" and text == box_text(box)]
         if text_rect:
             left, top, right, bottom = text_rect[0]
             self.wine.xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2),
                               "click", "1")
-        for _ in range(presses - 1):
-            self.wine.xdotool("key", "Return")
-            code = self.wine.exit_code_if_ended(proc, 5)
-            if code is not None:
-                return code
         self.wine.xdotool("key", "Return")
         return self.wine.exit_code(proc, 15)
 
