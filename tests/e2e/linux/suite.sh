@@ -30,6 +30,7 @@ wait_until() {
 # --- the shared X server -------------------------------------------------------------------
 
 start_xvfb() {
+    stop_xvfb
     mkdir -p "$state"
     local n
     for n in $(seq 81 99); do
@@ -390,7 +391,10 @@ case_missing_glyphs() {
     mkdir -p "$case_dir/bin"
     cp "$VORLIX_BIN" "$case_dir/bin/vorlix"
     VORLIX_BIN=$case_dir/bin/vorlix run_saver saver /s
-    wait_until 10 xdotool search --onlyvisible --name '^Vorlix$' || fail "no message box"
+    wait_until 20 xdotool search --onlyvisible --name '^Vorlix$' || fail "no message box;" \
+        "the saver $(saver_alive saver && echo runs || echo "ended with $(exit_code saver)")," \
+        "its output: $(cat "$case_dir/saver.err"), its log: $(tail -n 5 "$fs_log" 2>&1)," \
+        "the windows: $(xwininfo -root -children 2>&1 | tail -n +6)"
     local box
     box=$(xdotool search --onlyvisible --name '^Vorlix$' | head -n 1)
     cat >"$case_dir/expected.txt" <<'EOF'
