@@ -77,14 +77,11 @@ bool Idle() {
     }
 }
 
-// DrawActive becomes 1 only while it is still set: a pause requested by the window between
-// the idle loop's look and this store must not be overwritten.
+// DrawActive is left to the window: the idle loop saw it set, and a pause the window asks for
+// after that look must not be overwritten here.
 void Resume() {
     LogMessage("[DrawVorlix] Thread resumed", LOG_INFO);
     ThreadDrawing.store(1);
-    std::int32_t active = DrawActive.load();
-    while (active != 0 && !DrawActive.compare_exchange_weak(active, 1)) {
-    }
     MonitorOff.store(0);
 }
 

@@ -421,11 +421,11 @@ class Cases:
         text = box_text(box)
         matched = expected in text if contains else text == expected
         check(matched, "message box says %r, expected %r" % (text, expected))
-        code = self.press_return_until_ended(proc, box)
+        code = self.click_box_and_press_return(proc, box)
         check(code is not None, "the saver did not end after the message box")
         return code
 
-    def press_return_until_ended(self, proc, box):
+    def click_box_and_press_return(self, proc, box):
         """Return on the message box; the exit code, or None when the process lives on. The
         box is clicked first, as a person would: with no window manager, a box that opens
         after another program's window has closed does not get the keyboard by itself."""
@@ -632,7 +632,7 @@ class Cases:
                   (name, text))
             check(text != MISSING_GLYPHS_TEXT, "%s: the box hides the reason behind the "
                   "missing-file text" % name)
-            code = self.press_return_until_ended(proc, box)
+            code = self.click_box_and_press_return(proc, box)
             check(code is not None, "%s: the saver did not end" % name)
             check(code in (0, 1), "%s: exit code %d" % (name, code))
         truncated = good[:12 + 30 * frame_bytes + frame_bytes // 2]
