@@ -25,7 +25,8 @@ for n in $(seq 60 79); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
 done
 export DISPLAY=:$n
-setsid Xvfb "$DISPLAY" -screen 0 "1600x1200x$depth" -nolisten tcp -br >/dev/null 2>&1 &
+# -noreset keeps Xvfb from resetting (and refusing clients) when its last client leaves.
+setsid Xvfb "$DISPLAY" -screen 0 "1600x1200x$depth" -nolisten tcp -br -noreset >/dev/null 2>&1 &
 xvfb=$!
 groups+=("$xvfb")
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

@@ -35,7 +35,9 @@ start_xvfb() {
     local n
     for n in $(seq 81 99); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -br \
+        # -noreset: without it Xvfb resets when its last client leaves, and refuses whoever
+        # connects during the reset.
+        setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -br -noreset \
             >"$state/xvfb.log" 2>&1 &
         echo $! >"$state/xvfb.pid"
         echo ":$n" >"$state/display"

@@ -116,6 +116,8 @@ class Wine:
         # A 16-bit screen: the preview draws in the desktop's own mode, which must be 16-bit.
         # The pipe's read end stays open as long as Xvfb runs: Xvfb may write the number and
         # its line feed separately, and a closed pipe at the second write kills it.
+        # -noreset: without it Xvfb resets when its last client leaves and refuses whoever
+        # connects during the reset.
         read_end, write_end = os.pipe()
         proc = subprocess.Popen(
             ["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
