@@ -4,11 +4,12 @@
 
 namespace vorlix::platform {
 
-// Creates the file, or truncates an existing one to zero length, and closes it again
+// Creates the file, or truncates an existing plain file to zero length, and closes it again
 // (CreateFileA with CREATE_ALWAYS, then CloseHandle, on Windows).
 bool CreateEmptyFile(const char* path);
 
-// Binary mode, no newline translation. Open returns a descriptor, or -1.
+// Binary mode, no newline translation. Open returns a descriptor, or -1. Only plain files on
+// disk are opened: a FIFO, a directory or a device is refused without waiting on it.
 int OpenForReading(const char* path);
 int OpenForWriting(const char* path);  // creates a missing file, never truncates
 // Read and write return the number of bytes moved, or -1 on error.

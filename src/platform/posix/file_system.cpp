@@ -22,20 +22,39 @@ bool TakeWriteOpenFault() {
     }
     return false;
 }
+
+// Opens path only when it is a regular file. O_NONBLOCK keeps the open itself from waiting
+// for the other end of a FIFO; once the file is known to be regular the flag is dropped again,
+// and every read or write of a regular file ends on its own. Anything else (a FIFO, a
+// directory, a device) is refused before a byte is read, as if it were missing.
+int OpenRegular(const char* path, int flags, mode_t mode) {
+    int descriptor = ::open(path, flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, mode);
+    if (descriptor < 0) return -1;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(descriptor);
+        errno = EINVAL;
+        return -1;
+    }
+    return descriptor;
+}
 }  // namespace
 
 bool CreateEmptyFile(const char* path) {
-    int descriptor = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NewFileMode);
+    int descriptor = OpenRegular(path, O_WRONLY | O_CREAT, NewFileMode);
     if (descriptor < 0) return false;
+    // Truncated only once it is known to be a plain file.
+    bool emptied = ::ftruncate(descriptor, 0) == 0;
     ::close(descriptor);
-    return true;
+    return emptied;
 }
 
-int OpenForReading(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC); }
+int OpenForReading(const char* path) { return OpenRegular(path, O_RDONLY, 0); }
 
 int OpenForWriting(const char* path) {
     if (TakeWriteOpenFault()) return -1;
-    return ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, NewFileMode);
+    return OpenRegular(path, O_WRONLY | O_CREAT, NewFileMode);
 }
 
 std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {

@@ -18,12 +18,25 @@ bool CreateEmptyFile(const char* path) {
     return true;
 }
 
+namespace {
+
+// A device or a pipe opened under a file's name is closed again: only files on disk are read.
+int KeepDiskFile(int descriptor) {
+    if (descriptor < 0) return -1;
+    auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK) return descriptor;
+    _close(descriptor);
+    return -1;
+}
+
+}  // namespace
+
 int OpenForReading(const char* path) {
-    return _open(path, _O_RDONLY | _O_BINARY);
+    return KeepDiskFile(_open(path, _O_RDONLY | _O_BINARY));
 }
 
 int OpenForWriting(const char* path) {
-    return _open(path, _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return KeepDiskFile(_open(path, _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE));
 }
 
 std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {

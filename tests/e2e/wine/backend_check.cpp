@@ -84,6 +84,8 @@ void Files() {
     Check(CreateEmptyFile(path) && FileSize(path) == 0, "CreateEmptyFile truncates");
     DeleteFileA(path);
     Check(OpenForReading(path) == -1, "a missing file cannot be opened for reading");
+    Check(OpenForReading("NUL") == -1 && OpenForWriting("NUL") == -1,
+          "a device is not opened as a file");
 }
 
 void Registry() {
