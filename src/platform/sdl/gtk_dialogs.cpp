@@ -7,6 +7,8 @@
 #include "platform/desktop.h"
 #include "platform/dialog_controls.h"
 #include "platform/saver_shell.h"
+#include "platform/sdl/abrupt_end.h"
+#include "platform/sdl/watchdog.h"
 #include "platform/window_messages.h"
 #include "settings/config_dialog.h"
 #include "settings/dialog_number.h"
@@ -35,7 +37,10 @@ struct ConfigDialog {
 
 bool GtkReady() {
     static int ready = -1;
-    if (ready < 0) ready = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+    if (ready >= 0) return ready == 1;
+    ready = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+    // GTK's own handler for a lost X server replaces ours.
+    sdl::CatchXServerLoss();
     return ready == 1;
 }
 
@@ -133,6 +138,7 @@ GtkMessageType MessageTypeOf(std::uint32_t style) {
 
 int RunModalDialog(int templateId, WindowHandle, DialogProc procedure) {
     if (templateId != ConfigDialogTemplate || procedure == nullptr) return -1;
+    sdl::UserWait waitingForUser;
     if (!GtkReady()) {
         std::fprintf(stderr, "vorlix: no display: the settings dialog cannot be shown\n");
         return -1;
@@ -186,6 +192,7 @@ void EndDialogWith(WindowHandle handle, int result) {
 int ShowMessageBox(WindowHandle, const char* text, const char* caption, std::uint32_t style) {
     // Also on the terminal: the log of a session and scripts see what the user saw.
     std::fprintf(stderr, "vorlix: %s\n", text != nullptr ? text : "");
+    sdl::UserWait waitingForUser;
     if (!GtkReady()) return 0;
     GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, MessageTypeOf(style),
                                             GTK_BUTTONS_OK, "%s", text != nullptr ? text : "");

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/sdl/abrupt_end.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -56,6 +57,7 @@ bool OpenDisplay(const char*& why) {
         return false;
     }
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    CatchXServerLoss();
     VideoOpen = true;
     return true;
 }

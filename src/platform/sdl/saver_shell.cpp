@@ -8,6 +8,7 @@
 #include "platform/sdl/event_translation.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/message_queue.h"
+#include "platform/sdl/watchdog.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -112,6 +113,7 @@ bool RegisterSaverClass(WindowProc procedure) {
     }
     SaverProcedure = procedure;
     sdl::CatchTerminationSignals();
+    sdl::StartWatchdog();
     return true;
 }
 
@@ -140,6 +142,7 @@ WindowHandle FindRunningSaver() { return 0; }
 
 int RunMessageLoop() {
     for (;;) {
+        sdl::WatchdogBeat();
         sdl::QueuedMessage message;
         while (sdl::TakeFromQueue(message)) {
             if (message.window == 0 && message.message == WM_QUIT)

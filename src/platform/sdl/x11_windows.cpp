@@ -47,6 +47,10 @@ void X11Close() {
     Query = nullptr;
 }
 
+void X11RoundTrip() {
+    if (Query != nullptr) XSync(Query, False);
+}
+
 XWindowId X11RootWindow() { return Query ? DefaultRootWindow(Query) : 0; }
 
 bool X11WindowExists(XWindowId window) {

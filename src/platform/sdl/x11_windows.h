@@ -14,6 +14,9 @@ using XWindowId = std::uint64_t;
 // not the end of the process. Safe to call again.
 bool X11Open();
 void X11Close();
+// Waits for the server's answer on the query connection: a server that stopped answering
+// holds the caller here, one that went away raises Xlib's lost-connection handler.
+void X11RoundTrip();
 
 XWindowId X11RootWindow();
 bool X11WindowExists(XWindowId window);
