@@ -128,6 +128,12 @@ field() { sed -n "s/.*$1=\([0-9a-f]*\).*/\1/p" <<<"$2"; }
 green_in() { field green "$(probe "$@")"; }
 hash_of() { field hash "$(probe "$@")"; }
 has_rain() { [ "$(green_in "$@")" -gt 500 ]; }
+no_rain() { ! has_rain 0 0 $width $height; }
+no_saver_window() {
+    local tree
+    tree=$(xwininfo -root -children) || return 1
+    ! grep -qF '"Screen Saver"' <<<"$tree"
+}
 
 wait_for_rain() {
     wait_until 10 log_has "$fs_log" "[WM_CREATE] All object created, run Vorlix" ||
@@ -384,22 +390,17 @@ case_corrupt_settings() {
         fail "the damaged file was not replaced by the defaults: $(cat "$settings")"
 }
 
-case_missing_glyphs() {
-    new_case missing_glyphs
-    if [ -e "${VORLIX_INSTALLED_DATA_DIR:-/nonexistent}/glyph2.ani" ]; then
-        echo "glyph2.ani is installed in $VORLIX_INSTALLED_DATA_DIR: cannot test its absence"
-        exit $skip
-    fi
-    mkdir -p "$case_dir/bin"
-    cp "$VORLIX_BIN" "$case_dir/bin/vorlix"
-    VORLIX_BIN=$case_dir/bin/vorlix run_saver saver /s
+# expect_glyph_box NAME: the saver NAME shows the advice for a missing glyph file, ends with 1
+# once it is dismissed, and has logged it. WAIT seconds pass before the box is dismissed.
+expect_glyph_box() {
+    local name=$1 wait=${2:-0}
     wait_until 20 xdotool search --onlyvisible --name '^Vorlix$' || fail "no message box;" \
-        "the saver $(saver_alive saver && echo runs || echo "ended with $(exit_code saver)")," \
-        "its output: $(cat "$case_dir/saver.err"), its log: $(tail -n 5 "$fs_log" 2>&1)," \
+        "the saver $(saver_alive "$name" && echo runs || echo "ended with $(exit_code "$name")")," \
+        "its output: $(cat "$case_dir/$name.err"), its log: $(tail -n 5 "$fs_log" 2>&1)," \
         "the windows: $(xwininfo -root -children 2>&1 | tail -n +6)"
     local box
     box=$(xdotool search --onlyvisible --name '^Vorlix$' | head -n 1)
-    cat >"$case_dir/expected.txt" <<'EOF'
+    cat >"$case_dir/expected.txt" <<'EOF2'
 vorlix: Unable to load glyph animation file.
 
 Make sure you have unzipped both the files
@@ -409,16 +410,133 @@ to your Windows directory
 Please do NOT send me questions on how
 to use a zip utility or any other similar
 questions. Thanks.
-EOF
-    grep -vF 'Gtk-' "$case_dir/saver.err" | head -n 9 >"$case_dir/shown.txt"
+EOF2
+    grep -vF 'Gtk-' "$case_dir/$name.err" | head -n 9 >"$case_dir/shown.txt"
     cmp -s "$case_dir/shown.txt" "$case_dir/expected.txt" ||
-        fail "the message was: $(cat "$case_dir/saver.err")"
+        fail "the message was: $(cat "$case_dir/$name.err")"
+    if ((wait > 0)); then
+        sleep "$wait"
+        saver_alive "$name" || fail "the saver ended while its message box waited: $(tail -n 3 "$fs_log")"
+    fi
     xdotool mousemove --window "$box" 20 20
     sleep 0.3
     xdotool key Return
-    expect_exit saver 1
+    expect_exit "$name" 1
     log_has "$fs_log" "LOG_ERROR: Unable to load glyph animation file." || fail "not logged"
     expect_clean_log "$fs_log"
+}
+
+skip_if_glyphs_installed() {
+    if [ -e "${VORLIX_INSTALLED_DATA_DIR:-/nonexistent}/glyph2.ani" ]; then
+        echo "glyph2.ani is installed in $VORLIX_INSTALLED_DATA_DIR: cannot test its absence"
+        exit $skip
+    fi
+}
+
+case_missing_glyphs() {
+    new_case missing_glyphs
+    skip_if_glyphs_installed
+    mkdir -p "$case_dir/bin"
+    cp "$VORLIX_BIN" "$case_dir/bin/vorlix"
+    VORLIX_BIN=$case_dir/bin/vorlix run_saver saver /s
+    expect_glyph_box saver
+}
+
+# A FIFO where the glyph file belongs is refused without waiting for a writer, as if the file
+# were missing. The box then stays up longer than the watchdog's limit: a wait for the user is
+# no hang.
+case_fifo_glyphs() {
+    new_case fifo_glyphs
+    skip_if_glyphs_installed
+    mkdir -p "$case_dir/bin"
+    cp "$VORLIX_BIN" "$case_dir/bin/vorlix"
+    mkfifo "$case_dir/bin/glyph2.ani"
+    VORLIX_BIN=$case_dir/bin/vorlix run_saver saver /s
+    expect_glyph_box saver 11
+    [ -p "$case_dir/bin/glyph2.ani" ] || fail "the FIFO was replaced"
+    log_has "$fs_log" "[Watchdog]" && fail "the watchdog counted the wait for the user"
+    return 0
+}
+
+# SIGTERM, SIGINT and SIGHUP each end the running saver cleanly.
+case_signals() {
+    new_case signals
+    local signal
+    for signal in TERM INT HUP; do
+        rm -f "$fs_log"
+        run_saver "$signal" /s
+        wait_for_rain
+        local pid
+        pid=$(saver_pid)
+        [ -n "$pid" ] || fail "no saver process"
+        kill "-$signal" "$pid"
+        expect_exit "$signal" 0
+        expect_clean_log "$fs_log"
+        log_has "$fs_log" "LOG_ERROR" && fail "SIG$signal logged an error: $(grep -F LOG_ERROR "$fs_log")"
+        wait_until 5 no_saver_window || fail "the saver's window stayed after SIG$signal"
+        note "SIG$signal: exit 0, log closed"
+    done
+}
+
+# start_own_xvfb: an X server for this case alone, so it can be stopped or killed; exports
+# DISPLAY and sets own_xvfb (its process id).
+start_own_xvfb() {
+    local n
+    for n in $(seq 60 79); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        # -noreset: see start_xvfb.
+        setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -br -noreset \
+            >"$case_dir/xvfb.log" 2>&1 &
+        own_xvfb=$!
+        groups+=("$own_xvfb")
+        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1; then
+            export DISPLAY=":$n"
+            note "own Xvfb on :$n"
+            return 0
+        fi
+        kill -KILL "$own_xvfb" 2>/dev/null
+    done
+    fail "no Xvfb of the case's own could be started"
+}
+
+# A server that stops answering under the running rain: the watchdog ends the saver, which
+# leaves the screen to whoever comes next.
+case_x_server_stopped() {
+    new_case x_server_stopped
+    start_own_xvfb
+    run_saver saver /s
+    wait_for_rain
+    kill -STOP "$own_xvfb"
+    local stopped=$SECONDS
+    wait_until 30 test -f "$case_dir/saver.rc"
+    local waited=$((SECONDS - stopped))
+    kill -CONT "$own_xvfb"
+    saver_alive saver && fail "the saver still runs $waited s after its X server stopped"
+    note "the saver ended $waited s after its X server stopped"
+    expect_exit saver 3
+    log_has "$fs_log" "LOG_ERROR: [Watchdog] Window thread away from its message loop for 10 seconds, exiting" ||
+        fail "no watchdog line: $(tail -n 5 "$fs_log")"
+    [ "$(log_count "$fs_log" "[Watchdog]")" = 1 ] || fail "more than one watchdog line"
+    expect_clean_log "$fs_log"
+    wait_until 10 no_saver_window || fail "the saver's window stayed on the screen"
+    wait_until 10 no_rain || fail "glyphs stay on the screen: $(probe 0 0 $width $height)"
+}
+
+# The X server goes away under the running rain: a clean, logged end, not a crash.
+case_x_server_lost() {
+    new_case x_server_lost
+    start_own_xvfb
+    run_saver saver /s
+    wait_for_rain
+    kill -KILL "$own_xvfb"
+    local lost=$SECONDS
+    expect_exit saver 4
+    note "the saver ended within $((SECONDS - lost)) s of its X server's end"
+    log_has "$fs_log" "LOG_ERROR: [XServer] Connection to the X server lost, exiting" ||
+        fail "no line about the lost X server: $(tail -n 5 "$fs_log")"
+    expect_clean_log "$fs_log"
+    grep -qF "[XServer] Connection to the X server lost" "$case_dir/saver.err" ||
+        fail "nothing said on the terminal: $(cat "$case_dir/saver.err")"
 }
 
 case_no_display() {
