@@ -68,6 +68,7 @@ for run in $(seq 1 "$runs"); do
     fi
     wine_times+=("$last_seconds")
     echo "run $run/$runs wine:  $result in ${last_seconds} s"
+    echo "so far: linux $linux_failures of $run failed, wine $wine_failures of $run failed"
 done
 
 echo
