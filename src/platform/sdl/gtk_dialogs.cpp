@@ -8,6 +8,7 @@
 #include "platform/dialog_controls.h"
 #include "platform/saver_shell.h"
 #include "platform/sdl/abrupt_end.h"
+#include "platform/sdl/event_translation.h"
 #include "platform/sdl/watchdog.h"
 #include "platform/window_messages.h"
 #include "settings/config_dialog.h"
@@ -124,6 +125,14 @@ void ShowWithFocus(GtkWidget* window) {
     gtk_window_present(GTK_WINDOW(window));
 }
 
+// A termination signal answers the box as the user would, so the saver can go on to its end.
+constexpr guint TerminationLookMs = 100;
+
+gboolean AnswerOnTermination(gpointer box) {
+    if (sdl::TerminationRequested()) gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+    return G_SOURCE_CONTINUE;
+}
+
 GtkMessageType MessageTypeOf(std::uint32_t style) {
     switch (style & 0xF0) {
     case MB_ICONERROR: return GTK_MESSAGE_ERROR;
@@ -200,7 +209,9 @@ int ShowMessageBox(WindowHandle, const char* text, const char* caption, std::uin
     gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
     gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
     ShowWithFocus(box);
+    guint termination = g_timeout_add(TerminationLookMs, AnswerOnTermination, box);
     gtk_dialog_run(GTK_DIALOG(box));
+    g_source_remove(termination);
     gtk_widget_destroy(box);
     DrainEvents();
     return IDOK;

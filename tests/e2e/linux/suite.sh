@@ -458,6 +458,25 @@ case_fifo_glyphs() {
     return 0
 }
 
+# A termination signal while the box about a failed start waits answers the box: the saver
+# ends as after a click on OK, with its log closed.
+case_signal_at_box() {
+    new_case signal_at_box
+    skip_if_glyphs_installed
+    mkdir -p "$case_dir/bin"
+    cp "$VORLIX_BIN" "$case_dir/bin/vorlix"
+    VORLIX_BIN=$case_dir/bin/vorlix run_saver saver /s
+    wait_until 20 xdotool search --onlyvisible --name '^Vorlix$' || fail "no message box"
+    local pid
+    pid=$(saver_pid)
+    [ -n "$pid" ] || fail "no saver process"
+    kill -TERM "$pid"
+    expect_exit saver 1
+    expect_clean_log "$fs_log"
+    wait_until 5 bash -c "! xdotool search --onlyvisible --name '^Vorlix\$'" ||
+        fail "the message box stayed"
+}
+
 # SIGTERM, SIGINT and SIGHUP each end the running saver cleanly.
 case_signals() {
     new_case signals
