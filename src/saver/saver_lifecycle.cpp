@@ -203,6 +203,8 @@ LResult CreateSaverObjects(WindowHandle window) {
     // Values given for this run only; the dialog never sees them, so they are never saved.
     ApplySettingsOverrides(Settings);
     ChooseMode(window);
+    // Said once the log is open: the run goes on with the defaults.
+    if (const char* refusal = SettingsStoreRefusal()) LogMessage(refusal, LOG_WARNING);
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return FailCreation("[WM_CREATE] Unable to allocate memory for main DDrawManager object");

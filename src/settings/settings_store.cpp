@@ -133,7 +133,6 @@ void RefuseStore(const char* why) {
                   "%s\n\nThe file is left as it is: Vorlix runs with its default settings "
                   "and saves nothing over it.",
                   why);
-    LogMessage(StoreRefusal, LOG_WARNING);
     Settings = SettingsRecord{};
     Settings.StoreRefused = true;
     SetResolutionText(DefaultResolutionText());
