@@ -419,6 +419,38 @@ case_desktop_size_4k() {
         fail "not zoomed twice: $(grep -F 'Screen 0' "$fs_log")"
     wait_until 10 has_rain $((width - 160)) 0 160 $height || fail "no rain at the right edge"
     close_with saver xdotool key space
+
+    # A window drawn into follows the same rule at its size: the root window here.
+    run_saver root --root
+    wait_until 10 log_has "$window_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start in the root window: $(cat "$case_dir/root.err")"
+    log_has "$window_log" "[WM_CREATE] Screen 0: 3840x2160 at 0,0, picture part 1920x1080, zoom 2" ||
+        fail "the root window is not zoomed twice: $(grep -F 'Screen 0' "$window_log")"
+    wait_until 10 has_rain $((width - 160)) $((height - 540)) 160 540 ||
+        fail "no rain in the root window's far corner"
+    kill -TERM "$(saver_pid)"
+    expect_exit root 0
+}
+
+# --zoom for one run in a window: the picture is a third of the window, shown three times as
+# large, and stays inside it.
+case_window_zoom() {
+    new_case window_zoom
+    start_test_window 100 100 330 240
+    run_saver saver --window-id "$test_window" --zoom 3
+    wait_until 10 log_has "$window_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start: $(cat "$case_dir/saver.err")"
+    log_has "$window_log" "[WM_CREATE] Screen 0: 330x240 at 0,0, picture part 110x80, zoom 3" ||
+        fail "not zoomed three times: $(grep -F 'Screen 0' "$window_log")"
+    wait_until 10 has_rain 100 100 330 240 || fail "no glyphs in the window"
+    wait_until 10 has_rain 330 100 100 240 || fail "no glyphs in the window's right part"
+    local whole
+    whole=$(probe 0 0 $width $height 100 100 330 240)
+    [ "$(field outside "$whole")" = 0 ] || fail "pixels lit outside the window"
+    window_command destroy
+    expect_exit saver 0
+    expect_clean_log "$window_log"
+    [ ! -e "$settings" ] || ! grep -q '"Zoom"=hex(4):03' "$settings" || fail "the zoom was saved"
 }
 
 # One-run settings never reach the dialog: refused before any window opens.
