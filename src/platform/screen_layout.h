@@ -10,22 +10,22 @@ namespace vorlix {
 constexpr int MaxMonitors = 8;
 
 struct MonitorInfo {
-    ScreenRect bounds;               // on the screen
-    std::int32_t dotsPerInch = 0;    // 0 when unknown
+    ScreenRect bounds;             // on the screen
+    std::int32_t dotsPerInch = 0;  // 0 when unknown
 };
 
 // One monitor's share of the picture.
 struct PlannedScreen {
-    ScreenRect monitor;  // on the screen
-    ScreenRect source;   // of the picture; empty when the monitor stays black
-    ScreenRect target;   // where the source shows, relative to the monitor's corner
+    ScreenRect monitor;     // on the screen
+    ScreenRect source;      // of the picture; empty when the monitor stays black
+    ScreenRect target;      // where the source shows, relative to the monitor's corner
     std::int32_t zoom = 1;  // whole-number glyph zoom, 1 when the picture is fitted instead
 };
 
 struct ScreenPlan {
-    std::int32_t width = 0;   // the picture the grid is built for
+    std::int32_t width = 0;  // the picture the grid is built for
     std::int32_t height = 0;
-    std::int32_t count = 0;   // screens in use, in the order the monitors were reported
+    std::int32_t count = 0;  // screens in use, in the order the monitors were reported
     PlannedScreen screens[MaxMonitors];
 };
 

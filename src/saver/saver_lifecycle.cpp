@@ -69,8 +69,9 @@ void PlanFullScreen() {
     if (!platform::OffersDesktopSize()) return;
     MonitorInfo monitors[MaxMonitors];
     int count = platform::ReadMonitors(monitors, MaxMonitors);
+    std::int32_t zoom = static_cast<std::int32_t>(Settings.Zoom);
     ScreenPlan plan = Settings.ResolutionIndex == DesktopSizeIndex
-                          ? PlanDesktopSize(monitors, count, static_cast<std::int32_t>(Settings.Zoom))
+                          ? PlanDesktopSize(monitors, count, zoom)
                           : PlanMode(monitors, count, Settings.ScreenWidth, Settings.ScreenHeight);
     if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return;
     WindowObjects.plan = plan;
@@ -87,7 +88,8 @@ void PlanWindowed(std::int32_t width, std::int32_t height) {
     if (!platform::OffersDesktopSize()) return;
     MonitorInfo monitor;
     std::int32_t dotsPerInch = platform::ReadMonitors(&monitor, 1) == 1 ? monitor.dotsPerInch : 0;
-    ScreenPlan plan = PlanWindow(width, height, dotsPerInch, static_cast<std::int32_t>(Settings.Zoom));
+    std::int32_t zoom = static_cast<std::int32_t>(Settings.Zoom);
+    ScreenPlan plan = PlanWindow(width, height, dotsPerInch, zoom);
     if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return;
     WindowObjects.plan = plan;
     Settings.ScreenWidth = plan.width;

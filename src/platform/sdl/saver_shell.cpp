@@ -119,8 +119,8 @@ bool OpenEveryMonitor(sdl::HostWindow& host, const SaverWindowLayout& layout) {
     bool ok = OpenFullScreen(host, layout.title, monitors[0].bounds);
     host.monitor = 0;
     for (int i = 0; i < opened; ++i) {
-        if (ok) others[i]->owner = host.handle;
-        else CloseHostWindow(*others[i]);
+        if (!ok) CloseHostWindow(*others[i]);
+        else others[i]->owner = host.handle;
     }
     return ok;
 }
@@ -158,7 +158,8 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     if (!sdl::DisplayIsOpen() || SaverProcedure == nullptr) return 0;
     sdl::HostWindow* host = sdl::AddHostWindow();
     if (host == nullptr) return 0;
-    bool opened = layout.parent == 0 ? OpenEveryMonitor(*host, layout) : OpenEmbedded(*host, layout);
+    bool opened =
+        layout.parent == 0 ? OpenEveryMonitor(*host, layout) : OpenEmbedded(*host, layout);
     if (!opened) {
         CloseHostWindow(*host);
         return 0;
