@@ -418,6 +418,13 @@ case_desktop_size_4k() {
     log_has "$fs_log" "[WM_CREATE] Screen 0: 3840x2160 at 0,0, picture part 1920x1080, zoom 2" ||
         fail "not zoomed twice: $(grep -F 'Screen 0' "$fs_log")"
     wait_until 10 has_rain $((width - 160)) 0 160 $height || fail "no rain at the right edge"
+    # Every picture pixel is a 2x2 block at even coordinates: halving and doubling keeps it.
+    wait_until 10 has_rain 0 0 640 480 || fail "no rain in the top left corner"
+    import -window root -crop 640x480+0+0 +repage "$case_dir/corner.png"
+    convert "$case_dir/corner.png" -sample 50% -sample 200% "$case_dir/blocks.png"
+    local differing
+    differing=$(compare -metric AE "$case_dir/corner.png" "$case_dir/blocks.png" null: 2>&1)
+    [ "$differing" = 0 ] || fail "$differing pixels are not in 2x2 blocks"
     close_with saver xdotool key space
 
     # A window drawn into follows the same rule at its size: the root window here.
