@@ -82,6 +82,13 @@ RunRequest ParseCommandLine(int argc, const char* const* argv) {
             }
             request.hasHighlight = true;
             ++i;
+        } else if (IsOption(argument, "zoom")) {
+            if (!ParseSetting(next, request.zoom) || request.zoom < 1 || request.zoom > 4) {
+                request.error = "--zoom needs a glyph zoom from 1 to 4";
+                return request;
+            }
+            request.hasZoom = true;
+            ++i;
         } else {
             if (!windowsSwitches.empty()) windowsSwitches += ' ';
             windowsSwitches += argument;
@@ -102,7 +109,8 @@ RunRequest ParseCommandLine(int argc, const char* const* argv) {
 
 const char* UsageText() {
     return "usage: vorlix [/s | /p ID | /c]\n"
-           "       vorlix [--root | --window-id ID] [--density N] [--highlight N]\n"
+           "       vorlix [/s | /p ID | --root | --window-id ID] [--density N] [--highlight N]\n"
+           "              [--zoom N]\n"
            "\n"
            "  /s               run full screen until a key, a click or a mouse move\n"
            "  /p ID, /l ID     draw into the X window with decimal id ID\n"
@@ -110,7 +118,9 @@ const char* UsageText() {
            "  --window-id ID   draw into the X window ID (decimal or 0x hexadecimal)\n"
            "  --root           draw into $XSCREENSAVER_WINDOW, or the root window\n"
            "  --density N      falling streams for this run, 0 to 400\n"
-           "  --highlight N    percentage of highlighted glyphs for this run, 0 to 100\n";
+           "  --highlight N    percentage of highlighted glyphs for this run, 0 to 100\n"
+           "  --zoom N         glyph zoom for this run, 1 to 4 (with Desktop size, and in\n"
+           "                   a window)\n";
 }
 
 }  // namespace vorlix::linuxhost

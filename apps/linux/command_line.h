@@ -15,6 +15,8 @@ struct RunRequest {
     std::uint32_t density = 0;
     bool hasHighlight = false;
     std::uint32_t highlight = 0;
+    bool hasZoom = false;
+    std::uint32_t zoom = 0;        // --zoom, 1 to 4
     bool showHelp = false;
     std::string error;             // set when the command line cannot be used
 };

@@ -8,6 +8,8 @@
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/x11_windows.h"
 #include "saver/framework.h"
+#include "saver/screen_saver_proc.h"
+#include "saver/switch_text.h"
 #include "settings/settings_override.h"
 
 namespace {
@@ -19,6 +21,13 @@ bool RootTarget(std::uint64_t& window) {
         return vorlix::linuxhost::ParseWindowId(named, window);
     window = vorlix::sdl::X11RootWindow();
     return window != 0;
+}
+
+// One-run settings go only with a run that draws; the dialog would show them and save them.
+bool DrawsTheRain(const vorlix::linuxhost::RunRequest& request) {
+    if (request.wantsRoot || request.windowId != 0) return true;
+    vorlix::SaverMode mode = vorlix::ParseSwitch(request.switchText.c_str()).mode;
+    return mode == vorlix::SaverMode::FullScreen || mode == vorlix::SaverMode::Preview;
 }
 
 int Fail(const char* text, int code) {
@@ -35,9 +44,10 @@ int main(int argc, char** argv) {
         std::fputs(vorlix::linuxhost::UsageText(), stdout);
         return 0;
     }
-    if (request.error.empty() && (request.hasDensity || request.hasHighlight) &&
-        request.switchText.empty() && !request.wantsRoot) {
-        request.error = "--density and --highlight go with /s, /p, --root or --window-id";
+    if (request.error.empty() && (request.hasDensity || request.hasHighlight || request.hasZoom) &&
+        !DrawsTheRain(request)) {
+        request.error = "--density, --highlight and --zoom are for one run only: they go with "
+                        "/s, /p, --root or --window-id, never with the settings dialog";
     }
     if (!request.error.empty()) {
         std::fprintf(stderr, "vorlix: %s\n%s", request.error.c_str(),
@@ -59,6 +69,9 @@ int main(int argc, char** argv) {
     }
     if (request.hasDensity) vorlix::OverrideDensity(request.density);
     if (request.hasHighlight) vorlix::OverrideHighlight(request.highlight);
+    if (request.hasZoom) vorlix::OverrideZoom(request.zoom);
+    // Only the Windows desktop sends the stray close request the trap is for.
+    vorlix::TrapFirstClose = 0;
     int code = vorlix::RunModeDispatcher(request.switchText.c_str());
     vorlix::sdl::CloseDisplay();
     return code;

@@ -79,6 +79,9 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
     if (device_->SetCooperativeLevel(window_, fullScreen_) != DeviceResult::Ok) {
         return Fail(CooperativeFailed);
     }
+    if (plan_.count > 0 && device_->UseScreenPlan(plan_) != DeviceResult::Ok) {
+        return Fail(fullScreen_ ? DisplayModeFailed : PrimaryFailed);
+    }
     if (fullScreen_) {
         displayModeChanged_ = true;
         if (device_->SetDisplayMode(width_, height_, SetupBitsPerPixel) != DeviceResult::Ok) {

@@ -30,6 +30,8 @@ public:
     DDrawManager(const DDrawManager&) = delete;
     DDrawManager& operator=(const DDrawManager&) = delete;
 
+    // Given before CreateDirectDraw: where the picture goes on the monitors or in the window.
+    void UseScreenPlan(const ScreenPlan& plan) { plan_ = plan; }
     bool CreateDirectDraw(WindowHandle window, std::int32_t width, std::int32_t height,
                           bool fullScreen);
     PixelFormat GetPixelFormat() const { return pixelFormat_; }
@@ -79,6 +81,7 @@ private:
 
     WindowHandle window_ = 0;
     platform::DesktopMode desktop_;
+    ScreenPlan plan_;
     std::unique_ptr<platform::DisplayDevice> device_;
     std::unique_ptr<platform::DisplaySurface> primary_;
     std::unique_ptr<platform::DisplaySurface> backBuffer_;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/screen_layout.h"
 #include "platform/types.h"
 
 namespace vorlix::platform {
@@ -86,6 +87,9 @@ public:
                                          std::unique_ptr<DisplaySurface>& surface) = 0;
     virtual DeviceResult CreateClipper(std::unique_ptr<DisplayClipper>& clipper) = 0;
     virtual DeviceResult FlipToDesktop() = 0;  // FlipToGDISurface
+    // Where the picture goes on the monitors, given before the mode is set (full screen) or
+    // the primary is made (windowed). A device with one screen and no zoom ignores it.
+    virtual DeviceResult UseScreenPlan(const ScreenPlan&) { return DeviceResult::Ok; }
 };
 
 // DirectDrawCreate: the default display device, or null.

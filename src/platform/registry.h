@@ -17,5 +17,8 @@ bool QueryRegistryValue(RegistryKey key, const char* name, void* buffer, std::ui
 bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
                       std::uint32_t size);
 void CloseRegistryKey(RegistryKey key);
+// Why the store behind an open key exists but could not be read, in words for the user; null
+// when it was read (or is new). Such a store must never be written over.
+const char* UnreadableStoreReason(RegistryKey key);
 
 }  // namespace vorlix::platform

@@ -1,8 +1,10 @@
 // Window creation, destruction and the teardown both share.
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "diagnostics/debug_log.h"
+#include "display/screen_plan.h"
 #include "glyphs/blitters.h"
 #include "platform/desktop.h"
 #include "platform/window_messages.h"
@@ -11,6 +13,7 @@
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
 #include "saver/screen_saver_proc.h"
+#include "settings/resolution_table.h"
 #include "settings/settings_override.h"
 #include "settings/settings_store.h"
 #include "support/string.h"
@@ -45,6 +48,55 @@ LResult FailCreation(const char* line) {
     return TeardownSaverObjects();
 }
 
+void LogPlan(const ScreenPlan& plan) {
+    for (int i = 0; i < plan.count; ++i) {
+        const PlannedScreen& screen = plan.screens[i];
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "[WM_CREATE] Screen %d: %dx%d at %d,%d, picture part %dx%d, zoom %d", i,
+                      screen.monitor.right - screen.monitor.left,
+                      screen.monitor.bottom - screen.monitor.top, screen.monitor.left,
+                      screen.monitor.top, screen.source.right - screen.source.left,
+                      screen.source.bottom - screen.source.top, screen.zoom);
+        LogMessage(line, LOG_INFO);
+    }
+}
+
+// Where the host offers "Desktop size": every monitor gets its part of the picture, and with
+// that choice the picture is the monitors' own sizes over their zoom.
+void PlanFullScreen() {
+    WindowObjects.plan = ScreenPlan{};
+    if (!platform::OffersDesktopSize()) return;
+    MonitorInfo monitors[MaxMonitors];
+    int count = platform::ReadMonitors(monitors, MaxMonitors);
+    std::int32_t zoom = static_cast<std::int32_t>(Settings.Zoom);
+    ScreenPlan plan = Settings.ResolutionIndex == DesktopSizeIndex
+                          ? PlanDesktopSize(monitors, count, zoom)
+                          : PlanMode(monitors, count, Settings.ScreenWidth, Settings.ScreenHeight);
+    if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return;
+    WindowObjects.plan = plan;
+    Settings.ScreenWidth = plan.width;
+    Settings.ScreenHeight = plan.height;
+    LogPlan(plan);
+}
+
+// A window drawn into follows the same zoom rule at the window's size.
+void PlanWindowed(std::int32_t width, std::int32_t height) {
+    WindowObjects.plan = ScreenPlan{};
+    Settings.ScreenWidth = width;
+    Settings.ScreenHeight = height;
+    if (!platform::OffersDesktopSize()) return;
+    MonitorInfo monitor;
+    std::int32_t dotsPerInch = platform::ReadMonitors(&monitor, 1) == 1 ? monitor.dotsPerInch : 0;
+    std::int32_t zoom = static_cast<std::int32_t>(Settings.Zoom);
+    ScreenPlan plan = PlanWindow(width, height, dotsPerInch, zoom);
+    if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return;
+    WindowObjects.plan = plan;
+    Settings.ScreenWidth = plan.width;
+    Settings.ScreenHeight = plan.height;
+    LogPlan(plan);
+}
+
 void ChooseMode(WindowHandle window) {
     bool fullScreen = platform::ParentWindow(window) == 0;
     InitErrorMsg(fullScreen);
@@ -52,6 +104,7 @@ void ChooseMode(WindowHandle window) {
     if (fullScreen) {
         LogMessage("[WM_CREATE] Fullscreen mode", LOG_GOSSIP);
         FullScreenMode = 1;
+        PlanFullScreen();
         platform::SendWindowMessage(
             window, WM_SIZE, 0,
             MakeLParam(static_cast<std::uint32_t>(Settings.ScreenWidth),
@@ -62,8 +115,7 @@ void ChooseMode(WindowHandle window) {
     FullScreenMode = 0;
     ScreenRect rect;
     if (!platform::WindowRect(window, rect)) return;
-    Settings.ScreenWidth = rect.right - rect.left;
-    Settings.ScreenHeight = rect.bottom - rect.top;
+    PlanWindowed(rect.right - rect.left, rect.bottom - rect.top);
 }
 
 // The glyph file in one directory, or null. A directory too long for the path text is
@@ -109,6 +161,7 @@ void PrepareThreadStart() {
 // Everything after the display manager exists; null, or the line to fail with (an empty text
 // for a failure already logged).
 const char* BuildDrawing(WindowHandle window) {
+    WindowObjects.display->UseScreenPlan(WindowObjects.plan);
     if (!WindowObjects.display->CreateDirectDraw(window, Settings.ScreenWidth,
                                                  Settings.ScreenHeight, FullScreenMode != 0))
         return "";
@@ -139,6 +192,7 @@ LResult CreateSaverObjects(WindowHandle window) {
     WindowObjects.loader = nullptr;
     WindowObjects.glyphs = nullptr;
     WindowObjects.grid.Cells = nullptr;
+    WindowObjects.plan = ScreenPlan{};
     Drawing = DrawTargets{};
     DrawActive.store(0);
     LastFrameTime.store(0);
@@ -151,6 +205,8 @@ LResult CreateSaverObjects(WindowHandle window) {
     // Values given for this run only; the dialog never sees them, so they are never saved.
     ApplySettingsOverrides(Settings);
     ChooseMode(window);
+    // Said once the log is open: the run goes on with the defaults.
+    if (const char* refusal = SettingsStoreRefusal()) LogMessage(refusal, LOG_WARNING);
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return FailCreation("[WM_CREATE] Unable to allocate memory for main DDrawManager object");
@@ -174,8 +230,10 @@ const char* RebuildAtSize(WindowHandle window, std::int32_t width, std::int32_t 
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return "[WM_CREATE] Unable to allocate memory for main DDrawManager object";
-    Settings.ScreenWidth = width;
-    Settings.ScreenHeight = height;
+    PlanWindowed(width, height);
+    width = Settings.ScreenWidth;
+    height = Settings.ScreenHeight;
+    WindowObjects.display->UseScreenPlan(WindowObjects.plan);
     if (!WindowObjects.display->CreateDirectDraw(window, width, height, false)) return "";
     if (WindowObjects.display->GetPixelFormat() != format) {
         // The glyphs are kept in the display's layout: load them again in the new one.
@@ -195,6 +253,13 @@ const char* RebuildAtSize(WindowHandle window, std::int32_t width, std::int32_t 
     return nullptr;
 }
 
+bool WindowSizeUnchanged(std::int32_t width, std::int32_t height) {
+    if (WindowObjects.plan.count == 0)
+        return width == Settings.ScreenWidth && height == Settings.ScreenHeight;
+    const ScreenRect& window = WindowObjects.plan.screens[0].monitor;
+    return width == window.right - window.left && height == window.bottom - window.top;
+}
+
 }  // namespace
 
 // A preview whose window changed size: the thread stops, the display and the grid are built
@@ -203,7 +268,7 @@ void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t he
     if (FullScreenMode != 0 || WindowObjects.display == nullptr || WindowObjects.glyphs == nullptr ||
         WindowObjects.grid.Cells == nullptr || width <= 0 || height <= 0)
         return;
-    if (width == Settings.ScreenWidth && height == Settings.ScreenHeight) return;
+    if (WindowSizeUnchanged(width, height)) return;
     const bool wasActive = DrawActive.load() != 0;
     DrawActive.store(0);
     ThreadAlive.store(0);

@@ -5,6 +5,7 @@
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
 #include "glyphs/graphics_loader.h"
+#include "platform/screen_layout.h"
 #include "platform/types.h"
 #include "rain/rain_grid.h"
 
@@ -16,6 +17,7 @@ struct SaverObjects {
     GraphicsLoader* loader = nullptr;
     Animation* glyphs = nullptr;
     RainGrid grid;  // its cell block is owned here
+    ScreenPlan plan;  // where the picture goes; none where the host has one screen, unzoomed
 };
 extern SaverObjects WindowObjects;
 

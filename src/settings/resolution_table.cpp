@@ -26,6 +26,11 @@ int ResolutionIndexOf(const char (&text)[20]) {
     return 0;
 }
 
+bool IsDesktopSizeText(const char (&text)[20]) {
+    return ResolutionTextLength(text) == sizeof DesktopSizeText - 1 &&
+           std::memcmp(text, DesktopSizeText, sizeof DesktopSizeText - 1) == 0;
+}
+
 std::uint32_t ResolutionTextLength(const char (&text)[20]) {
     const void* end = std::memchr(text, 0, sizeof text);
     if (end == nullptr) return sizeof text;

@@ -10,6 +10,7 @@ namespace vorlix {
 
 void OverrideDensity(std::uint32_t density);
 void OverrideHighlight(std::uint32_t percentage);
+void OverrideZoom(std::uint32_t zoom);  // 1 to 4
 void ClearSettingsOverrides();
 void ApplySettingsOverrides(SettingsRecord& settings);
 

@@ -1,9 +1,12 @@
 #include "settings/settings_store.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "diagnostics/debug_log.h"
 #include "platform/desktop.h"
 #include "platform/registry.h"
+#include "platform/screen_layout.h"
 #include "platform/window_messages.h"
 #include "settings/resolution_table.h"
 #include "settings/settings_override.h"
@@ -18,6 +21,20 @@ using platform::RegistryKey;
 
 constexpr const char* KeyPath = "Software\\Korvanth\\Vorlix";
 constexpr std::uint32_t MaxDensity = 400;
+constexpr std::uint32_t MaxZoom = 4;
+
+// Set by a load that found the store unreadable; the text the user is shown.
+char StoreRefusal[768] = {};
+
+// What a new settings store starts with: the host's own screen size where it offers one.
+const char* DefaultResolutionText() {
+    return platform::OffersDesktopSize() ? DesktopSizeText : "1024x768";
+}
+
+void SetResolutionText(const char* text) {
+    std::memset(Settings.ResolutionText, 0, sizeof Settings.ResolutionText);
+    std::memcpy(Settings.ResolutionText, text, std::strlen(text));
+}
 
 void ShowSettingsError(WindowHandle owner, const char* text) {
     platform::ShowMessageBox(owner, text, "Vorlix", MB_ICONERROR);
@@ -65,8 +82,7 @@ bool ReadNumber(RegistryKey key, const char* name, std::uint32_t& value) {
 }
 
 bool WriteDefaults(RegistryKey key, WindowHandle owner) {
-    std::memset(Settings.ResolutionText, 0, sizeof Settings.ResolutionText);
-    std::memcpy(Settings.ResolutionText, "1024x768", 8);
+    SetResolutionText(DefaultResolutionText());
     const char* failure = nullptr;
     if (!WriteResolution(key))
         failure = "[WinMain] Unable to set resolution value in "
@@ -100,28 +116,54 @@ bool ReadValues(RegistryKey key, WindowHandle owner) {
                   "HKEY_LOCAL_MACHINE/Software/Korvanth/Vorlix";
     // The grid holds no more streams than this.
     if (Settings.Density > MaxDensity) Settings.Density = MaxDensity;
+    // The zoom is the Linux host's alone; missing, it stays automatic and is not written.
+    if (failure == nullptr && platform::OffersDesktopSize()) {
+        if (!ReadNumber(key, "Zoom", Settings.Zoom)) Settings.Zoom = 0;
+        if (Settings.Zoom > MaxZoom) Settings.Zoom = MaxZoom;
+    }
     if (failure == nullptr) return true;
     platform::CloseRegistryKey(key);
     ShowSettingsError(owner, failure);
     return false;
 }
 
+// A store that is there but cannot be read is left alone: the defaults stand in for it.
+void RefuseStore(const char* why) {
+    std::snprintf(StoreRefusal, sizeof StoreRefusal,
+                  "%s\n\nThe file is left as it is: Vorlix runs with its default settings "
+                  "and saves nothing over it.",
+                  why);
+    Settings = SettingsRecord{};
+    Settings.StoreRefused = true;
+    SetResolutionText(DefaultResolutionText());
+}
+
 }  // namespace
+
+const char* SettingsStoreRefusal() { return Settings.StoreRefused ? StoreRefusal : nullptr; }
 
 bool LoadSettings(WindowHandle owner) {
     RegistryKey key = 0;
     bool created = false;
+    Settings.StoreRefused = false;
     if (!platform::CreateRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, key,
                                      created)) {
         ShowSettingsError(owner, "[WinMain] Unable to open/create software registry key");
         return false;
     }
-    if (created && !WriteDefaults(key, owner)) return false;
-    if (!ReadValues(key, owner)) return false;
-    platform::CloseRegistryKey(key);
+    if (const char* why = platform::UnreadableStoreReason(key)) {
+        RefuseStore(why);
+        platform::CloseRegistryKey(key);
+    } else {
+        if (created && !WriteDefaults(key, owner)) return false;
+        if (!ReadValues(key, owner)) return false;
+        platform::CloseRegistryKey(key);
+    }
 
     int index = ResolutionIndexOf(Settings.ResolutionText);
     if (index != 0) Settings.ResolutionIndex = index;
+    if (platform::OffersDesktopSize() && IsDesktopSizeText(Settings.ResolutionText))
+        Settings.ResolutionIndex = DesktopSizeIndex;
     const ResolutionRow& row = ResolutionRowOf(Settings.ResolutionIndex);
     Settings.ScreenWidth = row.width;
     Settings.ScreenHeight = row.height;
@@ -130,6 +172,10 @@ bool LoadSettings(WindowHandle owner) {
 }
 
 void SaveSettings(WindowHandle owner) {
+    if (Settings.StoreRefused) {
+        LogMessage("Settings not saved: the settings file could not be read", LOG_WARNING);
+        return;
+    }
     RegistryKey key = 0;
     if (!platform::OpenRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, true, key)) {
         ShowSettingsError(owner, "Unable to open registry key to store values");
@@ -142,6 +188,8 @@ void SaveSettings(WindowHandle owner) {
         failure = "Unable to set density settings in registry";
     else if (!WriteNumber(key, "HighlightDensity", Settings.HighlightDensity))
         failure = "Unable to set density settings in registry";
+    else if (platform::OffersDesktopSize() && !WriteNumber(key, "Zoom", Settings.Zoom))
+        failure = "Unable to set zoom settings in registry";
     if (failure != nullptr) ShowSettingsError(owner, failure);
     platform::CloseRegistryKey(key);
 }

@@ -13,10 +13,15 @@ struct SettingsRecord {
     std::int32_t ScreenHeight = 600;
     std::uint32_t Density = 300;
     std::uint32_t HighlightDensity = 8;
+    std::uint32_t Zoom = 0;  // glyph zoom 1 to 4, 0 automatic; kept where "Desktop size" is offered
+    bool StoreRefused = false;  // the store exists but could not be read: nothing is saved over it
 };
 extern SettingsRecord Settings;
 
 bool LoadSettings(WindowHandle owner);
 void SaveSettings(WindowHandle owner);
+// Why the last load found a settings store that exists but cannot be read, and so used the
+// defaults and will save nothing over it; null when the store was fine.
+const char* SettingsStoreRefusal();
 
 }  // namespace vorlix

@@ -108,7 +108,13 @@ struct Display {
         callStart = 0;
         shown = ShownFrame{};
         hook = nullptr;
+        monitors.clear();
+        desktopSizeOffered = false;
+        plan = ScreenPlan{};
     }
+    std::vector<MonitorInfo> monitors;
+    bool desktopSizeOffered = false;
+    ScreenPlan plan;  // the last one a device was given
 };
 
 // Never destroyed, so surfaces released during process exit still find it.
@@ -488,6 +494,12 @@ public:
             return DeviceResult::Ok;
         }, static_cast<std::int32_t>(window), fullScreen ? 1 : 0);
     }
+    DeviceResult UseScreenPlan(const ScreenPlan& plan) override {
+        Display& d = TheDisplay();
+        std::lock_guard lock(d.mutex);
+        d.plan = plan;
+        return DeviceResult::Ok;
+    }
     DeviceResult SetDisplayMode(std::int32_t width, std::int32_t height,
                                 std::int32_t bitsPerPixel) override {
         return Run(DisplayOp::SetDisplayMode, [&](Display& d, Object&) {
@@ -617,6 +629,24 @@ void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPe
     d.desktop = {width, height, bitsPerPixel};
     d.mode = d.desktop;
     d.desktopBuffer.reset();
+}
+
+void SetMonitors(const std::vector<MonitorInfo>& monitors) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.monitors = monitors;
+}
+
+void OfferDesktopSize(bool offered) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.desktopSizeOffered = offered;
+}
+
+ScreenPlan LastScreenPlan() {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    return d.plan;
 }
 
 void SetDisplayLayout(DisplayLayout layout) {
@@ -779,6 +809,23 @@ DesktopMode ReadDesktopMode() {
     headless::Display& d = headless::TheDisplay();
     std::lock_guard lock(d.mutex);
     return d.desktop;
+}
+
+int ReadMonitors(MonitorInfo* monitors, int capacity) {
+    headless::Display& d = headless::TheDisplay();
+    std::lock_guard lock(d.mutex);
+    int count = 0;
+    for (const MonitorInfo& monitor : d.monitors) {
+        if (count == capacity) break;
+        monitors[count++] = monitor;
+    }
+    return count;
+}
+
+bool OffersDesktopSize() {
+    headless::Display& d = headless::TheDisplay();
+    std::lock_guard lock(d.mutex);
+    return d.desktopSizeOffered;
 }
 
 }  // namespace vorlix::platform

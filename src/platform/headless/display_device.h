@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/display_device.h"
+#include "platform/screen_layout.h"
 
 namespace vorlix::headless {
 
@@ -77,6 +78,10 @@ struct DisplayCall {
 void ResetDisplay();  // back to the defaults; forgets faults, captures and the call log
 void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
 void SetDisplayLayout(DisplayLayout layout);
+// The monitors platform::ReadMonitors reports (none until set), and whether "Desktop size"
+// is offered (not until set, as on Windows).
+void SetMonitors(const std::vector<MonitorInfo>& monitors);
+void OfferDesktopSize(bool offered);
 void RefuseDisplayMode(std::int32_t width, std::int32_t height);  // SetDisplayMode fails for it
 void SetRowPaddingBytes(std::int32_t bytes);  // added to every new surface's pitch
 void SetOffscreenPlacement(Placement placement);  // for surfaces made from now on
@@ -99,6 +104,7 @@ void LoseSurfaces();
 // ----- State -----
 platform::DesktopMode CurrentDisplayMode();  // the desktop mode until SetDisplayMode changes it
 bool FullScreenCooperation();                // the last cooperative level asked for
+ScreenPlan LastScreenPlan();                 // the last plan a device was given
 bool DesktopShown();  // FlipToDesktop was called and no flip has come since
 int LiveObjects();    // devices, clippers and surfaces not yet released
 

@@ -29,6 +29,7 @@ struct Store {
     std::set<std::pair<RegistryCall, std::string>> faults;
     std::map<RegistryCall, int> counts;
     std::vector<std::string> writes;
+    std::string unreadable;  // the reason UnreadableStoreReason gives, when not empty
 };
 
 Store& State() {
@@ -75,6 +76,13 @@ void ResetRegistry() {
     s.faults.clear();
     s.counts.clear();
     s.writes.clear();
+    s.unreadable.clear();
+}
+
+void MakeStoreUnreadable(const std::string& why) {
+    Store& s = State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.unreadable = why;
 }
 
 void AddRegistryKey(RegistryRoot root, const std::string& path) {
@@ -229,6 +237,12 @@ void CloseRegistryKey(RegistryKey key) {
     std::lock_guard<std::mutex> guard(s.lock);
     ++s.counts[RegistryCall::Close];
     s.open.erase(key);
+}
+
+const char* UnreadableStoreReason(RegistryKey) {
+    headless::Store& s = headless::State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.unreadable.empty() ? nullptr : s.unreadable.c_str();
 }
 
 }  // namespace vorlix::platform

@@ -35,6 +35,8 @@ std::vector<std::string> ValueNames(platform::RegistryRoot root, const std::stri
 // Makes calls of one kind fail: every such call, or only those on the named value.
 void FailRegistryCall(RegistryCall call, const std::string& valueName = "");
 void ClearRegistryFaults();
+// The store reads as one that exists but cannot be read, for this reason; empty: it reads.
+void MakeStoreUnreadable(const std::string& why);
 
 int OpenRegistryKeys();                     // keys opened and not yet closed
 int RegistryCallCount(RegistryCall call);   // calls made, failed ones included

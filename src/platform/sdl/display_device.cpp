@@ -152,15 +152,60 @@ private:
     PixelBuffer pixels_;
 };
 
+sdl::Placement PlacementOf(const ScreenRect& rect) {
+    return sdl::Placement{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool IsEmpty(const ScreenRect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
 // The full-screen flip chain: two memory buffers; a flip puts the back one on the screen and
-// exchanges them. The window shows the frame scaled to fit, with black bars.
+// exchanges them. Without a plan the window shows the frame scaled to fit, with black bars;
+// with one, each monitor's window shows its part of the frame as the plan places it.
 struct FlipChain {
     PixelBuffer buffers[2];
     int back = 0;
-    sdl::WindowPresenter presenter;
+    sdl::WindowPresenter presenter;  // the saver window's, without a plan
+    ScreenPlan plan;
+    sdl::WindowPresenter screens[MaxMonitors];
 
     bool Hidden() const { return presenter.Host() == nullptr || presenter.Host()->hidden.load(); }
+
+    bool Present(const PixelBuffer& shown) {
+        if (plan.count == 0)
+            return presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
+                                           shown.Height());
+        bool primaryShown = false;
+        for (int i = 0; i < plan.count; ++i) {
+            bool ok = PresentScreen(i, shown);
+            if (screens[i].Host() == presenter.Host()) primaryShown = ok;
+        }
+        return primaryShown;
+    }
+
+    bool PresentScreen(int index, const PixelBuffer& shown) {
+        sdl::WindowPresenter& screen = screens[index];
+        if (screen.Host() == nullptr) return false;
+        const PlannedScreen& part = plan.screens[index];
+        if (IsEmpty(part.source)) return screen.PresentBlack();
+        const std::uint16_t* first = shown.Pixels() +
+                                     static_cast<std::ptrdiff_t>(part.source.top) * shown.Pitch() +
+                                     part.source.left;
+        return screen.PresentPlaced(first, shown.Pitch(), part.source.right - part.source.left,
+                                    part.source.bottom - part.source.top,
+                                    PlacementOf(part.target));
+    }
 };
+
+// A plan's part must lie inside the picture, or presenting would read past the buffers.
+bool PlanFits(const ScreenPlan& plan, std::int32_t width, std::int32_t height) {
+    for (int i = 0; i < plan.count; ++i) {
+        const ScreenRect& source = plan.screens[i].source;
+        if (IsEmpty(source)) continue;
+        if (source.left < 0 || source.top < 0 || source.right > width || source.bottom > height)
+            return false;
+    }
+    return true;
+}
 
 class FlipBackBuffer final : public SurfaceBase, public MemoryBacked {
 public:
@@ -206,9 +251,7 @@ public:
     }
     DeviceResult Flip() override {
         if (chain_->Hidden()) return DeviceResult::Lost;
-        const PixelBuffer& shown = chain_->buffers[chain_->back];
-        if (!chain_->presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
-                                             shown.Height())) {
+        if (!chain_->Present(chain_->buffers[chain_->back])) {
             return chain_->Hidden() ? DeviceResult::Lost : DeviceResult::Failed;
         }
         chain_->back ^= 1;
@@ -242,6 +285,11 @@ private:
 // The windowed primary: the desktop, reached only through the clipper's window.
 class DesktopPrimary final : public SurfaceBase {
 public:
+    // A window shown at a glyph zoom: the whole back buffer scaled into the plan's place.
+    void Zoom(const PlannedScreen& screen) {
+        zoomed_ = screen.zoom > 1;
+        place_ = PlacementOf(screen.target);
+    }
     DeviceResult SetClipper(DisplayClipper& clipper) override {
         auto* ours = dynamic_cast<WindowClipper*>(&clipper);
         if (ours == nullptr) return DeviceResult::Failed;
@@ -263,6 +311,12 @@ public:
         std::int32_t right = from.right > pixels.Width() ? pixels.Width() : from.right;
         std::int32_t bottom = from.bottom > pixels.Height() ? pixels.Height() : from.bottom;
         if (right <= left || bottom <= top) return DeviceResult::Ok;
+        if (zoomed_) {
+            return presenter_.PresentPlaced(pixels.Pixels(), pixels.Pitch(), pixels.Width(),
+                                            pixels.Height(), place_)
+                       ? DeviceResult::Ok
+                       : DeviceResult::Failed;
+        }
         const std::uint16_t* first =
             pixels.Pixels() + static_cast<std::ptrdiff_t>(top) * pixels.Pitch() + left;
         std::int32_t x = to.left - host->originX.load() + (left - from.left);
@@ -277,6 +331,8 @@ public:
 
 private:
     sdl::WindowPresenter presenter_;
+    bool zoomed_ = false;
+    sdl::Placement place_;
 };
 
 class SdlDevice final : public DisplayDevice {
@@ -299,8 +355,11 @@ public:
     DeviceResult CreatePrimary(bool flipChain, std::unique_ptr<DisplaySurface>& primary) override {
         if (host_ == nullptr) return DeviceResult::Failed;
         if (!flipChain) {
-            primary.reset(new (std::nothrow) DesktopPrimary);
-            return primary ? DeviceResult::Ok : DeviceResult::Failed;
+            std::unique_ptr<DesktopPrimary> desktop(new (std::nothrow) DesktopPrimary);
+            if (!desktop) return DeviceResult::Failed;
+            if (plan_.count > 0) desktop->Zoom(plan_.screens[0]);
+            primary = std::move(desktop);
+            return DeviceResult::Ok;
         }
         if (!fullScreen_ || modeWidth_ == 0) return DeviceResult::Failed;
         std::shared_ptr<FlipChain> chain(new (std::nothrow) FlipChain);
@@ -309,6 +368,11 @@ public:
             return DeviceResult::Failed;
         }
         chain->presenter.Attach(host_);
+        if (plan_.count > 0 && PlanFits(plan_, modeWidth_, modeHeight_)) {
+            chain->plan = plan_;
+            for (int i = 0; i < plan_.count; ++i)
+                chain->screens[i].Attach(sdl::FindMonitorWindow(host_->handle, i));
+        }
         primary.reset(new (std::nothrow) FlipPrimary(chain));
         return primary ? DeviceResult::Ok : DeviceResult::Failed;
     }
@@ -324,15 +388,25 @@ public:
         clipper.reset(new (std::nothrow) WindowClipper);
         return clipper ? DeviceResult::Ok : DeviceResult::Failed;
     }
-    // Takes the full-screen window away so the desktop, and any message box, shows.
+    // Takes the full-screen windows away so the desktop, and any message box, shows.
     DeviceResult FlipToDesktop() override {
-        if (host_ != nullptr && fullScreen_ && host_->window != nullptr)
-            SDL_HideWindow(host_->window);
+        if (host_ == nullptr || !fullScreen_) return DeviceResult::Ok;
+        for (int i = 0; i < MaxMonitors; ++i) {
+            sdl::HostWindow* screen = sdl::FindMonitorWindow(host_->handle, i);
+            if (screen != nullptr && screen != host_ && screen->window != nullptr)
+                SDL_HideWindow(screen->window);
+        }
+        if (host_->window != nullptr) SDL_HideWindow(host_->window);
+        return DeviceResult::Ok;
+    }
+    DeviceResult UseScreenPlan(const ScreenPlan& plan) override {
+        plan_ = plan;
         return DeviceResult::Ok;
     }
 
 private:
     sdl::HostWindow* host_ = nullptr;
+    ScreenPlan plan_;
     bool fullScreen_ = false;
     std::int32_t modeWidth_ = 0;
     std::int32_t modeHeight_ = 0;
@@ -354,5 +428,24 @@ DesktopMode ReadDesktopMode() {
     mode.bitsPerPixel = static_cast<std::int32_t>(SDL_BITSPERPIXEL(desktop.format));
     return mode;
 }
+
+// SDL lists the primary monitor first on X11.
+int ReadMonitors(MonitorInfo* monitors, int capacity) {
+    if (!sdl::DisplayIsOpen()) return 0;
+    int available = SDL_GetNumVideoDisplays();
+    int count = 0;
+    for (int i = 0; i < available && count < capacity; ++i) {
+        SDL_Rect bounds{0, 0, 0, 0};
+        if (SDL_GetDisplayBounds(i, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) continue;
+        float diagonal = 0.0f;
+        if (SDL_GetDisplayDPI(i, &diagonal, nullptr, nullptr) != 0) diagonal = 0.0f;
+        MonitorInfo& monitor = monitors[count++];
+        monitor.bounds = ScreenRect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+        monitor.dotsPerInch = static_cast<std::int32_t>(diagonal + 0.5f);
+    }
+    return count;
+}
+
+bool OffersDesktopSize() { return true; }
 
 }  // namespace vorlix::platform

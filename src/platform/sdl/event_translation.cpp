@@ -23,6 +23,8 @@ LResult Deliver(HostWindow* host, MessageId message, WParam w, LParam l) {
 }
 
 HostWindow* HostOf(Uint32 windowId) { return FindHostWindow(SDL_GetWindowFromID(windowId)); }
+// Input on any monitor's window goes to the saver window.
+HostWindow* InputHostOf(Uint32 windowId) { return InputWindow(HostOf(windowId)); }
 
 // Windows' virtual-key numbers where they are plain characters; the code otherwise.
 WParam VirtualKey(const SDL_Keysym& key) {
@@ -117,7 +119,7 @@ LParam PointAt(std::int32_t x, std::int32_t y) {
 void TranslateEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
-        Deliver(HostOf(event.key.windowID), WM_KEYDOWN, VirtualKey(event.key.keysym),
+        Deliver(InputHostOf(event.key.windowID), WM_KEYDOWN, VirtualKey(event.key.keysym),
                 static_cast<LParam>(1 | (static_cast<std::uint32_t>(event.key.keysym.scancode) & 0xFF) << 16 |
                                     (event.key.repeat ? 1u << 30 : 0u)));
         break;
@@ -127,7 +129,7 @@ void TranslateEvent(const SDL_Event& event) {
                             : event.button.button == SDL_BUTTON_MIDDLE ? WM_MBUTTONDOWN
                                                                        : 0;
         if (message != 0)
-            Deliver(HostOf(event.button.windowID), message, 0,
+            Deliver(InputHostOf(event.button.windowID), message, 0,
                     PointAt(event.button.x, event.button.y));
         break;
     }
@@ -135,7 +137,7 @@ void TranslateEvent(const SDL_Event& event) {
         HostWindow* host = HostOf(event.motion.windowID);
         if (host == nullptr) break;
         NotePointer(host->originX.load() + event.motion.x, host->originY.load() + event.motion.y);
-        Deliver(host, WM_MOUSEMOVE, 0, PointAt(event.motion.x, event.motion.y));
+        Deliver(InputWindow(host), WM_MOUSEMOVE, 0, PointAt(event.motion.x, event.motion.y));
         break;
     }
     case SDL_WINDOWEVENT: TranslateWindowEvent(event.window); break;

@@ -21,6 +21,7 @@ namespace {
 constexpr int ResolutionButtons = 6;
 constexpr const char* ResolutionTexts[ResolutionButtons] = {
     "640x480", "800x600", "1024x768", "1152x864", "1280x1024", "1600x1200"};
+constexpr const char* ZoomTexts[ZoomButtons] = {"Auto", "1", "2", "3", "4"};
 constexpr const char* Caption = "Vorlix v1.20";
 constexpr const char* UpdatesText = "Updates: https://github.com/vorlix/vorlix";
 constexpr WParam CommandOk = 1;
@@ -29,6 +30,8 @@ constexpr WParam CommandCancel = 2;
 struct ConfigDialog {
     GtkWidget* window = nullptr;
     GtkWidget* resolutions[ResolutionButtons] = {};
+    GtkWidget* desktopSize = nullptr;
+    GtkWidget* zooms[ZoomButtons] = {};
     GtkWidget* density = nullptr;
     GtkWidget* highlight = nullptr;
     DialogProc procedure = nullptr;
@@ -53,6 +56,8 @@ GtkWidget* Control(WindowHandle handle, int id) {
     if (dialog == nullptr) return nullptr;
     if (id >= IdResolutionFirst && id < IdResolutionFirst + ResolutionButtons)
         return dialog->resolutions[id - IdResolutionFirst];
+    if (id == IdResolutionDesktop) return dialog->desktopSize;
+    if (id >= IdZoomFirst && id < IdZoomFirst + ZoomButtons) return dialog->zooms[id - IdZoomFirst];
     if (id == IdDensity) return dialog->density;
     if (id == IdHighlight) return dialog->highlight;
     return nullptr;
@@ -78,8 +83,23 @@ void OnResponse(GtkDialog*, gint response, gpointer data) {
     dialog->procedure(ToHandle(dialog), WM_COMMAND, command, 0);
 }
 
-// Two rows of three resolutions, the two number fields under their labels, the version and
-// updates lines, then OK (the default) and Cancel.
+// "Desktop size" with the glyph zoom beside it, Auto and 1 to 4, in rows 3 and 4.
+void BuildDesktopChoices(ConfigDialog& dialog, GtkWidget* grid, GSList* group) {
+    dialog.desktopSize = gtk_radio_button_new_with_label(group, "Desktop size");
+    gtk_grid_attach(GTK_GRID(grid), dialog.desktopSize, 0, 3, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Glyph zoom with Desktop size"), 1, 3, 2, 1);
+    GtkWidget* zooms = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    GSList* zoomGroup = nullptr;
+    for (int i = 0; i < ZoomButtons; ++i) {
+        dialog.zooms[i] = gtk_radio_button_new_with_label(zoomGroup, ZoomTexts[i]);
+        zoomGroup = gtk_radio_button_get_group(GTK_RADIO_BUTTON(dialog.zooms[i]));
+        gtk_box_pack_start(GTK_BOX(zooms), dialog.zooms[i], FALSE, FALSE, 0);
+    }
+    gtk_grid_attach(GTK_GRID(grid), zooms, 1, 4, 2, 1);
+}
+
+// Two rows of three resolutions, "Desktop size" and the zoom, the two number fields under
+// their labels, the version and updates lines, then OK (the default) and Cancel.
 void Build(ConfigDialog& dialog) {
     dialog.window = gtk_dialog_new_with_buttons(Caption, nullptr, GTK_DIALOG_MODAL, "OK",
                                                 GTK_RESPONSE_OK, "Cancel", GTK_RESPONSE_CANCEL,
@@ -98,14 +118,15 @@ void Build(ConfigDialog& dialog) {
         group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(dialog.resolutions[i]));
         gtk_grid_attach(GTK_GRID(grid), dialog.resolutions[i], i % 3, 1 + i / 3, 1, 1);
     }
+    BuildDesktopChoices(dialog, grid, group);
     dialog.density = NumberEntry();
     dialog.highlight = NumberEntry();
-    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Vorlix density (0-400)"), 0, 3, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Highlight percentage (0-100):"), 1, 3, 2, 1);
-    gtk_grid_attach(GTK_GRID(grid), dialog.density, 0, 4, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), dialog.highlight, 1, 4, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Vorlix v1.20"), 0, 5, 3, 1);
-    gtk_grid_attach(GTK_GRID(grid), LeftLabel(UpdatesText), 0, 6, 3, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Vorlix density (0-400)"), 0, 5, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Highlight percentage (0-100):"), 1, 5, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), dialog.density, 0, 6, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), dialog.highlight, 1, 6, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel("Vorlix v1.20"), 0, 7, 3, 1);
+    gtk_grid_attach(GTK_GRID(grid), LeftLabel(UpdatesText), 0, 8, 3, 1);
     GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog.window));
     gtk_container_add(GTK_CONTAINER(content), grid);
 }

@@ -84,6 +84,8 @@ HostWindow* AddHostWindow() {
         slot.procedure = nullptr;
         slot.fullScreen = true;
         slot.embedded = false;
+        slot.monitor = -1;
+        slot.owner = 0;
         slot.surfaceStale.store(true);
         slot.hidden.store(false);
         slot.exposed.store(true);
@@ -127,6 +129,22 @@ HostWindow* FindHostWindowByParent(WindowHandle parent) {
     return nullptr;
 }
 
+HostWindow* FindMonitorWindow(WindowHandle owner, int monitor) {
+    if (owner == 0) return nullptr;
+    for (int i = 0; i < MaxHostWindows; ++i) {
+        const HostWindow& slot = Slots[i];
+        if (SlotUsed[i] && slot.monitor == monitor &&
+            (slot.handle == owner || slot.owner == owner))
+            return &Slots[i];
+    }
+    return nullptr;
+}
+
+HostWindow* InputWindow(HostWindow* window) {
+    if (window == nullptr || window->owner == 0) return window;
+    return FindHostWindow(window->owner);
+}
+
 void RemoveHostWindow(HostWindow& window) {
     for (int i = 0; i < MaxHostWindows; ++i)
         if (&Slots[i] == &window) SlotUsed[i] = false;
@@ -138,7 +156,10 @@ int HostWindowCount() {
     return count;
 }
 
+// A window that belongs to another goes with that one: owners come first.
 WindowHandle FirstHostWindow() {
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i] && Slots[i].owner == 0) return Slots[i].handle;
     for (int i = 0; i < MaxHostWindows; ++i)
         if (SlotUsed[i]) return Slots[i].handle;
     return 0;
@@ -155,6 +176,12 @@ void DestroyHostWindow(WindowHandle handle) {
     host->window = nullptr;
     if (host->embedded) X11DestroyWindow(host->handle);
     RemoveHostWindow(*host);
+    for (int i = 0; i < MaxHostWindows; ++i) {
+        if (!SlotUsed[i] || Slots[i].owner != handle) continue;
+        if (Slots[i].window != nullptr) SDL_DestroyWindow(Slots[i].window);
+        Slots[i].window = nullptr;
+        SlotUsed[i] = false;
+    }
 }
 
 void NotePointer(std::int32_t x, std::int32_t y) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/screen_layout.h"
 #include "platform/types.h"
 
 namespace vorlix::sdl {
@@ -17,6 +18,11 @@ struct HostWindow {
     WindowProc procedure = nullptr;
     bool fullScreen = true;
     bool embedded = false;  // handle is our child of parent, destroyed with us
+    // Full screen: the monitor covered, as platform::ReadMonitors numbers them, or -1. A
+    // window on another monitor than the primary one has no procedure of its own: it belongs
+    // to owner, the saver window, which gets its input and goes with it.
+    int monitor = -1;
+    WindowHandle owner = 0;
 
     // Written by the window thread, read by the presenting thread.
     std::atomic<bool> surfaceStale{true};  // re-fetch SDL's window surface before drawing
@@ -29,7 +35,7 @@ struct HostWindow {
     std::atomic<std::uint32_t> lastPresent{0};  // clock reading of the last frame shown
 };
 
-constexpr int MaxHostWindows = 4;
+constexpr int MaxHostWindows = MaxMonitors;
 
 // Starts Xlib's thread support; the first thing main does, before any X or GTK call.
 void PrepareProcess();
@@ -47,11 +53,16 @@ HostWindow* AddHostWindow();  // a free slot, or null when all are taken
 HostWindow* FindHostWindow(WindowHandle handle);
 HostWindow* FindHostWindow(SDL_Window* window);
 HostWindow* FindHostWindowByParent(WindowHandle parent);
+// The window of the saver window owner (itself included) that covers the monitor, or null.
+HostWindow* FindMonitorWindow(WindowHandle owner, int monitor);
+// The window that takes input arriving at this one: its owner, or itself.
+HostWindow* InputWindow(HostWindow* window);
 void RemoveHostWindow(HostWindow& window);
 int HostWindowCount();
 WindowHandle FirstHostWindow();  // 0 when there is none
 
-// Sends WM_DESTROY, then releases the SDL window and, when it is ours, the X window.
+// Sends WM_DESTROY, then releases the SDL window and, when it is ours, the X window; the
+// windows it owns on other monitors go with it.
 void DestroyHostWindow(WindowHandle handle);
 
 // The pointer as the last motion event put it, in screen coordinates.

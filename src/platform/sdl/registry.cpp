@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -16,6 +17,8 @@ struct OpenKey {
     std::string filePath;
     sdl::SettingsDocument document;
     std::string keyPath;
+    std::string unreadable;  // why the file that is there could not be read; never written
+    bool damaged = false;    // read but not ours: kept aside before the first write
 };
 
 bool SettingsPath(std::string& path) {
@@ -26,14 +29,30 @@ bool SettingsPath(std::string& path) {
 }
 
 // A missing, empty or damaged file reads as an empty registry: the settings then start from
-// their defaults, and the first write replaces the file with a clean one.
+// their defaults, and the first write replaces the file with a clean one (a damaged one is
+// kept beside it first). A file that is there but cannot be read reads as empty too, and is
+// never written over.
 bool LoadDocument(OpenKey& key) {
     if (!SettingsPath(key.filePath)) return false;
     std::string text;
-    if (!sdl::ReadSettingsFile(key.filePath, text) ||
+    std::string why;
+    sdl::SettingsFileRead read = sdl::ReadSettingsFileChecked(key.filePath, text, why);
+    if (read == sdl::SettingsFileRead::Unreadable)
+        key.unreadable = "The settings file " + key.filePath + " " + why + ".";
+    if (read == sdl::SettingsFileRead::Read &&
         !sdl::ParseSettingsDocument(text, key.document)) {
-        key.document.keys.clear();
+        key.damaged = true;
     }
+    if (read != sdl::SettingsFileRead::Read || key.damaged) key.document.keys.clear();
+    return true;
+}
+
+// The damaged file goes to settings.reg.bad, so nothing of it is lost to the clean one.
+bool SetDamagedFileAside(OpenKey& key) {
+    if (!key.damaged) return true;
+    std::string aside = key.filePath + ".bad";
+    if (std::rename(key.filePath.c_str(), aside.c_str()) != 0) return false;
+    key.damaged = false;
     return true;
 }
 
@@ -101,8 +120,10 @@ bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, con
                       std::uint32_t size) {
     OpenKey* open = FromHandle(key);
     if (open == nullptr || name == nullptr) return false;
+    if (!open->unreadable.empty()) return false;
     sdl::StoredKey* stored = sdl::FindKey(open->document, open->keyPath);
     if (stored == nullptr) return false;
+    if (!SetDamagedFileAside(*open)) return false;
     sdl::SettingsDocument updated = open->document;
     if (!sdl::PutValue(*sdl::FindKey(updated, open->keyPath), name, type, data, size))
         return false;
@@ -113,5 +134,11 @@ bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, con
 }
 
 void CloseRegistryKey(RegistryKey key) { delete FromHandle(key); }
+
+const char* UnreadableStoreReason(RegistryKey key) {
+    OpenKey* open = FromHandle(key);
+    if (open == nullptr || open->unreadable.empty()) return nullptr;
+    return open->unreadable.c_str();
+}
 
 }  // namespace vorlix::platform

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/desktop.h"
+#include "platform/screen_layout.h"
 #include "platform/sdl/event_translation.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/message_queue.h"
@@ -35,13 +36,12 @@ sdl::XWindowId XWindowOf(SDL_Window* window) {
 
 // A desktop-sized window: full-screen-desktop under a window manager; without one the
 // full-screen flags do nothing, and a borderless window at the screen's corner does the job.
-bool OpenFullScreen(sdl::HostWindow& host, const SaverWindowLayout& layout) {
-    std::int32_t width = layout.bounds.right - layout.bounds.left;
-    std::int32_t height = layout.bounds.bottom - layout.bounds.top;
+bool OpenFullScreen(sdl::HostWindow& host, const char* title, const ScreenRect& bounds) {
+    std::int32_t width = bounds.right - bounds.left;
+    std::int32_t height = bounds.bottom - bounds.top;
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
     if (sdl::X11HasWindowManager()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    host.window = SDL_CreateWindow(layout.title, layout.bounds.left, layout.bounds.top, width,
-                                   height, flags);
+    host.window = SDL_CreateWindow(title, bounds.left, bounds.top, width, height, flags);
     if (host.window == nullptr) return false;
     host.handle = XWindowOf(host.window);
     int x = 0, y = 0, w = 0, h = 0;
@@ -87,6 +87,45 @@ bool OpenEmbedded(sdl::HostWindow& host, const SaverWindowLayout& layout) {
     return true;
 }
 
+void CloseHostWindow(sdl::HostWindow& host) {
+    if (host.window != nullptr) SDL_DestroyWindow(host.window);
+    if (host.embedded) sdl::X11DestroyWindow(host.handle);
+    sdl::RemoveHostWindow(host);
+}
+
+// One window on each monitor but the primary one, opened before the saver window so that the
+// saver window ends up on top with the focus. Those that cannot be had stay uncovered.
+int OpenOtherMonitors(const MonitorInfo* monitors, int count, sdl::HostWindow** others) {
+    int opened = 0;
+    for (int i = 1; i < count; ++i) {
+        sdl::HostWindow* host = sdl::AddHostWindow();
+        if (host == nullptr) break;
+        if (!OpenFullScreen(*host, "Screen Saver", monitors[i].bounds)) {
+            CloseHostWindow(*host);
+            continue;
+        }
+        host->monitor = i;
+        others[opened++] = host;
+    }
+    return opened;
+}
+
+// The saver window on the primary monitor, and the windows it owns on the others.
+bool OpenEveryMonitor(sdl::HostWindow& host, const SaverWindowLayout& layout) {
+    MonitorInfo monitors[MaxMonitors];
+    int count = ReadMonitors(monitors, MaxMonitors);
+    if (count == 0) return OpenFullScreen(host, layout.title, layout.bounds);
+    sdl::HostWindow* others[MaxMonitors] = {};
+    int opened = OpenOtherMonitors(monitors, count, others);
+    bool ok = OpenFullScreen(host, layout.title, monitors[0].bounds);
+    host.monitor = 0;
+    for (int i = 0; i < opened; ++i) {
+        if (!ok) CloseHostWindow(*others[i]);
+        else others[i]->owner = host.handle;
+    }
+    return ok;
+}
+
 void Dispatch(const sdl::QueuedMessage& message) {
     sdl::HostWindow* host = sdl::FindHostWindow(message.window);
     if (host == nullptr || host->procedure == nullptr) return;
@@ -121,11 +160,10 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     if (!sdl::DisplayIsOpen() || SaverProcedure == nullptr) return 0;
     sdl::HostWindow* host = sdl::AddHostWindow();
     if (host == nullptr) return 0;
-    bool opened = layout.parent == 0 ? OpenFullScreen(*host, layout) : OpenEmbedded(*host, layout);
+    bool opened =
+        layout.parent == 0 ? OpenEveryMonitor(*host, layout) : OpenEmbedded(*host, layout);
     if (!opened) {
-        if (host->window != nullptr) SDL_DestroyWindow(host->window);
-        if (host->embedded) sdl::X11DestroyWindow(host->handle);
-        sdl::RemoveHostWindow(*host);
+        CloseHostWindow(*host);
         return 0;
     }
     WindowHandle handle = host->handle;

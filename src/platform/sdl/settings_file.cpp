@@ -221,6 +221,49 @@ bool ReadSettingsFile(const std::string& path, std::string& text) {
     return ok;
 }
 
+SettingsFileRead ReadSettingsFileChecked(const std::string& path, std::string& text,
+                                         std::string& why) {
+    text.clear();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return SettingsFileRead::Missing;
+        why = std::string("cannot be examined (") + std::strerror(errno) + ")";
+        return SettingsFileRead::Unreadable;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        why = "is not a regular file";
+        return SettingsFileRead::Unreadable;
+    }
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0) {
+        why = std::string("cannot be opened (") + std::strerror(errno) + ")";
+        return SettingsFileRead::Unreadable;
+    }
+    // It may have been swapped for something else since it was looked at.
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        why = "is not a regular file";
+        return SettingsFileRead::Unreadable;
+    }
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            why = std::string("cannot be read (") + std::strerror(errno) + ")";
+            ::close(descriptor);
+            text.clear();
+            return SettingsFileRead::Unreadable;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        // Anything this large is not ours; stop reading and let parsing refuse it.
+        if (text.size() > MaxSettingsFileBytes) break;
+    }
+    ::close(descriptor);
+    return SettingsFileRead::Read;
+}
+
 bool ReplaceSettingsFile(const std::string& path, const std::string& text) {
     std::string temporary = path + ".new." + std::to_string(::getpid());
     int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);

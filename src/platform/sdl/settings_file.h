@@ -48,6 +48,13 @@ bool PutValue(StoredKey& key, const std::string& name, std::uint32_t type, const
 std::uint32_t ConfigDirectory(char* buffer, std::uint32_t size);
 // The whole file; false when it is missing or unreadable.
 bool ReadSettingsFile(const std::string& path, std::string& text);
+
+enum class SettingsFileRead { Missing, Read, Unreadable };
+// The whole file, refusing anything that is not a regular file before opening it, so a FIFO
+// or a device can never hold the program up. Unreadable: why says so in words, as in
+// "is not a regular file" or "cannot be read (Input/output error)".
+SettingsFileRead ReadSettingsFileChecked(const std::string& path, std::string& text,
+                                         std::string& why);
 // Writes a temporary file beside path, flushes it to disk and renames it over path, so a
 // crash leaves the old file or the new one, never half of one.
 bool ReplaceSettingsFile(const std::string& path, const std::string& text);

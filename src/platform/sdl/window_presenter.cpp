@@ -60,8 +60,35 @@ bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pi
     bool fresh = false;
     SDL_Surface* surface = Surface(fresh);
     if (surface == nullptr) return false;
-    TargetLayout layout = LayoutOf(*surface);
     Placement placement = FitInside(width, height, surface->w, surface->h);
+    return PresentInto(surface, fresh, pixels, pitch, width, height, placement);
+}
+
+bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pitch,
+                                    std::int32_t width, std::int32_t height,
+                                    const Placement& placement) {
+    bool fresh = false;
+    SDL_Surface* surface = Surface(fresh);
+    if (surface == nullptr) return false;
+    bool fits = placement.x >= 0 && placement.y >= 0 && placement.width > 0 &&
+                placement.height > 0 && placement.x + placement.width <= surface->w &&
+                placement.y + placement.height <= surface->h;
+    Placement used = fits ? placement : FitInside(width, height, surface->w, surface->h);
+    return PresentInto(surface, fresh, pixels, pitch, width, height, used);
+}
+
+bool WindowPresenter::PresentBlack() {
+    bool fresh = false;
+    SDL_Surface* surface = Surface(fresh);
+    if (surface == nullptr) return false;
+    if (!fresh) return true;
+    return Update(true, Placement{});
+}
+
+bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::uint16_t* pixels,
+                                  std::int32_t pitch, std::int32_t width, std::int32_t height,
+                                  const Placement& placement) {
+    TargetLayout layout = LayoutOf(*surface);
     if (!converter_.Matches(width, height, layout, placement)) {
         if (!converter_.Configure(width, height, layout, placement)) return false;
         fresh = true;

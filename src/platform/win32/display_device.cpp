@@ -1,4 +1,5 @@
 #include "platform/display_device.h"
+#include "platform/screen_layout.h"
 
 #include <windows.h>
 // After windows.h, which they need.
@@ -228,5 +229,9 @@ DesktopMode ReadDesktopMode() {
     ReleaseDC(desktop, context);
     return mode;
 }
+
+// The Windows module keeps its six modes on the primary display.
+int ReadMonitors(MonitorInfo*, int) { return 0; }
+bool OffersDesktopSize() { return false; }
 
 }  // namespace vorlix::platform

@@ -56,4 +56,7 @@ void CloseRegistryKey(RegistryKey key) {
     RegCloseKey(ToHkey(key));
 }
 
+// The registry either opens a key or not: there is no half-readable store.
+const char* UnreadableStoreReason(RegistryKey) { return nullptr; }
+
 }  // namespace vorlix::platform

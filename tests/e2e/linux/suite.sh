@@ -149,23 +149,21 @@ standard_settings() {
         "$1" "$2" "$3" >"$settings"
 }
 
+# A new Linux settings file: "Desktop size", 300 streams, 8 % highlighted.
 default_settings_text() {
-    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):31,30,32,34,78,37,36,38\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n'
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):44,65,73,6b,74,6f,70,20,73,69,7a,65\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n'
 }
 
 # --- cases ---------------------------------------------------------------------------------
 
-# close_with NAME INPUT...: the first close request is trapped, the second ends the saver.
-close_twice() {
+# close_with NAME INPUT...: one input ends the saver: no close request is trapped here.
+close_with() {
     local name=$1
     shift
     "$@"
-    wait_until 5 log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" ||
-        fail "the first close request was not seen"
-    sleep 0.3
-    saver_alive "$name" || fail "the first close request ended the saver"
-    "$@"
     expect_exit "$name" 0
+    log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" &&
+        fail "a close request was trapped"
     expect_clean_log "$fs_log"
 }
 
@@ -182,21 +180,21 @@ case_fullscreen_rain() {
     [ "$(field green "$first")" -gt 5000 ] || fail "too few glyph pixels"
     [ "$(field other "$first")" -eq 0 ] || fail "pixels that are no glyph colour"
     [ "$(field hash "$first")" != "$(field hash "$second")" ] || fail "the picture stands still"
-    close_twice saver xdotool key space
+    close_with saver xdotool key space
 }
 
 case_fullscreen_key() {
     new_case fullscreen_key
     run_saver saver /s
     wait_for_rain
-    close_twice saver xdotool key a
+    close_with saver xdotool key a
 }
 
 case_fullscreen_click() {
     new_case fullscreen_click
     run_saver saver /s
     wait_for_rain
-    close_twice saver xdotool click 1
+    close_with saver xdotool click 1
 }
 
 case_fullscreen_move() {
@@ -204,18 +202,15 @@ case_fullscreen_move() {
     run_saver saver /s
     wait_for_rain
     # The first move that gets through may only set the point later moves are measured from:
-    # move until the first close request shows, then once more.
+    # move until the saver ends, at most three times.
     local moves
     for moves in 1 2 3; do
         xdotool mousemove_relative 20 0
-        wait_until 1 log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" && break
+        wait_until 1 test -f "$case_dir/saver.rc" && break
     done
-    log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" ||
-        fail "moves of 20 pixels did not ask to close"
-    sleep 0.3
-    saver_alive saver || fail "the first close request ended the saver"
-    xdotool mousemove_relative 20 0
     expect_exit saver 0
+    log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" &&
+        fail "a close request was trapped"
     expect_clean_log "$fs_log"
 }
 
@@ -233,7 +228,7 @@ case_fullscreen_small_move() {
     sleep 0.5
     saver_alive saver || fail "a move of 3 pixels ended the saver"
     log_has "$fs_log" "[STATE] WM_CLOSE detected" && fail "a move of 3 pixels asked to close"
-    close_twice saver xdotool key Escape
+    close_with saver xdotool key Escape
 }
 
 start_openbox() {
@@ -262,8 +257,9 @@ window_command() {
         fail "the test window did not follow: $1"
 }
 
-case_focus_pause() {
-    new_case focus_pause
+# Under a window manager, another window taking the focus ends the saver at once.
+case_focus_loss() {
+    new_case focus_loss
     start_openbox
     start_test_window 40 40 200 150
     run_saver saver /s
@@ -274,24 +270,9 @@ case_focus_pause() {
     timeout 5 xdotool windowactivate "$test_window"
     wait_until 5 log_has "$fs_log" "[STATE] WM_ACTIVATEAPP: Deactivated" ||
         fail "focus loss did not reach the saver"
-    wait_until 5 log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" ||
-        fail "focus loss did not ask to close"
-    wait_until 5 log_has "$fs_log" "[DrawVorlix] Enter idle loop" || fail "the rain did not pause"
-    local first second
-    first=$(hash_of 400 300 600 400)
-    sleep 0.5
-    second=$(hash_of 400 300 600 400)
-    [ "$first" = "$second" ] || fail "the rain moves while the saver has no focus"
-    saver_alive saver || fail "the trapped close ended the saver"
-    timeout 5 xdotool windowactivate "$saver_window"
-    wait_until 5 log_has "$fs_log" "[DrawVorlix] Thread resumed" || fail "the rain did not resume"
-    sleep 0.3
-    first=$(hash_of 400 300 600 400)
-    sleep 0.4
-    second=$(hash_of 400 300 600 400)
-    [ "$first" != "$second" ] || fail "the rain stands still after focus came back"
-    timeout 5 xdotool windowactivate "$test_window"
     expect_exit saver 0
+    log_has "$fs_log" "[STATE] Trapped WM_CLOSE message (NT bugfix)" &&
+        fail "the close request was trapped"
     expect_clean_log "$fs_log"
 }
 
@@ -352,8 +333,9 @@ open_dialog() {
 
 case_config_dialog() {
     new_case config_dialog
-    # 1600x1200, 123, 45: OK without changes writes back what the dialog showed.
+    # 1600x1200, 123, 45, automatic zoom: OK without changes writes back what the dialog showed.
     standard_settings 31,36,30,30,78,31,32,30,30 7b,00,00,00 2d,00,00,00
+    echo '"Zoom"=hex(4):00,00,00,00' >>"$settings"
     cp "$settings" "$case_dir/stored.reg"
     open_dialog shown /c
     xdotool key Return
@@ -382,12 +364,170 @@ case_corrupt_settings() {
     new_case corrupt_settings
     mkdir -p "$XDG_CONFIG_HOME/vorlix"
     printf 'REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Density"=hex(4):zz\n\377\000' >"$settings"
+    cp "$settings" "$case_dir/damaged.reg"
     run_saver saver /s
     wait_for_rain
-    close_twice saver xdotool key space
+    close_with saver xdotool key space
     default_settings_text >"$case_dir/defaults.reg"
     cmp -s "$settings" "$case_dir/defaults.reg" ||
         fail "the damaged file was not replaced by the defaults: $(cat "$settings")"
+    cmp -s "$settings.bad" "$case_dir/damaged.reg" || fail "the damaged file was not kept aside"
+}
+
+# start_own_xvfb W H: an X server of this case's own at that size (-noreset, as the shared
+# one), stopped with the case; DISPLAY, width and height follow it.
+start_own_xvfb() {
+    local n pid
+    for n in $(seq 101 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        setsid Xvfb ":$n" -screen 0 "${1}x${2}x24" -nolisten tcp -br -noreset \
+            >"$case_dir/xvfb-$n.log" 2>&1 &
+        pid=$!
+        groups+=("$pid")
+        # Another client's server may have taken the number meanwhile: ours must be alive.
+        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1 && kill -0 "$pid" 2>/dev/null
+        then
+            export DISPLAY=":$n"
+            width=$1
+            height=$2
+            xdotool mousemove $((width / 2)) $((height / 2))
+            note "Xvfb ${1}x${2} on :$n"
+            return 0
+        fi
+        kill -TERM "$pid" 2>/dev/null
+    done
+    fail "no Xvfb of ${1}x${2} could be started"
+}
+
+# Fresh settings on a 1920x1080 screen: "Desktop size" at zoom 1, rain from edge to edge.
+case_desktop_size_1080() {
+    new_case desktop_size_1080
+    start_own_xvfb 1920 1080
+    run_saver saver /s
+    wait_for_rain
+    log_has "$fs_log" "[WM_CREATE] Screen 0: 1920x1080 at 0,0, picture part 1920x1080, zoom 1" ||
+        fail "not planned at the screen's size: $(grep -F 'Screen 0' "$fs_log")"
+    wait_until 10 has_rain 0 0 96 $height || fail "no rain at the left edge"
+    wait_until 10 has_rain $((width - 96)) 0 96 $height || fail "no rain at the right edge"
+    close_with saver xdotool key space
+    default_settings_text >"$case_dir/defaults.reg"
+    cmp -s "$settings" "$case_dir/defaults.reg" ||
+        fail "a new settings file is not Desktop size: $(cat "$settings")"
+}
+
+# On 3840x2160 the glyphs are zoomed twice: a 1920x1080 picture that fills the screen.
+case_desktop_size_4k() {
+    new_case desktop_size_4k
+    start_own_xvfb 3840 2160
+    run_saver saver /s
+    wait_for_rain
+    log_has "$fs_log" "[WM_CREATE] Screen 0: 3840x2160 at 0,0, picture part 1920x1080, zoom 2" ||
+        fail "not zoomed twice: $(grep -F 'Screen 0' "$fs_log")"
+    wait_until 10 has_rain $((width - 160)) 0 160 $height || fail "no rain at the right edge"
+    # Every picture pixel is a 2x2 block at even coordinates: halving and doubling keeps it.
+    wait_until 10 has_rain 0 0 640 480 || fail "no rain in the top left corner"
+    import -window root -crop 640x480+0+0 +repage "$case_dir/corner.png"
+    convert "$case_dir/corner.png" -sample 50% -sample 200% "$case_dir/blocks.png"
+    local differing
+    differing=$(compare -metric AE "$case_dir/corner.png" "$case_dir/blocks.png" null: 2>&1)
+    [ "$differing" = 0 ] || fail "$differing pixels are not in 2x2 blocks"
+    close_with saver xdotool key space
+
+    # A window drawn into follows the same rule at its size: the root window here.
+    run_saver root --root
+    wait_until 10 log_has "$window_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start in the root window: $(cat "$case_dir/root.err")"
+    log_has "$window_log" "[WM_CREATE] Screen 0: 3840x2160 at 0,0, picture part 1920x1080, zoom 2" ||
+        fail "the root window is not zoomed twice: $(grep -F 'Screen 0' "$window_log")"
+    wait_until 10 has_rain $((width - 160)) $((height - 540)) 160 540 ||
+        fail "no rain in the root window's far corner"
+    kill -TERM "$(saver_pid)"
+    expect_exit root 0
+}
+
+# --zoom for one run in a window: the picture is a third of the window, shown three times as
+# large, and stays inside it.
+case_window_zoom() {
+    new_case window_zoom
+    start_test_window 100 100 330 240
+    run_saver saver --window-id "$test_window" --zoom 3
+    wait_until 10 log_has "$window_log" "[WM_CREATE] All object created, run Vorlix" ||
+        fail "the saver did not start: $(cat "$case_dir/saver.err")"
+    log_has "$window_log" "[WM_CREATE] Screen 0: 330x240 at 0,0, picture part 110x80, zoom 3" ||
+        fail "not zoomed three times: $(grep -F 'Screen 0' "$window_log")"
+    wait_until 10 has_rain 100 100 330 240 || fail "no glyphs in the window"
+    wait_until 10 has_rain 330 100 100 240 || fail "no glyphs in the window's right part"
+    local whole
+    whole=$(probe 0 0 $width $height 100 100 330 240)
+    [ "$(field outside "$whole")" = 0 ] || fail "pixels lit outside the window"
+    window_command destroy
+    expect_exit saver 0
+    expect_clean_log "$window_log"
+    [ ! -e "$settings" ] || ! grep -q '"Zoom"=hex(4):03' "$settings" || fail "the zoom was saved"
+}
+
+# One-run settings never reach the dialog: refused before any window opens.
+case_overrides_refused() {
+    new_case overrides_refused
+    local arguments code
+    for arguments in "/c --density 5" "--highlight 9" "/c --zoom 2" "-c:1234 --density 5"; do
+        # shellcheck disable=SC2086
+        timeout 10 "$VORLIX_BIN" $arguments >"$case_dir/out" 2>"$case_dir/err"
+        code=$?
+        [ "$code" -ne 0 ] && [ "$code" -ne 124 ] || fail "$arguments ended with $code"
+        grep -qF -- "are for one run only" "$case_dir/err" || fail "$arguments said: $(cat "$case_dir/err")"
+    done
+    xdotool search --name '^Vorlix v1\.20$' >/dev/null && fail "a dialog opened"
+    [ ! -e "$settings" ] || fail "settings were stored: $(cat "$settings")"
+}
+
+only_settings_entry() {
+    [ "$(ls -A "$XDG_CONFIG_HOME/vorlix")" = "settings.reg" ] ||
+        fail "beside the settings: $(ls -A "$XDG_CONFIG_HOME/vorlix")"
+}
+
+# A settings.reg that cannot be read, even by root (a directory, then a FIFO nobody writes
+# to): the saver runs with the defaults and says why in its log; the dialog shows a box and
+# saves nothing; the file is never replaced.
+case_unreadable_settings() {
+    new_case unreadable_settings
+    mkdir -p "$settings"
+    touch "$settings/kept"
+    run_saver saver /s
+    wait_for_rain
+    log_has "$fs_log" "settings.reg is not a regular file." || fail "the reason was not logged"
+    close_with saver xdotool key space
+    [ -e "$settings/kept" ] || fail "the settings directory was replaced"
+    only_settings_entry
+
+    run_saver dialog /c
+    wait_until 20 xdotool search --onlyvisible --name '^Vorlix$' ||
+        fail "no message box: $(cat "$case_dir/dialog.err")"
+    grep -qF "saves nothing over it" "$case_dir/dialog.err" ||
+        fail "the box said: $(cat "$case_dir/dialog.err")"
+    local box
+    box=$(xdotool search --onlyvisible --name '^Vorlix$' | head -n 1)
+    xdotool mousemove --window "$box" 20 20
+    sleep 0.3
+    xdotool key Return
+    wait_until 10 bash -c "! xdotool search --onlyvisible --name '^Vorlix\$'" ||
+        fail "the message box stayed"
+    dialog_window=$(xdotool search --onlyvisible --name '^Vorlix v1\.20$' | head -n 1)
+    [ -n "$dialog_window" ] || fail "the dialog did not open"
+    xdotool mousemove --window "$dialog_window" 20 20
+    sleep 0.2
+    xdotool key Return
+    expect_exit dialog 1
+    [ -e "$settings/kept" ] || fail "the dialog replaced the settings directory"
+    only_settings_entry
+
+    rm -rf "$settings" "$fs_log"
+    mkfifo "$settings"
+    run_saver fifo /s
+    wait_for_rain
+    close_with fifo xdotool key space
+    [ -p "$settings" ] || fail "the FIFO was replaced"
+    only_settings_entry
 }
 
 # expect_glyph_box NAME: the saver NAME shows the advice for a missing glyph file, ends with 1

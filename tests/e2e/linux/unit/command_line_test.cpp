@@ -42,4 +42,18 @@ TEST(CommandLine, UnusableInputIsNamed) {
     EXPECT_EQ(Parse({"--density", "99999999999999"}).density, 0xFFFFFFFFu);
 }
 
+TEST(CommandLine, TheZoomIsOneToFour) {
+    RunRequest zoomed = Parse({"/s", "--zoom", "3"});
+    EXPECT_TRUE(zoomed.error.empty());
+    EXPECT_TRUE(zoomed.hasZoom);
+    EXPECT_EQ(zoomed.zoom, 3u);
+    EXPECT_EQ(zoomed.switchText, "/s");
+    EXPECT_EQ(Parse({"-zoom", "1", "--root"}).zoom, 1u);
+    EXPECT_FALSE(Parse({"--zoom", "0"}).error.empty());
+    EXPECT_FALSE(Parse({"--zoom", "5"}).error.empty());
+    EXPECT_FALSE(Parse({"--zoom", "2x"}).error.empty());
+    EXPECT_FALSE(Parse({"--zoom"}).error.empty());
+    EXPECT_FALSE(Parse({"/s"}).hasZoom);
+}
+
 }  // namespace vorlix::linuxhost

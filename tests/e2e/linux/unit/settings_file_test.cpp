@@ -93,4 +93,40 @@ TEST(SettingsFile, ReplacingLeavesOneWholeFileAndNoTemporaryBehind) {
     std::system(("rm -rf " + directory).c_str());
 }
 
+TEST(SettingsFile, ACheckedReadTellsMissingReadAndUnreadableApart) {
+    std::string directory = TemporaryDirectory();
+    std::string text, why;
+    EXPECT_EQ(ReadSettingsFileChecked(directory + "/none.reg", text, why),
+              SettingsFileRead::Missing);
+
+    std::string plain = directory + "/settings.reg";
+    ASSERT_TRUE(ReplaceSettingsFile(plain, SampleText));
+    EXPECT_EQ(ReadSettingsFileChecked(plain, text, why), SettingsFileRead::Read);
+    EXPECT_EQ(text, SampleText);
+
+    // Root reads past any permission bits: these fail for everyone.
+    std::string folder = directory + "/folder.reg";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    EXPECT_EQ(ReadSettingsFileChecked(folder, text, why), SettingsFileRead::Unreadable);
+    EXPECT_EQ(why, "is not a regular file");
+    EXPECT_TRUE(text.empty());
+
+    // A FIFO nobody writes to would block a plain read for ever.
+    std::string fifo = directory + "/fifo.reg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    why.clear();
+    EXPECT_EQ(ReadSettingsFileChecked(fifo, text, why), SettingsFileRead::Unreadable);
+    EXPECT_EQ(why, "is not a regular file");
+
+    std::string beneathAFile = plain + "/settings.reg";
+    why.clear();
+    EXPECT_EQ(ReadSettingsFileChecked(beneathAFile, text, why), SettingsFileRead::Unreadable);
+    EXPECT_NE(why.find("cannot be examined"), std::string::npos);
+
+    std::string device = "/dev/zero";
+    EXPECT_EQ(ReadSettingsFileChecked(device, text, why), SettingsFileRead::Unreadable);
+
+    std::system(("rm -rf " + directory).c_str());
+}
+
 }  // namespace vorlix::sdl
