@@ -76,9 +76,12 @@ check_contents() {
     done
     cmp -s "$root/usr/share/vorlix/glyph2.ani" "$VORLIX_BUILD_DIR/glyph2.ani" ||
         fail "/usr/share/vorlix/glyph2.ani is missing or not the built glyph set"
-    local man=$root/usr/share/man/man6/vorlix.6.gz
-    zcat "$man" 2>/dev/null | cmp -s - "$VORLIX_SOURCE_DIR/resources/vorlix.6" ||
-        fail "the manual page is missing, not gzipped, or not resources/vorlix.6"
+    local page
+    for page in man6/vorlix.6 man1/vorlix-glyphs.1 man1/vorlix-record.1; do
+        zcat "$root/usr/share/man/$page.gz" 2>/dev/null |
+            cmp -s - "$VORLIX_SOURCE_DIR/resources/${page#*/}" ||
+            fail "the manual page $page is missing, not gzipped, or not resources/${page#*/}"
+    done
     cmp -s "$root/usr/share/xscreensaver/config/vorlix.xml" "$VORLIX_SOURCE_DIR/resources/vorlix.xml" ||
         fail "/usr/share/xscreensaver/config/vorlix.xml is missing or differs"
     check_desktop_entry
