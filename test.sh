@@ -21,6 +21,8 @@ build release
 
 echo "== package: vorlix-windows.zip and the installer"
 scripts/package-windows.sh build/windows build/release/glyph2.ani build/release/package
+echo "== package: the Debian package"
+(cd build/release && cpack -G DEB)
 
 echo "== unit tests: address and undefined-behaviour sanitizers"
 ctest --preset asan -j2

@@ -11,6 +11,7 @@ packages=(
     wine wine64 fonts-wine
     xvfb xdotool imagemagick x11-utils openbox
     nsis zip unzip python3
+    dpkg-dev lintian
 )
 
 missing=()

@@ -43,9 +43,12 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, st
 
 // Directories, written into buffer as zero-terminated text; the result is the text's length,
 // 0 on failure. On Windows the log and the first data directory are the Windows directory and
-// the fallback data directory is the system directory.
+// the fallback data directory is the system directory. The prefix data directory lies between
+// them: the data folder of the tree the program was unpacked or installed into (on Linux
+// ../share/vorlix beside the program's own folder; Windows has none and answers 0).
 std::uint32_t LogDirectory(char* buffer, std::uint32_t size);
 std::uint32_t DataDirectory(char* buffer, std::uint32_t size);
+std::uint32_t PrefixDataDirectory(char* buffer, std::uint32_t size);
 std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size);
 
 // Put between one of those directories and a file name: a backslash on Windows, always added

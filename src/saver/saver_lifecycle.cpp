@@ -139,6 +139,7 @@ bool UsableGlyphs(const Animation& glyphs) {
 // Null with the reason logged, or the first file found.
 const char* LoadGlyphs() {
     Animation* glyphs = LoadGlyphsFrom(platform::DataDirectory);
+    if (glyphs == nullptr) glyphs = LoadGlyphsFrom(platform::PrefixDataDirectory);
     if (glyphs == nullptr) glyphs = LoadGlyphsFrom(platform::FallbackDataDirectory);
     // A file that is there but unreadable has had its reason logged; that reason, not the
     // advice for a missing file, is what the user needs to see.

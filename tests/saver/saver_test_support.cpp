@@ -74,6 +74,7 @@ void SaverTest::SetUp() {
     headless::UseRealClock();
     std::string path = directory.string();
     headless::SetDirectories(path.c_str(), path.c_str(), path.c_str());
+    headless::SetPrefixDataDirectory(nullptr);
     StoreSettings("640x480", 40, 8);
     headless::SetCursorPoint(ScreenPoint{200, 200});
 }

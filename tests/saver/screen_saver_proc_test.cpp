@@ -165,6 +165,26 @@ TEST_F(SaverWindow, GlyphFileIsFoundInTheFallbackDirectory) {
     EXPECT_TRUE(Contains(LogLines(true), "[WM_CREATE] Glyph images loaded"));
 }
 
+// An unpacked install tree: nothing beside the program, the glyphs in its share folder, and a
+// configured directory whose file is broken (and so must never be read).
+TEST_F(SaverWindow, PrefixDirectoryIsSearchedBeforeTheConfiguredOne) {
+    auto empty = directory / "empty";
+    auto prefix = directory / "share";
+    auto configured = directory / "configured";
+    for (const auto& folder : {empty, prefix, configured})
+        std::filesystem::create_directories(folder);
+    std::filesystem::rename(directory / "glyph2.ani", prefix / "glyph2.ani");
+    std::ofstream(configured / "glyph2.ani") << "not a glyph file";
+    std::string log = directory.string(), emptyPath = empty.string();
+    std::string prefixPath = prefix.string(), configuredPath = configured.string();
+    headless::SetDirectories(log.c_str(), emptyPath.c_str(), configuredPath.c_str());
+    headless::SetPrefixDataDirectory(prefixPath.c_str());
+    ASSERT_NE(CreateFullScreen(), 0u);
+    auto lines = LogLines(true);
+    EXPECT_TRUE(Contains(lines, "[WM_CREATE] Glyph images loaded"));
+    EXPECT_FALSE(Contains(lines, "[GraphicsLoader::LoadAnimation]"));
+}
+
 // Messages handled without a window: the log open as in full screen.
 class SaverMessages : public SaverTest {
 protected:

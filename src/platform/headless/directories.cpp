@@ -15,6 +15,7 @@ struct Directories {
     std::mutex lock;
     std::optional<std::string> log{"."};
     std::optional<std::string> data{"."};
+    std::optional<std::string> prefix;
     std::optional<std::string> fallback{"."};
 };
 
@@ -46,8 +47,15 @@ void SetDirectories(const char* log, const char* data, const char* fallback) {
     state.fallback = Optional(fallback);
 }
 
+void SetPrefixDataDirectory(const char* prefix) {
+    Directories& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.prefix = Optional(prefix);
+}
+
 void ResetDirectories() {
     SetDirectories(".", ".", ".");
+    SetPrefixDataDirectory(nullptr);
 }
 
 }  // namespace vorlix::headless
@@ -64,6 +72,12 @@ std::uint32_t DataDirectory(char* buffer, std::uint32_t size) {
     auto& state = headless::State();
     std::lock_guard<std::mutex> guard(state.lock);
     return headless::Report(state.data, buffer, size);
+}
+
+std::uint32_t PrefixDataDirectory(char* buffer, std::uint32_t size) {
+    auto& state = headless::State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return headless::Report(state.prefix, buffer, size);
 }
 
 std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size) {

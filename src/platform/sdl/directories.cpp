@@ -61,16 +61,36 @@ std::uint32_t LogDirectory(char* buffer, std::uint32_t size) {
     return UserDirectory("XDG_STATE_HOME", ".local/state", buffer, size);
 }
 
+// The running program's path, links resolved; false when it cannot be read or is too long.
+bool ProgramPath(char (&path)[1024]) {
+    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path - 1) return false;
+    path[length] = 0;
+    return path[0] == '/';
+}
+
 // The directory of the running program: in a build tree the glyph file is built beside it.
 std::uint32_t DataDirectory(char* buffer, std::uint32_t size) {
     char path[1024];
-    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path - 1) return 0;
-    path[length] = 0;
+    if (!ProgramPath(path)) return 0;
     char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) return 0;
     std::size_t directory = slash == path ? 1 : static_cast<std::size_t>(slash - path);
     return Answer(path, directory, buffer, size);
+}
+
+// share/vorlix in the folder above the program's own (/usr/bin/vorlix: /usr/share/vorlix), so
+// that an install tree works wherever it was unpacked or installed to.
+std::uint32_t PrefixDataDirectory(char* buffer, std::uint32_t size) {
+    char path[1024];
+    if (!ProgramPath(path)) return 0;
+    *std::strrchr(path, '/') = 0;
+    char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) return 0;
+    char prefixed[1024 + sizeof "/share/vorlix"];
+    int written = std::snprintf(prefixed, sizeof prefixed, "%.*s/share/vorlix",
+                                static_cast<int>(slash - path), path);
+    if (written <= 0) return 0;
+    return Answer(prefixed, static_cast<std::size_t>(written), buffer, size);
 }
 
 std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size) {

@@ -123,6 +123,11 @@ std::uint32_t DataDirectory(char* buffer, std::uint32_t size) {
     return Fitted(GetWindowsDirectoryA(buffer, size), size);
 }
 
+// The module lives in the Windows directory; there is no install tree to look into.
+std::uint32_t PrefixDataDirectory(char*, std::uint32_t) {
+    return 0;
+}
+
 std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size) {
     return Fitted(GetSystemDirectoryA(buffer, size), size);
 }

@@ -39,6 +39,7 @@ void Directories() {
     Check(DataDirectory(buffer, sizeof buffer) == length, "DataDirectory is the same");
     Check(FallbackDataDirectory(buffer, sizeof buffer) > 0 && EndsWith(buffer, "\\system32"),
           "FallbackDataDirectory is the system directory");
+    Check(PrefixDataDirectory(buffer, sizeof buffer) == 0, "there is no prefix data directory");
     Check(LogDirectory(buffer, 3) == 0, "a buffer too small gives 0");
 }
 

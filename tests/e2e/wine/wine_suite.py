@@ -15,6 +15,9 @@ import sys
 import tempfile
 import time
 import traceback
+import xml.etree.ElementTree as ElementTree
+
+import pe_resources
 
 SETTINGS_KEY = r"HKLM\Software\Korvanth\Vorlix"
 SCREEN = (1024, 768)
@@ -39,6 +42,14 @@ DIALOG_IDS = (1, 2, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007)
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "DDRAW.DLL",
                "WINMM.DLL", "MSVCRT.DLL"}
 BAD_MODE_TEXT = "Unable to set display mode. Try a diffrent resolution setting"
+# Windows Vista, 7, 8, 8.1 and 10 (which 11 shares), as the manifest's supportedOS ids.
+SUPPORTED_OS_IDS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+}
 
 
 class CaseFailure(Exception):
@@ -384,6 +395,31 @@ class Cases:
         check(wanted <= exports, "exports: %s" % sorted(exports))
         return "imports %s" % " ".join(sorted(imports))
 
+    def manifest(self):
+        """13: the module's manifest asks for DPI awareness, Common Controls 6 and the
+        supported Windows versions (case 7 shows the dialog still opens with it)."""
+        data = pe_resources.resource(self.wine.scr, pe_resources.RT_MANIFEST, 1)
+        check(data, "no RT_MANIFEST resource with id 1 in the module")
+        try:
+            root = ElementTree.fromstring(data)
+        except ElementTree.ParseError as error:
+            raise CaseFailure("the manifest is no well-formed XML: %s" % error)
+        texts = {element.tag.rsplit("}", 1)[-1]: (element.text or "").strip()
+                 for element in root.iter()}
+        check(texts.get("dpiAware", "").lower() in ("true", "true/pm"),
+              "dpiAware is %r" % texts.get("dpiAware"))
+        check(texts.get("dpiAwareness", "").split(",")[0].strip() == "PerMonitorV2",
+              "dpiAwareness is %r" % texts.get("dpiAwareness"))
+        identities = [element.attrib for element in root.iter()
+                      if element.tag.endswith("assemblyIdentity")]
+        check(any(identity.get("name") == "Microsoft.Windows.Common-Controls" and
+                  identity.get("version") == "6.0.0.0" for identity in identities),
+              "no Common Controls 6 dependency: %r" % identities)
+        systems = {element.get("Id", "").lower() for element in root.iter()
+                   if element.tag.endswith("supportedOS")}
+        check(SUPPORTED_OS_IDS <= systems, "supportedOS misses %s" % (SUPPORTED_OS_IDS - systems))
+        return "%d bytes" % len(data)
+
     def backend_seam(self):
         """0: the backend's seam functions on the real system."""
         program = self.wine.backend_check
@@ -723,6 +759,7 @@ CASES = [
     ("10 corrupt glyph files", "corrupt_glyphs"),
     ("11 installer and uninstaller", "installer"),
     ("12 module exports and imports", "module_table"),
+    ("13 application manifest", "manifest"),
 ]
 
 
