@@ -374,29 +374,41 @@ case_corrupt_settings() {
     cmp -s "$settings.bad" "$case_dir/damaged.reg" || fail "the damaged file was not kept aside"
 }
 
-# start_own_xvfb W H: an X server of this case's own at that size (-noreset, as the shared
-# one), stopped with the case; DISPLAY, width and height follow it.
+# clear_stale_display N: a killed X server leaves its lock and socket behind; free the number
+# again when the process the lock names is gone.
+clear_stale_display() {
+    local lock=/tmp/.X$1-lock pid
+    [ -e "$lock" ] || return 0
+    pid=$(tr -d ' \n' <"$lock" 2>/dev/null)
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && return 0
+    rm -f "$lock" "/tmp/.X11-unix/X$1"
+}
+
+# start_own_xvfb [W H]: an X server of this case's own (-noreset, as the shared one), at W x H
+# or the shared one's size, stopped with the case; it can be stopped or killed on its own.
+# DISPLAY, width and height follow it; own_xvfb is its process id.
 start_own_xvfb() {
-    local n pid
+    local n w=${1:-$width} h=${2:-$height}
     for n in $(seq 101 140); do
+        clear_stale_display "$n"
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        setsid Xvfb ":$n" -screen 0 "${1}x${2}x24" -nolisten tcp -br -noreset \
+        setsid Xvfb ":$n" -screen 0 "${w}x${h}x24" -nolisten tcp -br -noreset \
             >"$case_dir/xvfb-$n.log" 2>&1 &
-        pid=$!
-        groups+=("$pid")
+        own_xvfb=$!
+        groups+=("$own_xvfb")
         # Another client's server may have taken the number meanwhile: ours must be alive.
-        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1 && kill -0 "$pid" 2>/dev/null
+        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1 && kill -0 "$own_xvfb" 2>/dev/null
         then
             export DISPLAY=":$n"
-            width=$1
-            height=$2
+            width=$w
+            height=$h
             xdotool mousemove $((width / 2)) $((height / 2))
-            note "Xvfb ${1}x${2} on :$n"
+            note "Xvfb ${w}x${h} on :$n"
             return 0
         fi
-        kill -TERM "$pid" 2>/dev/null
+        kill -KILL "$own_xvfb" 2>/dev/null
     done
-    fail "no Xvfb of ${1}x${2} could be started"
+    fail "no Xvfb of ${w}x${h} could be started"
 }
 
 # Fresh settings on a 1920x1080 screen: "Desktop size" at zoom 1, rain from edge to edge.
@@ -635,27 +647,6 @@ case_signals() {
         wait_until 5 no_saver_window || fail "the saver's window stayed after SIG$signal"
         note "SIG$signal: exit 0, log closed"
     done
-}
-
-# start_own_xvfb: an X server for this case alone, so it can be stopped or killed; exports
-# DISPLAY and sets own_xvfb (its process id).
-start_own_xvfb() {
-    local n
-    for n in $(seq 60 79); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        # -noreset: see start_xvfb.
-        setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -br -noreset \
-            >"$case_dir/xvfb.log" 2>&1 &
-        own_xvfb=$!
-        groups+=("$own_xvfb")
-        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1; then
-            export DISPLAY=":$n"
-            note "own Xvfb on :$n"
-            return 0
-        fi
-        kill -KILL "$own_xvfb" 2>/dev/null
-    done
-    fail "no Xvfb of the case's own could be started"
 }
 
 # A server that stops answering under the running rain: the watchdog ends the saver, which
