@@ -33,10 +33,10 @@ void UseSettingsKey(SettingsDocument& document) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = vorlix::fuzz::ScratchPath("settings_file", ".reg");
-    if (!vorlix::fuzz::WriteWhole(path, data, size)) return 0;
+    static const vorlix::fuzz::ScratchFile file("settings_file", ".reg");
+    if (!vorlix::fuzz::WriteWhole(file.Path(), data, size)) return 0;
     std::string text;
-    if (!ReadSettingsFile(path, text)) return 0;
+    if (!ReadSettingsFile(file.Path(), text)) return 0;
     SettingsDocument document;
     if (!ParseSettingsDocument(text, document)) return 0;
     ExpectReadsBack(document);
