@@ -24,6 +24,17 @@ inline std::string ScratchPath(const char* name, const char* extension) {
     return path;
 }
 
+// A scratch path that is removed again when the process ends, so replays leave nothing behind.
+class ScratchFile {
+public:
+    ScratchFile(const char* name, const char* extension) : path_(ScratchPath(name, extension)) {}
+    ~ScratchFile() { std::remove(path_.c_str()); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 inline bool WriteWhole(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;

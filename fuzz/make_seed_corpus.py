@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the hand-made seed inputs of the fuzz corpus (small valid, truncated, oversized and
-wrong-version files). Run from anywhere; the files land in corpus/<harness>/seed_*."""
+wrong-version files, and valid settings files and command lines). Run from anywhere; the files land in corpus/<harness>/seed_*."""
 import pathlib
 import struct
 
@@ -77,6 +77,68 @@ def picture_seeds():
     }
 
 
+KEY = b"[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]"
+
+
+def settings_seeds():
+    values = (b'"Resolution"=hex(1):31,30,32,34,78,37,36,38\n'
+              b'"Density"=hex(4):2c,01,00,00\n'
+              b'"HighlightDensity"=hex(4):08,00,00,00\n')
+    written = b"REGEDIT4\n\n" + KEY + b"\n" + values
+    return {
+        "written": written,
+        "crlf": written.replace(b"\n", b"\r\n"),
+        "header_only": b"REGEDIT4\n",
+        "empty_key": b"REGEDIT4\n\n" + KEY + b"\n",
+        "two_keys": written + b"\n[HKEY_LOCAL_MACHINE\\Software\\Other]\n" + values,
+        "escaped_name": b"REGEDIT4\n\n" + KEY + b'\n"a\\"b\\\\c"=hex(3):ff\n',
+        "empty_value": b"REGEDIT4\n\n" + KEY + b'\n"Resolution"=hex(1):\n',
+        "upper_hex": b"REGEDIT4\n\n" + KEY + b'\n"Density"=hex(0004):2C,01,00,00\n',
+        "short_density": b"REGEDIT4\n\n" + KEY + b'\n"Density"=hex(4):2c\n',
+        "no_trailing_newline": b"REGEDIT4\n\n" + KEY + b'\n"Density"=hex(4):2c,01,00,00',
+    }
+
+
+def switch_seeds():
+    lines = {
+        "saver": b"vorlix.scr /s",
+        "saver_upper": b"VORLIX.SCR /S",
+        "quoted_program": b'"C:\\Program Files\\vorlix.scr" /s',
+        "preview": b"vorlix.scr /p 1234",
+        "list_dash": b"vorlix.scr -l  65538",
+        "configure": b"vorlix.scr",
+        "configure_window": b"vorlix.scr /c:4242",
+        "configure_bare": b"vorlix.scr /c",
+        "password": b"vorlix.scr /a 77",
+        "tabs": b"vorlix.scr\t \t/s",
+        "largest_handle": b"vorlix.scr /p 18446744073709551615",
+        "too_large_handle": b"vorlix.scr /p 18446744073709551616",
+        "unknown": b"vorlix.scr /x",
+    }
+    return lines
+
+
+def command_line_seeds():
+    def args(*parts):
+        return b"".join(part + b"\0" for part in parts)
+
+    return {
+        "saver": args(b"/s"),
+        "preview": args(b"/p", b"4242"),
+        "configure": args(b"/c"),
+        "none": b"",
+        "root": args(b"--root"),
+        "root_one_dash": args(b"-root", b"-density", b"120", b"-highlight", b"30"),
+        "window_hex": args(b"--window-id", b"0x3a00007"),
+        "window_decimal": args(b"-window-id", b"60817415", b"--density", b"400"),
+        "saver_settings": args(b"/s", b"--density", b"0", b"--highlight", b"100"),
+        "help": args(b"--help"),
+        "help_short": args(b"-h"),
+        "largest_window": args(b"--window-id", b"0xffffffff"),
+        "too_large_setting": args(b"/s", b"--density", b"99999999999999999999"),
+    }
+
+
 def write(harness, seeds):
     directory = HERE / "corpus" / harness
     directory.mkdir(parents=True, exist_ok=True)
@@ -88,3 +150,6 @@ if __name__ == "__main__":
     write("glyph_file", glyph_seeds())
     write("glyph_stream", glyph_seeds())
     write("picture", picture_seeds())
+    write("settings_file", settings_seeds())
+    write("switch_text", switch_seeds())
+    write("command_line", command_line_seeds())

@@ -56,7 +56,7 @@ bool ParseValued(const std::string& name, const char* value, RecordOptions& opti
         if (!good) error = "--highlight wants a percentage from 0 to 100";
     } else if (name == "--seconds") {
         good = ParseSeconds(value, options.seconds);
-        if (!good) error = "--seconds wants a number above 0, at most 600";
+        if (!good) error = "--seconds wants a number above 0, at most 3600";
     } else if (name == "--seed") {
         good = ParseUnsigned(value, 0, 0xFFFFFFFFu, options.seed);
         if (!good) error = "--seed wants a number from 0 to 4294967295";
@@ -128,7 +128,7 @@ const char* RecordUsage() {
            "  --resolution WxH   picture size (default 800x600, at most 3840x2400)\n"
            "  --density N        number of streams, 0 to 400 (default 300)\n"
            "  --highlight N      percentage of highlighted glyph changes, 0 to 100 (default 8)\n"
-           "  --seconds S        length of the recording (default 3)\n"
+           "  --seconds S        length of the recording, at most 3600 (default 3)\n"
            "  --seed N           start of the random sequence (default 1)\n"
            "  --output FILE      the GIF to write (default vorlix.gif)\n"
            "  --glyphs FILE      glyph file (default: glyph2.ani beside the program)\n"

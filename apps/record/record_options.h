@@ -21,7 +21,7 @@ struct RecordOptions {
 
 constexpr std::int32_t MaxWidth = 3840;
 constexpr std::int32_t MaxHeight = 2400;
-constexpr double MaxSeconds = 600.0;
+constexpr double MaxSeconds = 3600.0;
 
 // False with a one-line reason in error when the command line is not understood.
 bool ParseRecordOptions(int argc, const char* const* argv, RecordOptions& options,

@@ -40,6 +40,9 @@ TEST(RecordOptions, DefaultsAndGoodValues) {
     EXPECT_EQ(options.seed, 4294967295u);
     EXPECT_EQ(options.output, "x.gif");
     EXPECT_TRUE(options.realTime);
+    // An hour is room enough for a 100,000-frame soak run.
+    ASSERT_TRUE(Parse({"--seconds", "3600"}, options, error));
+    EXPECT_DOUBLE_EQ(options.seconds, 3600.0);
 }
 
 TEST(RecordOptions, BadValuesAreRefusedWithAReason) {
@@ -49,10 +52,10 @@ TEST(RecordOptions, BadValuesAreRefusedWithAReason) {
         {"--resolution", "0x5"}, {"--resolution", "800x"},
         {"--resolution", "800"}, {"--resolution", "9999x600"},
         {"--seconds", "0"},      {"--seconds", "nan"},
-        {"--seconds", "1e9"},    {"--seed", "-1"},
-        {"--output", ""},        {"--bogus"},
-        {"--density"},           {"stray"},
-        {"--real-time=1"}};
+        {"--seconds", "1e9"},    {"--seconds", "3600.5"},
+        {"--seed", "-1"},        {"--output", ""},
+        {"--bogus"},             {"--density"},
+        {"stray"},               {"--real-time=1"}};
     for (const auto& arguments : bad) {
         RecordOptions options;
         std::string error;

@@ -138,7 +138,12 @@ void MakeBuffer(Buffer& buffer, std::int32_t width, std::int32_t height, Display
 void Record(Display& d, DisplayOp op, Role role, int object, DeviceResult result,
             std::int32_t a = 0, std::int32_t b = 0, std::int32_t c = 0) {
     DisplayCall call{op, role, object, a, b, c, result};
-    if (d.calls.capacity() < CallLogCapacity) d.calls.reserve(CallLogCapacity);
+    if (d.calls.capacity() < CallLogCapacity) {
+        // Written through once, so filling the ring later faults in no fresh pages: the
+        // display's memory stays the same from the first frame to the last.
+        d.calls.resize(CallLogCapacity);
+        d.calls.clear();
+    }
     if (d.calls.size() < CallLogCapacity) {
         d.calls.push_back(call);
         return;

@@ -265,6 +265,8 @@ SettingsFileRead ReadSettingsFileChecked(const std::string& path, std::string& t
 }
 
 bool ReplaceSettingsFile(const std::string& path, const std::string& text) {
+    // Reading refuses a larger file, and every setting in it would be lost.
+    if (text.size() > MaxSettingsFileBytes) return false;
     std::string temporary = path + ".new." + std::to_string(::getpid());
     int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (descriptor < 0) return false;

@@ -129,4 +129,31 @@ TEST(SettingsFile, ACheckedReadTellsMissingReadAndUnreadableApart) {
     std::system(("rm -rf " + directory).c_str());
 }
 
+// Written out, a document read at the size limit grows by a blank line before each key: that
+// file could not be read back, so the old one stays.
+TEST(SettingsFile, ADocumentTooLargeToReadBackIsNotWritten) {
+    auto valueLine = [](const std::string& name, std::size_t bytes) {
+        std::string line(1, '"');
+        line.append(name).append("\"=hex(3):");
+        for (std::size_t i = 0; i < bytes; ++i) line += i == 0 ? "00" : ",00";
+        return line + "\n";
+    };
+    std::string text = "REGEDIT4\n";
+    for (int key = 0; key < 16; ++key) text += "[K" + std::to_string(key) + "]\n";
+    for (int value = 0; MaxSettingsFileBytes - text.size() > 3083; ++value)
+        text += valueLine(std::to_string(value), 1000);
+    // "z"=hex(3): and a newline are 12 characters, each byte after the first 3 more.
+    text += valueLine("z", (MaxSettingsFileBytes - text.size() - 11) / 3);
+    SettingsDocument document;
+    ASSERT_TRUE(ParseSettingsDocument(text, document));
+    std::string directory = TemporaryDirectory();
+    std::string path = directory + "/settings.reg";
+    ASSERT_TRUE(ReplaceSettingsFile(path, SampleText));
+    EXPECT_FALSE(ReplaceSettingsFile(path, FormatSettingsDocument(document)));
+    std::string kept;
+    ASSERT_TRUE(ReadSettingsFile(path, kept));
+    EXPECT_EQ(kept, SampleText);
+    std::system(("rm -rf " + directory).c_str());
+}
+
 }  // namespace vorlix::sdl
