@@ -6,6 +6,7 @@
 #include "glyphs/animation.h"
 #include "glyphs/graphics_loader.h"
 #include "platform/types.h"
+#include "rain/cell_record.h"
 #include "rain/rain_grid.h"
 
 namespace vorlix {
@@ -16,6 +17,7 @@ struct SaverObjects {
     GraphicsLoader* loader = nullptr;
     Animation* glyphs = nullptr;
     RainGrid grid;  // its cell block is owned here
+    CellRecord record;  // what each back buffer shows, sized for the grid
 };
 extern SaverObjects WindowObjects;
 

@@ -204,11 +204,12 @@ public:
         backBuffer.reset(new (std::nothrow) FlipBackBuffer(chain_));
         return backBuffer ? DeviceResult::Ok : DeviceResult::Failed;
     }
+    void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
     DeviceResult Flip() override {
         if (chain_->Hidden()) return DeviceResult::Lost;
         const PixelBuffer& shown = chain_->buffers[chain_->back];
         if (!chain_->presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
-                                             shown.Height())) {
+                                             shown.Height(), changes_)) {
             return chain_->Hidden() ? DeviceResult::Lost : DeviceResult::Failed;
         }
         chain_->back ^= 1;
@@ -224,6 +225,7 @@ public:
 
 private:
     std::shared_ptr<FlipChain> chain_;
+    const ChangedArea* changes_ = nullptr;
 };
 
 class WindowClipper final : public DisplayClipper {
@@ -250,6 +252,7 @@ public:
         presenter_.Attach(host);
         return DeviceResult::Ok;
     }
+    void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
     // to is in screen coordinates, as the window's client origin puts it.
     DeviceResult CopyFrom(DisplaySurface& source, const ScreenRect& to,
                           const ScreenRect& from) override {
@@ -267,7 +270,9 @@ public:
             pixels.Pixels() + static_cast<std::ptrdiff_t>(top) * pixels.Pitch() + left;
         std::int32_t x = to.left - host->originX.load() + (left - from.left);
         std::int32_t y = to.top - host->originY.load() + (top - from.top);
-        if (!presenter_.PresentAt(first, pixels.Pitch(), right - left, bottom - top, x, y))
+        // The changes are in the source's pixels: they fit a copy from its corner only.
+        const ChangedArea* changes = left == 0 && top == 0 ? changes_ : nullptr;
+        if (!presenter_.PresentAt(first, pixels.Pitch(), right - left, bottom - top, x, y, changes))
             return DeviceResult::Failed;
         return DeviceResult::Ok;
     }
@@ -277,6 +282,7 @@ public:
 
 private:
     sdl::WindowPresenter presenter_;
+    const ChangedArea* changes_ = nullptr;
 };
 
 class SdlDevice final : public DisplayDevice {

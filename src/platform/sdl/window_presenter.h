@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/display_device.h"
 #include "platform/sdl/frame_converter.h"
 #include "platform/sdl/host_windows.h"
 
@@ -15,23 +16,39 @@ public:
     void Attach(HostWindow* host) { host_ = host; }
     HostWindow* Host() const { return host_; }
 
-    // The frame scaled to fit the window, centred between black bars. Frames presented one
-    // after another from two alternating buffers convert only what changed between them.
+    // The frame scaled to fit the window, centred between black bars. With changes (what
+    // differs from the frame presented before), only those parts are converted and updated;
+    // without, frames presented one after another from two alternating buffers convert only
+    // the pixels that differ between them.
     bool PresentScaled(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
-                       std::int32_t height);
-    // The frame unscaled at (x, y) of the window, cut to the window.
+                       std::int32_t height, const platform::ChangedArea* changes = nullptr);
+    // The frame unscaled at (x, y) of the window, cut to the window; changes as above.
     bool PresentAt(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
-                   std::int32_t height, std::int32_t x, std::int32_t y);
+                   std::int32_t height, std::int32_t x, std::int32_t y,
+                   const platform::ChangedArea* changes = nullptr);
+
+    // The most window parts one update names; more are joined into fewer, larger ones.
+    static constexpr int MaxUpdateRects = 64;
 
 private:
     // The current window surface, black all over when it is new; null when SDL has none.
     SDL_Surface* Surface(bool& fresh);
     bool Update(bool whole, const Placement& part);
-
+    bool UpdateParts();
+    bool Partial(bool fresh, const platform::ChangedArea* changes) const;
+    void AddPart(const Placement& part);
     HostWindow* host_ = nullptr;
     SDL_Surface* surface_ = nullptr;
     FrameConverter converter_;
     const std::uint16_t* shown_ = nullptr;  // the buffer the window shows, while unchanged
+    std::int32_t shownX_ = 0;               // where PresentAt put it
+    std::int32_t shownY_ = 0;
+    SDL_Rect parts_[platform::MaxChangedRects];
+    int partCount_ = 0;
 };
+
+// Joins rectangles until at most limit are left: first neighbours on the same rows with gaps
+// that grow each round, then, if need be, each rectangle with the next. Returns the count.
+int JoinRects(SDL_Rect* rects, int count, int limit);
 
 }  // namespace vorlix::sdl

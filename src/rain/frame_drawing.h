@@ -1,0 +1,88 @@
+#pragma once
+// One frame of rain: the stream pass, then the draw-and-age pass. With a cell record, a cell is
+// blitted only when the buffer drawn into does not already show its look, and the cells whose
+// look differs from the frame on the screen are gathered as row spans for the present step.
+// The passes, their order and their random draws are the same either way.
+#include <cstdint>
+
+#include "glyphs/animation.h"
+#include "glyphs/surface_view.h"
+#include "platform/display_device.h"
+#include "rain/cell_drawing.h"
+#include "rain/cell_record.h"
+#include "rain/rain_grid_passes.h"
+
+namespace vorlix {
+
+namespace frame_detail {
+
+// Appends a cell to the changed area, joined to the span before it when they share a row
+// and at most one unchanged cell lies between them. Cut to the buffer.
+class ChangeCollector {
+public:
+    ChangeCollector(platform::ChangedArea& area, const SurfaceView& view, std::int32_t cellWidth,
+                    std::int32_t cellHeight)
+        : area_(area), view_(view), cellWidth_(cellWidth), cellHeight_(cellHeight) {}
+
+    void Add(std::int32_t x, std::int32_t y) {
+        const std::int32_t top = y < 0 ? 0 : y;
+        const std::int32_t bottom = y + cellHeight_ > view_.height ? view_.height : y + cellHeight_;
+        const std::int32_t right = x + cellWidth_ > view_.width ? view_.width : x + cellWidth_;
+        if (area_.whole || bottom <= top || right <= x) return;
+        if (area_.count > 0) {
+            ScreenRect& last = area_.rects[area_.count - 1];
+            if (last.top == top && x >= last.right && x - last.right <= cellWidth_) {
+                last.right = right;
+                return;
+            }
+        }
+        if (area_.count == platform::MaxChangedRects) {
+            area_.whole = true;
+            return;
+        }
+        area_.rects[area_.count++] = ScreenRect{x, top, right, bottom};
+    }
+
+private:
+    platform::ChangedArea& area_;
+    const SurfaceView& view_;
+    std::int32_t cellWidth_;
+    std::int32_t cellHeight_;
+};
+
+}  // namespace frame_detail
+
+// Returns what changed on the screen, or null for everything.
+template <class KeepGoing>
+const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
+                                           const SurfaceView& view, CellRecord* record,
+                                           const FrameBuffers& buffers, KeepGoing keepGoing) {
+    AdvanceStreams(grid, keepGoing);
+    const std::int32_t cells = grid.Columns * grid.Rows;
+    if (record == nullptr || !record->Track(cells, glyphs, view, buffers)) {
+        DrawAndAgeCells(grid, keepGoing,
+                        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+                            DrawRainCell(glyphs, view, x, y, glyph, mode);
+                        });
+        return nullptr;
+    }
+    std::uint16_t* drawn = record->Looks(buffers.drawn);
+    const std::uint16_t* shown = record->Looks(buffers.shown);
+    frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth,
+                                          grid.CellHeight);
+    std::int32_t at = 0;  // the cell's index; the pass goes up the rows, left to right
+    DrawAndAgeCells(
+        grid, keepGoing,
+        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+            at = x == 0 ? (y + RowLift) / grid.CellHeight * grid.Columns : at + 1;
+            const CellLook look = LookOf(glyph, mode);
+            const std::uint16_t key = LookKey(look);
+            if (key != shown[at]) changes.Add(x, y);  // read before a single buffer's write
+            if (key == drawn[at]) return;
+            DrawCellLook(glyphs, view, x, y, look);
+            drawn[at] = key;
+        });
+    return &record->Changes();
+}
+
+}  // namespace vorlix
