@@ -21,8 +21,9 @@ bool CellRecord::Allocate(std::int32_t cells) {
         looks.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(cells)]);
         if (!looks) return Free(), false;
     }
+    frame_.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(cells)]);
     changes_.reset(new (std::nothrow) platform::ChangedArea);
-    if (!changes_) return Free(), false;
+    if (!frame_ || !changes_) return Free(), false;
     cells_ = cells;
     ForgetAll();
     return true;
@@ -30,6 +31,7 @@ bool CellRecord::Allocate(std::int32_t cells) {
 
 void CellRecord::Free() {
     for (auto& looks : looks_) looks.reset();
+    frame_.reset();
     changes_.reset();
     cells_ = 0;
     glyphs_ = nullptr;

@@ -39,10 +39,12 @@ public:
     bool Track(std::int32_t cells, const Animation& glyphs, const SurfaceView& view,
                const FrameBuffers& buffers);
     std::uint16_t* Looks(int buffer) { return looks_[buffer].get(); }
+    std::uint16_t* FrameLooks() { return frame_.get(); }  // the frame being drawn
     platform::ChangedArea& Changes() { return *changes_; }
 
 private:
     std::unique_ptr<std::uint16_t[]> looks_[Buffers];
+    std::unique_ptr<std::uint16_t[]> frame_;
     std::unique_ptr<platform::ChangedArea> changes_;
     std::int32_t cells_ = 0;
     bool fullRedraw_ = false;

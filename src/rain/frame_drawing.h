@@ -4,6 +4,7 @@
 // look differs from the frame on the screen are gathered as row spans for the present step.
 // The passes, their order and their random draws are the same either way.
 #include <cstdint>
+#include <cstring>
 
 #include "glyphs/animation.h"
 #include "glyphs/surface_view.h"
@@ -50,9 +51,40 @@ private:
     std::int32_t cellHeight_;
 };
 
+// After the passes: each cell whose look differs from the buffer's is drawn, and each whose
+// look differs from the screen's joins the changes. Four cells are compared at a time: most
+// of a frame is as it was.
+inline void DrawChangedCells(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
+                             const std::uint16_t* looks, std::uint16_t* drawn,
+                             const std::uint16_t* shown, ChangeCollector& changes) {
+    const auto cell = [&](std::int32_t at, std::int32_t x, std::int32_t y) {
+        const std::uint16_t key = looks[at];
+        if (key != shown[at]) changes.Add(x, y);  // read before a single buffer's write
+        if (key == drawn[at]) return;
+        DrawCellLook(glyphs, view, x, y, LookOfKey(key));
+        drawn[at] = key;
+    };
+    std::int32_t y = -RowLift;
+    for (std::int32_t r = 0; r < grid.Rows; ++r, y += grid.CellHeight) {
+        const std::int32_t first = r * grid.Columns;
+        std::int32_t c = 0;
+        for (; c + 4 <= grid.Columns; c += 4) {
+            std::uint64_t now, before, onScreen;
+            std::memcpy(&now, looks + first + c, 8);
+            std::memcpy(&before, drawn + first + c, 8);
+            std::memcpy(&onScreen, shown + first + c, 8);
+            if (((now ^ before) | (now ^ onScreen)) == 0) continue;
+            for (std::int32_t j = c; j < c + 4; ++j) cell(first + j, j * grid.CellWidth, y);
+        }
+        for (; c < grid.Columns; ++c) cell(first + c, c * grid.CellWidth, y);
+    }
+}
+
 }  // namespace frame_detail
 
-// Returns what changed on the screen, or null for everything.
+// Returns what changed on the screen, or null for everything. The pixels are the same either
+// way: cells do not overlap, so drawing the changed ones after the passes gives what drawing
+// each during the pass gives. A pass stopped early leaves the buffer as it was.
 template <class KeepGoing>
 const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
                                            const SurfaceView& view, CellRecord* record,
@@ -66,22 +98,23 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
                         });
         return nullptr;
     }
-    std::uint16_t* drawn = record->Looks(buffers.drawn);
-    const std::uint16_t* shown = record->Looks(buffers.shown);
+    std::uint16_t* looks = record->FrameLooks();
+    std::int32_t at = 0;  // the cell's index; the pass goes up the rows, left to right
+    std::int32_t visited = 0;
+    DrawAndAgeCells(grid, keepGoing,
+                    [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+                        at = x == 0 ? (y + RowLift) / grid.CellHeight * grid.Columns : at + 1;
+                        looks[at] = LookKey(LookOf(glyph, mode));
+                        ++visited;
+                    });
+    if (visited != cells) {
+        record->Changes().whole = true;
+        return &record->Changes();
+    }
     frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth,
                                           grid.CellHeight);
-    std::int32_t at = 0;  // the cell's index; the pass goes up the rows, left to right
-    DrawAndAgeCells(
-        grid, keepGoing,
-        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
-            at = x == 0 ? (y + RowLift) / grid.CellHeight * grid.Columns : at + 1;
-            const CellLook look = LookOf(glyph, mode);
-            const std::uint16_t key = LookKey(look);
-            if (key != shown[at]) changes.Add(x, y);  // read before a single buffer's write
-            if (key == drawn[at]) return;
-            DrawCellLook(glyphs, view, x, y, look);
-            drawn[at] = key;
-        });
+    frame_detail::DrawChangedCells(grid, glyphs, view, looks, record->Looks(buffers.drawn),
+                                   record->Looks(buffers.shown), changes);
     return &record->Changes();
 }
 
