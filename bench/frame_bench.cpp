@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -23,6 +24,7 @@
 #include "rain/frame_drawing.h"
 #include "rain/rain_grid_passes.h"
 #include "rain/random.h"
+#include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 
 namespace vorlix {
@@ -164,7 +166,8 @@ double ProcessCpuMilliseconds() {
 }
 
 // The real draw thread on the headless display at 1600x1200 with the real clock: 20 s drawing,
-// then 5 s paused. Run it alone: --benchmark_filter=HeadlessRun
+// then 5 s paused; incremental frames unless VORLIX_FULL_REDRAW=1. Run it alone:
+// --benchmark_filter=HeadlessRun
 void HeadlessRun(benchmark::State& state) {
     Animation* glyphs = DefaultGlyphs();
     if (glyphs == nullptr) {
@@ -185,7 +188,11 @@ void HeadlessRun(benchmark::State& state) {
         SeedRandom(1);
         RainGrid grid;
         BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight);
-        Drawing = DrawTargets{&display, glyphs, &grid};
+        CellRecord record;
+        record.Allocate(grid.Columns * grid.Rows);
+        record.SetFullRedraw(RedrawModeFromEnvironment(std::getenv(FullRedrawVariable)) ==
+                             RedrawMode::Full);
+        Drawing = DrawTargets{&display, glyphs, &grid, &record};
         ThreadAlive.store(1);
         ThreadEnded.store(0);
         LastFrameTime.store(0);

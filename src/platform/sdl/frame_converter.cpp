@@ -215,6 +215,7 @@ bool FrameConverter::Configure(std::int32_t sourceWidth, std::int32_t sourceHeig
     BuildMap(rows_, placement.height, sourceHeight);
     BuildFirsts(firstColumns_, columns_, sourceWidth);
     BuildFirsts(firstRows_, rows_, sourceHeight);
+    widened_.resize(static_cast<std::size_t>(sourceWidth));
     return true;
 }
 
@@ -285,7 +286,7 @@ void FrameConverter::ConvertSpanScaled(const std::uint16_t* source, std::uint8_t
 Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t sourcePitch,
                                       std::uint8_t* target, std::int32_t targetPitch,
                                       std::int32_t left, std::int32_t top, std::int32_t right,
-                                      std::int32_t bottom) const {
+                                      std::int32_t bottom) {
     left = left < 0 ? 0 : left;
     top = top < 0 ? 0 : top;
     right = right > sourceWidth_ ? sourceWidth_ : right;
@@ -309,7 +310,13 @@ Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t 
             continue;
         }
         const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
-        if (scaled_) {
+        if (scaled_ && path_ == Path::Xrgb8888) {
+            // Widen the source pixels once, eight at a time, then pick them per target pixel.
+            RowToXrgb(in + left, widened_.data(), right - left);
+            auto* out = reinterpret_cast<std::uint32_t*>(row);
+            const std::uint32_t* picked = widened_.data() - left;
+            for (std::int32_t i = firstColumn; i < endColumn; ++i) out[i] = picked[columns_[i]];
+        } else if (scaled_) {
             ConvertSpanScaled(in, row, firstColumn, endColumn);
         } else {
             ConvertRow(in + firstColumn, row + static_cast<std::ptrdiff_t>(firstColumn) * bytes,

@@ -49,7 +49,7 @@ public:
     // empty when none.
     Placement ConvertArea(const std::uint16_t* source, std::int32_t sourcePitch,
                           std::uint8_t* target, std::int32_t targetPitch, std::int32_t left,
-                          std::int32_t top, std::int32_t right, std::int32_t bottom) const;
+                          std::int32_t top, std::int32_t right, std::int32_t bottom);
 
     // The source rectangle at (x, y) of the target without scaling, cut to the target's size.
     // Returns false when nothing of it lies inside.
@@ -86,6 +86,7 @@ private:
     std::vector<std::int32_t> firstColumns_;  // first target column of each source column
     std::vector<std::int32_t> firstRows_;     // first target row of each source row
     std::vector<std::uint32_t> table_;   // every 5-6-5 value in the target layout
+    std::vector<std::uint32_t> widened_;  // one source row in XRGB, for scaled areas
 };
 
 }  // namespace vorlix::sdl
