@@ -3,6 +3,7 @@
 // blitted only when the buffer drawn into does not already show its look, and the cells whose
 // look differs from the frame on the screen are gathered as row spans for the present step.
 // The passes, their order and their random draws are the same either way.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -51,32 +52,51 @@ private:
     std::int32_t cellHeight_;
 };
 
+// The top bit of each 16-bit lane of x that is not zero.
+inline std::uint64_t NonZeroLanes(std::uint64_t x) {
+    constexpr std::uint64_t Low = 0x7FFF7FFF7FFF7FFFull;
+    return (((x & Low) + Low) | x) & ~Low;
+}
+
 // After the passes: each cell whose look differs from the buffer's is drawn, and each whose
-// look differs from the screen's joins the changes. Four cells are compared at a time: most
-// of a frame is as it was.
+// look differs from the screen's joins the changes. Four cells are compared at a time and only
+// the differing ones are visited, in order: most of a frame is as it was, and which cells
+// differ follows no pattern a branch could guess.
 inline void DrawChangedCells(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
                              const std::uint16_t* looks, std::uint16_t* drawn,
                              const std::uint16_t* shown, ChangeCollector& changes) {
-    const auto cell = [&](std::int32_t at, std::int32_t x, std::int32_t y) {
+    const auto cell = [&](std::int32_t at, std::int32_t x, std::int32_t y, bool onScreen,
+                          bool inBuffer) {
         const std::uint16_t key = looks[at];
-        if (key != shown[at]) changes.Add(x, y);  // read before a single buffer's write
-        if (key == drawn[at]) return;
+        if (onScreen) changes.Add(x, y);
+        if (!inBuffer) return;
         DrawCellLook(glyphs, view, x, y, LookOfKey(key));
         drawn[at] = key;
     };
+    const std::int32_t columns = grid.Columns;
+    const std::int32_t width = grid.CellWidth;
     std::int32_t y = -RowLift;
     for (std::int32_t r = 0; r < grid.Rows; ++r, y += grid.CellHeight) {
-        const std::int32_t first = r * grid.Columns;
+        const std::int32_t first = r * columns;
         std::int32_t c = 0;
-        for (; c + 4 <= grid.Columns; c += 4) {
+        for (; c + 4 <= columns; c += 4) {
             std::uint64_t now, before, onScreen;
             std::memcpy(&now, looks + first + c, 8);
             std::memcpy(&before, drawn + first + c, 8);
             std::memcpy(&onScreen, shown + first + c, 8);
-            if (((now ^ before) | (now ^ onScreen)) == 0) continue;
-            for (std::int32_t j = c; j < c + 4; ++j) cell(first + j, j * grid.CellWidth, y);
+            const std::uint64_t inBuffer = NonZeroLanes(now ^ before);
+            const std::uint64_t onScreenLanes = NonZeroLanes(now ^ onScreen);
+            for (std::uint64_t lanes = inBuffer | onScreenLanes; lanes != 0; lanes &= lanes - 1) {
+                const int bit = std::countr_zero(lanes);
+                const std::uint64_t lane = std::uint64_t{1} << bit;
+                const std::int32_t j = c + bit / 16;
+                cell(first + j, j * width, y, (onScreenLanes & lane) != 0, (inBuffer & lane) != 0);
+            }
         }
-        for (; c < grid.Columns; ++c) cell(first + c, c * grid.CellWidth, y);
+        for (; c < columns; ++c) {
+            const std::int32_t at = first + c;
+            cell(at, c * width, y, looks[at] != shown[at], looks[at] != drawn[at]);
+        }
     }
 }
 
