@@ -300,23 +300,29 @@ Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t 
     const std::uint32_t bytes = layout_.bytesPerPixel;
     std::uint8_t* origin = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
                            static_cast<std::ptrdiff_t>(placement_.x) * bytes;
+    const bool widen = scaled_ && path_ == Path::Xrgb8888;
+    std::int32_t widenedRow = -1;
     for (std::int32_t y = firstRow; y < endRow; ++y) {
         std::uint8_t* row = origin + static_cast<std::ptrdiff_t>(y) * targetPitch;
         const std::int32_t sourceRow = rows_[static_cast<std::size_t>(y)];
+        const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        if (widen) {
+            // Widen the source pixels once, eight at a time, then pick them per target pixel;
+            // a repeated source row picks again rather than copy a short row, which costs more.
+            if (sourceRow != widenedRow) RowToXrgb(in + left, widened_.data(), right - left);
+            widenedRow = sourceRow;
+            auto* out = reinterpret_cast<std::uint32_t*>(row);
+            const std::uint32_t* picked = widened_.data() - left;
+            for (std::int32_t i = firstColumn; i < endColumn; ++i) out[i] = picked[columns_[i]];
+            continue;
+        }
         if (y > firstRow && sourceRow == rows_[static_cast<std::size_t>(y) - 1]) {
             const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(firstColumn) * bytes;
             std::memcpy(row + at, row - targetPitch + at,
                         static_cast<std::size_t>(endColumn - firstColumn) * bytes);
             continue;
         }
-        const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
-        if (scaled_ && path_ == Path::Xrgb8888) {
-            // Widen the source pixels once, eight at a time, then pick them per target pixel.
-            RowToXrgb(in + left, widened_.data(), right - left);
-            auto* out = reinterpret_cast<std::uint32_t*>(row);
-            const std::uint32_t* picked = widened_.data() - left;
-            for (std::int32_t i = firstColumn; i < endColumn; ++i) out[i] = picked[columns_[i]];
-        } else if (scaled_) {
+        if (scaled_) {
             ConvertSpanScaled(in, row, firstColumn, endColumn);
         } else {
             ConvertRow(in + firstColumn, row + static_cast<std::ptrdiff_t>(firstColumn) * bytes,
