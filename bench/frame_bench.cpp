@@ -1,11 +1,13 @@
 // A whole frame of rain (stream pass, then every cell drawn and aged with the real blitters and
-// the default glyphs, 400 streams) against a memcpy of a frame-sized buffer in the same run;
-// and the process CPU time of the real draw thread on the headless display, drawing and paused.
+// the default glyphs, 400 streams) in the steady state of a two-buffer flip chain, drawn in
+// full and incrementally, against a memcpy of a frame-sized buffer in the same run; and the
+// process CPU time of the real draw thread on the headless display, drawing and paused.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -19,8 +21,10 @@
 #include "platform/headless/headless_host.h"
 #include "rain/cell_drawing.h"
 #include "rain/draw_thread.h"
+#include "rain/frame_drawing.h"
 #include "rain/rain_grid_passes.h"
 #include "rain/random.h"
+#include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 
 namespace vorlix {
@@ -43,16 +47,25 @@ Animation* DefaultGlyphs() {
 // A lambda rather than a function so the passes inline the test into their loops.
 constexpr auto KeepDrawing = [] { return DrawActive.load() != 0; };
 
+constexpr int WarmUpFrames = 200;
+
+// Frames alternate between two buffers as on a flip chain; after a warm-up each buffer holds
+// the frame before last, as the screen's back buffer does. incremental: 0 draws every cell,
+// 1 only the cells whose look changed in the buffer drawn into.
 void WholeFrame(benchmark::State& state) {
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
+    const bool incremental = state.range(2) != 0;
     Animation* glyphs = DefaultGlyphs();
     if (glyphs == nullptr) {
         state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
         return;
     }
-    std::vector<std::uint16_t> pixels(static_cast<std::size_t>(width) * height);
-    const SurfaceView view{pixels.data(), width, height, width};
+    const std::size_t size = static_cast<std::size_t>(width) * height;
+    std::vector<std::uint16_t> pixels[2] = {std::vector<std::uint16_t>(size),
+                                            std::vector<std::uint16_t>(size)};
+    const SurfaceView views[2] = {{pixels[0].data(), width, height, width},
+                                  {pixels[1].data(), width, height, width}};
     ClipRect =
         ClipRectangle{0, 0, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
     SeedRandom(1);
@@ -61,17 +74,31 @@ void WholeFrame(benchmark::State& state) {
         state.SkipWithError("no grid");
         return;
     }
+    CellRecord record;
+    record.Allocate(grid.Columns * grid.Rows);
+    record.SetFullRedraw(!incremental);
     DrawActive.store(1);
+    int back = 0;
+    std::int64_t changed = 0;
+    auto frame = [&] {
+        const FrameBuffers buffers{back, 1 - back, 0};
+        const platform::ChangedArea* changes =
+            DrawRainFrame(grid, *glyphs, views[back], &record, buffers, KeepDrawing);
+        changed += changes != nullptr ? changes->count : 0;
+        back ^= 1;
+    };
+    for (int i = 0; i < WarmUpFrames; ++i) frame();
+    changed = 0;
     for (auto _ : state) {
-        AdvanceStreams(grid, KeepDrawing);
-        DrawAndAgeCells(grid, KeepDrawing,
-                        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
-                            DrawRainCell(*glyphs, view, x, y, glyph, mode);
-                        });
-        benchmark::DoNotOptimize(pixels.data());
+        frame();
+        benchmark::DoNotOptimize(pixels[0].data());
+        benchmark::DoNotOptimize(pixels[1].data());
         benchmark::ClobberMemory();
     }
     state.counters["cells"] = grid.Columns * grid.Rows;
+    state.counters["spans"] =
+        benchmark::Counter(static_cast<double>(changed), benchmark::Counter::kAvgIterations);
+    record.Free();
     FreeRainGrid(grid);
 }
 
@@ -118,8 +145,17 @@ void AddSizes(benchmark::internal::Benchmark* bench) {
     bench->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
 }
 
+// Full and incremental side by side for each size.
+void AddSizesBothWays(benchmark::internal::Benchmark* bench) {
+    for (const auto& size : Sizes) {
+        bench->Args({size[0], size[1], 0});
+        bench->Args({size[0], size[1], 1});
+    }
+    bench->ArgNames({"w", "h", "incremental"})->Unit(benchmark::kMicrosecond);
+}
+
 BENCHMARK(FrameMemcpy)->Apply(AddSizes);
-BENCHMARK(WholeFrame)->Apply(AddSizes);
+BENCHMARK(WholeFrame)->Apply(AddSizesBothWays);
 BENCHMARK(GridPassesOnly)->Apply(AddSizes);
 
 double ProcessCpuMilliseconds() {
@@ -130,7 +166,8 @@ double ProcessCpuMilliseconds() {
 }
 
 // The real draw thread on the headless display at 1600x1200 with the real clock: 20 s drawing,
-// then 5 s paused. Run it alone: --benchmark_filter=HeadlessRun
+// then 5 s paused; incremental frames unless VORLIX_FULL_REDRAW=1. Run it alone:
+// --benchmark_filter=HeadlessRun
 void HeadlessRun(benchmark::State& state) {
     Animation* glyphs = DefaultGlyphs();
     if (glyphs == nullptr) {
@@ -151,7 +188,11 @@ void HeadlessRun(benchmark::State& state) {
         SeedRandom(1);
         RainGrid grid;
         BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight);
-        Drawing = DrawTargets{&display, glyphs, &grid};
+        CellRecord record;
+        record.Allocate(grid.Columns * grid.Rows);
+        record.SetFullRedraw(RedrawModeFromEnvironment(std::getenv(FullRedrawVariable)) ==
+                             RedrawMode::Full);
+        Drawing = DrawTargets{&display, glyphs, &grid, &record};
         ThreadAlive.store(1);
         ThreadEnded.store(0);
         LastFrameTime.store(0);

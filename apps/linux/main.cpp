@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/x11_windows.h"
+#include "rain/redraw_mode.h"
 #include "saver/framework.h"
 #include "saver/screen_saver_proc.h"
 #include "saver/switch_text.h"
@@ -39,6 +40,8 @@ int Fail(const char* text, int code) {
 
 int main(int argc, char** argv) {
     vorlix::sdl::PrepareProcess();
+    vorlix::ChooseRedrawMode(
+        vorlix::RedrawModeFromEnvironment(std::getenv(vorlix::FullRedrawVariable)));
     vorlix::linuxhost::RunRequest request = vorlix::linuxhost::ParseCommandLine(argc, argv);
     if (request.showHelp) {
         std::fputs(vorlix::linuxhost::UsageText(), stdout);

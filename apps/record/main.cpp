@@ -25,6 +25,7 @@
 #include "progress_bar.h"
 #include "rain/draw_thread.h"
 #include "rain/random.h"
+#include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 #include "rain_palette.h"
 #include "record_options.h"
@@ -135,6 +136,7 @@ class RainRun {
   public:
     ~RainRun() {
         FreeRainGrid(grid_);
+        record_.Free();
         glyphs_.reset();
         if (display_) display_->FlipToGdi();
         display_.reset();
@@ -174,6 +176,9 @@ class RainRun {
         }
         ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(options.width),
                                  static_cast<std::uint16_t>(options.height)};
+        // Without the record's memory every frame is drawn in full: the same pixels.
+        record_.Allocate(grid_.Columns * grid_.Rows);
+        record_.SetFullRedraw(ChosenRedrawMode() == RedrawMode::Full);
         return true;
     }
 
@@ -181,7 +186,7 @@ class RainRun {
     Animation& Glyphs() { return *glyphs_; }
 
     bool Start() {
-        Drawing = DrawTargets{display_.get(), glyphs_.get(), &grid_};
+        Drawing = DrawTargets{display_.get(), glyphs_.get(), &grid_, &record_};
         LastFrameTime.store(0);
         if (!platform::StartThread(DrawVorlix)) return false;
         DrawActive.store(1);
@@ -192,6 +197,7 @@ class RainRun {
     std::unique_ptr<DDrawManager> display_;
     std::unique_ptr<Animation> glyphs_;
     RainGrid grid_;
+    CellRecord record_;
     PixelFormat format_ = Rgb565;
 };
 
@@ -314,6 +320,8 @@ int Record(const RecordOptions& options) {
 
 int main(int argc, char** argv) {
     using namespace vorlix::record;
+    vorlix::ChooseRedrawMode(
+        vorlix::RedrawModeFromEnvironment(std::getenv(vorlix::FullRedrawVariable)));
     RecordOptions options;
     std::string error;
     if (!ParseRecordOptions(argc, argv, options, error)) {

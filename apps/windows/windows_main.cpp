@@ -2,6 +2,9 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdlib>
+
+#include "rain/redraw_mode.h"
 #include "saver/framework.h"
 
 namespace {
@@ -21,6 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The draw thread sleeps until each frame's deadline; at the default timer resolution of
     // about 15.6 ms those sleeps would stretch the 30 ms frames to 31-47 ms.
     timeBeginPeriod(1);
+    vorlix::ChooseRedrawMode(
+        vorlix::RedrawModeFromEnvironment(std::getenv(vorlix::FullRedrawVariable)));
     const char* switchText = vorlix::SwitchText(GetCommandLineA());
     const int exitCode = vorlix::RunModeDispatcher(switchText);
     timeEndPeriod(1);

@@ -41,7 +41,38 @@ constexpr const char* PresentFailed =
 constexpr const char* RestoreFailed = "[DDrawManager::Restore] Unable to restore surfaces";
 constexpr const char* Restored = "[DDrawManager::Restore] Surfaces restored";
 
+constexpr const char* IncrementalChosen =
+    "[DDrawManager::CreateDirectDraw] Incremental frames: each buffer keeps its pixels";
+constexpr const char* FullChosen =
+    "[DDrawManager::CreateDirectDraw] Full frames: the buffers do not keep their pixels";
+
 constexpr std::int32_t SetupBitsPerPixel = 16;
+constexpr std::int32_t MarkerPixels = 4;
+
+// A pattern no glyph frame starts a row with by chance, different for each set-up pass.
+std::uint16_t MarkerPixel(int pass, std::int32_t i) {
+    return static_cast<std::uint16_t>(0xA53C ^ (pass * 0x1111) ^ (i * 0x0707));
+}
+
+void WriteMarker(const SurfaceView& view, int pass) {
+    if (view.pixels == nullptr) return;
+    for (std::int32_t i = 0; i < MarkerPixels && i < view.width; ++i)
+        view.pixels[i] = MarkerPixel(pass, i);
+}
+
+bool HoldsMarker(const SurfaceView& view, int pass) {
+    if (view.pixels == nullptr) return false;
+    for (std::int32_t i = 0; i < MarkerPixels && i < view.width; ++i)
+        if (view.pixels[i] != MarkerPixel(pass, i)) return false;
+    return true;
+}
+
+bool Cleared(const SurfaceView& view) {
+    if (view.pixels == nullptr) return false;
+    for (std::int32_t i = 0; i < MarkerPixels && i < view.width; ++i)
+        if (view.pixels[i] != 0) return false;
+    return true;
+}
 
 bool Fail(const char* line, LogLevel level = LOG_ERROR) {
     LogMessage(line, level);
@@ -98,17 +129,43 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
     if (!fullScreen_ && !CreateClipper()) return false;
     if (!CreateBackBuffer()) return false;
 
-    backIndex_ = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        if (!RecordBackView()) return false;
-        if (!PresentUntilShown()) return false;
-    }
-    for (int pass = 0; pass < 2; ++pass) {
-        backBuffer_->FillBlack();
-        if (!PresentUntilShown()) return false;
-    }
+    if (!ProveBuffersKeepFrames()) return false;
+    LogMessage(keepsFrames_ ? IncrementalChosen : FullChosen, LOG_INFO);
     notReady_ = false;
     return true;
+}
+
+// The lock-and-present passes, with a marker written into each buffer: a flip chain that
+// exchanges the buffers' memory hands back the buffer of the frame before last, marker and
+// all, and a colour fill through the back-buffer surface reaches the recorded memory. Only
+// then may a frame draw over what the buffer already shows. False when set-up fails.
+bool DDrawManager::ProveBuffersKeepFrames() {
+    backIndex_ = 0;
+    const std::uint32_t epoch = epoch_.load();
+    bool kept = true;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (!RecordBackView()) return false;
+        WriteMarker(backViews_[backIndex_], pass);
+        if (!PresentUntilShown()) return false;
+    }
+    if (fullScreen_) {
+        kept = backViews_[0].pixels != backViews_[1].pixels && HoldsMarker(backViews_[0], 0) &&
+               HoldsMarker(backViews_[1], 1) && backIndex_ == 0;
+    } else {
+        kept = HoldsMarker(backViews_[0], 1);
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool filled = backBuffer_->FillBlack() == DeviceResult::Ok;
+        kept = kept && filled && Cleared(backViews_[backIndex_]);
+        if (!PresentUntilShown()) return false;
+    }
+    keepsFrames_ = kept && epoch == epoch_.load();
+    return true;
+}
+
+int DDrawManager::ShownBuffer() const {
+    if (!keepsFrames_) return -1;
+    return fullScreen_ ? 1 - backIndex_ : backIndex_;
 }
 
 // Only the green mask decides: five bits at 5..9 or six at 5..10.
@@ -160,7 +217,9 @@ bool DDrawManager::RecordBackView() {
         if (attempt > 0) platform::SleepMilliseconds(1);
         result = backBuffer_->Lock(memory);
         if (result == DeviceResult::Ok) break;
-        if (result == DeviceResult::Lost) (fullScreen_ ? primary_ : backBuffer_)->Restore();
+        if (result != DeviceResult::Lost) continue;
+        ForgetBuffers();
+        (fullScreen_ ? primary_ : backBuffer_)->Restore();
     }
     if (result != DeviceResult::Ok) return Fail(BackBufferLockFailed);
     backBuffer_->Unlock();
@@ -189,21 +248,29 @@ SurfaceView* DDrawManager::GetBackBuffer() {
     return &backViews_[backIndex_];
 }
 
-int DDrawManager::Present() {
+int DDrawManager::Present(const platform::ChangedArea* changes) {
     if (!primary_ || !backBuffer_) return 1;
+    primary_->SetChangedArea(changes);
     return fullScreen_ ? PresentFullScreen() : PresentWindowed();
 }
 
+// A lost surface loses its pixels when restored: every buffer is drawn again in full.
 int DDrawManager::PresentFullScreen() {
     DeviceResult status = backBuffer_->FlipStatus();
-    if (status == DeviceResult::Lost) backBuffer_->Restore();
+    if (status == DeviceResult::Lost) {
+        ForgetBuffers();
+        backBuffer_->Restore();
+    }
     if (status != DeviceResult::Ok) return 1;
     DeviceResult flip = primary_->Flip();
     if (flip == DeviceResult::Ok) {
         backIndex_ = (backIndex_ + 1) % 2;
         return 0;
     }
-    if (flip == DeviceResult::Lost) primary_->Restore();
+    if (flip == DeviceResult::Lost) {
+        ForgetBuffers();
+        primary_->Restore();
+    }
     return 1;
 }
 
@@ -215,6 +282,7 @@ int DDrawManager::PresentWindowed() {
     ScreenRect from{0, 0, width_, height_};
     DeviceResult result = primary_->CopyFrom(*backBuffer_, to, from);
     if (result == DeviceResult::Ok) return 0;
+    if (result == DeviceResult::Lost) ForgetBuffers();
     if (result == DeviceResult::Lost && primary_->Restore() == DeviceResult::Ok) {
         backBuffer_->Restore();
     }
@@ -222,10 +290,12 @@ int DDrawManager::PresentWindowed() {
 }
 
 void DDrawManager::FlipToGdi() {
+    ForgetBuffers();
     if (device_) device_->FlipToDesktop();
 }
 
 bool DDrawManager::Restore() {
+    ForgetBuffers();
     if (!primary_ || primary_->Restore() != DeviceResult::Ok) return Fail(RestoreFailed);
     LogMessage(Restored, LOG_INFO);
     return true;

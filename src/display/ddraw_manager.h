@@ -2,6 +2,7 @@
 // Owns the display device of one saver window: mode, primary, back buffer, clipper and the
 // off-screen table. Records the back buffers' memory once at set-up so the draw thread writes
 // pixels straight into them, and puts each frame on the screen.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -36,7 +37,9 @@ public:
                           bool fullScreen);
     PixelFormat GetPixelFormat() const { return pixelFormat_; }
     SurfaceView* GetBackBuffer();
-    int Present();  // 0: the frame is on the screen; 1: call again
+    // 0: the frame is on the screen; 1: call again. changes: what differs from the frame
+    // presented before (null: everything), for a device that can use it.
+    int Present(const platform::ChangedArea* changes = nullptr);
     void FlipToGdi();
     bool Restore();
     bool DisplayModeChanged() const { return displayModeChanged_; }
@@ -50,6 +53,15 @@ public:
     bool IsBltBusy();
     void ClearBackBuffer();
 
+    // The buffer GetBackBuffer handed out, the one whose frame is on the screen, and a count
+    // that moves whenever the buffers may have changed behind the drawing's back (a restore, a
+    // lost surface, the desktop shown). The indexes are -1 unless set-up proved that each
+    // buffer keeps its own pixels from one frame to its next.
+    int DrawnBuffer() const { return keepsFrames_ ? backIndex_ : -1; }
+    int ShownBuffer() const;
+    std::uint32_t BufferEpoch() const { return epoch_.load(); }
+    bool KeepsFrames() const { return keepsFrames_; }
+
     // For tests and diagnostics.
     int BackIndex() const { return backIndex_; }
     const SurfaceView& BackView(int index) const { return backViews_[index]; }
@@ -61,6 +73,8 @@ private:
     bool CreateBackBuffer();
     bool RecordBackView();
     bool PresentUntilShown();
+    bool ProveBuffersKeepFrames();
+    void ForgetBuffers() { epoch_.fetch_add(1); }
     int PresentFullScreen();
     int PresentWindowed();
     platform::DeviceResult LockOffRetrying(platform::DisplaySurface& surface,
@@ -78,6 +92,8 @@ private:
     int backIndex_ = 0;
     int offCount_ = 0;
     bool displayModeChanged_ = false;
+    bool keepsFrames_ = false;
+    std::atomic<std::uint32_t> epoch_{0};
 
     WindowHandle window_ = 0;
     platform::DesktopMode desktop_;

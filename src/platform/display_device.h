@@ -35,6 +35,15 @@ struct PixelMasks {
     std::uint32_t bitsPerPixel = 0;
 };
 
+// The parts of a frame that differ from the frame presented before it, in back-buffer pixels
+// (right and bottom exclusive). Whole when the list is unknown or would not fit.
+constexpr int MaxChangedRects = 2048;
+struct ChangedArea {
+    bool whole = true;
+    std::int32_t count = 0;
+    ScreenRect rects[MaxChangedRects];
+};
+
 struct DesktopMode {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -72,6 +81,10 @@ public:
     virtual bool IsLost() = 0;
     virtual DeviceResult SetColorKey(std::uint16_t key) = 0;  // source key, low = high
     virtual DeviceResult Capabilities(std::uint32_t& caps) = 0;
+    // On a primary, before Flip or CopyFrom: what the coming frame changed. A device that
+    // converts or copies frames itself may do only that much; null means everything. The
+    // area stays valid until the next call.
+    virtual void SetChangedArea(const ChangedArea* area) { (void)area; }
 };
 
 class DisplayDevice {

@@ -6,26 +6,22 @@
 #include "glyphs/animation.h"
 #include "glyphs/blitters.h"
 #include "glyphs/surface_view.h"
-#include "rain/rain_grid.h"
+#include "rain/cell_look.h"
 
 namespace vorlix {
 
+inline void DrawCellLook(Animation& glyphs, const SurfaceView& view, std::int32_t x,
+                         std::int32_t y, const CellLook& look) {
+    if (look.dimLevel == 0) {
+        DrawGlyph(glyphs, view, x, y, look.frame);
+        return;
+    }
+    DrawGlyphDimmed(glyphs, view, x, y, look.frame, look.dimLevel);
+}
+
 inline void DrawRainCell(Animation& glyphs, const SurfaceView& view, std::int32_t x, std::int32_t y,
                          std::uint8_t glyph, std::uint8_t mode) {
-    switch (mode) {
-        case DrawFull:
-            DrawGlyph(glyphs, view, x, y, glyph);
-            return;
-        case DrawHalf:
-        case DrawQuarter:
-        case DrawEighth:
-            // Dim level 1 halves, 2 quarters, 3 eighths.
-            DrawGlyphDimmed(glyphs, view, x, y, glyph, DrawFull - mode);
-            return;
-        default:
-            DrawGlyph(glyphs, view, x, y, BlankGlyph);
-            return;
-    }
+    DrawCellLook(glyphs, view, x, y, LookOf(glyph, mode));
 }
 
 }  // namespace vorlix

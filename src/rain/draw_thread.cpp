@@ -2,8 +2,7 @@
 
 #include "diagnostics/debug_log.h"
 #include "platform/desktop.h"
-#include "rain/cell_drawing.h"
-#include "rain/rain_grid_passes.h"
+#include "rain/frame_drawing.h"
 #include "rain/thread_flags.h"
 
 namespace vorlix {
@@ -39,31 +38,27 @@ void PaceFrame() {
 
 // True when the frame reached the screen. Gives up when drawing is paused or the thread is
 // told to end, so a display that keeps refusing cannot hold the window's destruction.
-bool PresentFrame(DDrawManager& display) {
+bool PresentFrame(DDrawManager& display, const platform::ChangedArea* changes) {
     for (int attempt = 0;; ++attempt) {
-        if (display.Present() == 0) return true;
+        if (display.Present(changes) == 0) return true;
         if (!KeepDrawing() || ThreadAlive.load() != 1) return false;
         if (attempt >= ImmediatePresentRetries) platform::SleepMilliseconds(PollInterval);
     }
 }
 
-void DrawGrid(const SurfaceView& view, Animation& glyphs, RainGrid& grid) {
-    AdvanceStreams(grid, KeepDrawing);
-    DrawAndAgeCells(
-        grid, KeepDrawing,
-        [&glyphs, &view](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
-            DrawRainCell(glyphs, view, x, y, glyph, mode);
-        });
-}
-
 void RunFrame(const DrawTargets& targets) {
     PaceFrame();
-    const SurfaceView* view = targets.display->GetBackBuffer();
+    DDrawManager& display = *targets.display;
+    const SurfaceView* view = display.GetBackBuffer();
+    const platform::ChangedArea* changes = nullptr;
     if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr && targets.grid != nullptr) {
-        DrawGrid(*view, *targets.glyphs, *targets.grid);
+        const FrameBuffers buffers{display.DrawnBuffer(), display.ShownBuffer(),
+                                   display.BufferEpoch()};
+        changes = DrawRainFrame(*targets.grid, *targets.glyphs, *view, targets.record, buffers,
+                                KeepDrawing);
     }
     if (!KeepDrawing()) return;
-    if (PresentFrame(*targets.display)) FramePresented.store(1);
+    if (PresentFrame(display, changes)) FramePresented.store(1);
 }
 
 // Polls the flags while drawing is paused. False when the thread must end.
@@ -78,9 +73,11 @@ bool Idle() {
 }
 
 // DrawActive is left to the window: the idle loop saw it set, and a pause the window asks for
-// after that look must not be overwritten here.
+// after that look must not be overwritten here. Whatever showed meanwhile (the desktop, a
+// message box, a monitor that was off) may have changed the buffers: all are drawn again.
 void Resume() {
     LogMessage("[DrawVorlix] Thread resumed", LOG_INFO);
+    if (Drawing.record != nullptr) Drawing.record->ForgetAll();
     ThreadDrawing.store(1);
     MonitorOff.store(0);
 }

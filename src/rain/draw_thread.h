@@ -3,6 +3,7 @@
 
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
+#include "rain/cell_record.h"
 #include "rain/rain_grid.h"
 
 namespace vorlix {
@@ -13,6 +14,7 @@ struct DrawTargets {
     DDrawManager* display = nullptr;
     Animation* glyphs = nullptr;
     RainGrid* grid = nullptr;
+    CellRecord* record = nullptr;  // null: every frame drawn in full
 };
 extern DrawTargets Drawing;
 

@@ -8,6 +8,8 @@ namespace vorlix {
 constexpr int GlyphShapes = 27;
 constexpr std::uint8_t BlankGlyph = 54;
 constexpr int MaxStreams = 400;
+// The grid's lowest row hangs below the screen; every row is drawn this many pixels higher.
+constexpr std::int32_t RowLift = 10;
 
 enum DrawMode : std::uint8_t {
     DrawBlank = 0,

@@ -74,7 +74,7 @@ template <class KeepGoing, class DrawCell>
 void DrawAndAgeCells(RainGrid& grid, KeepGoing keepGoing, DrawCell drawCell) {
     const std::int32_t lowest = grid.Rows - 1;
     const std::int32_t highlightRows = (2 * grid.Rows) / 3;
-    std::int32_t y = lowest * grid.CellHeight - 10;
+    std::int32_t y = lowest * grid.CellHeight - RowLift;
     for (std::int32_t r = lowest; r >= 0; --r, y -= grid.CellHeight) {
         if (!keepGoing()) return;
         GlyphCell* row = grid.Cells + r * grid.Columns;

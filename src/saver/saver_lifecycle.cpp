@@ -10,6 +10,7 @@
 #include "platform/window_messages.h"
 #include "rain/draw_thread.h"
 #include "rain/random.h"
+#include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
 #include "saver/screen_saver_proc.h"
@@ -149,10 +150,23 @@ const char* LoadGlyphs() {
     return "[WM_CREATE] Glyph animation file holds fewer than 55 frames or empty frames";
 }
 
+// Without its memory the record stays empty and every frame is drawn in full.
+void PrepareCellRecord() {
+    const RainGrid& grid = WindowObjects.grid;
+    if (!WindowObjects.record.Allocate(grid.Columns * grid.Rows))
+        LogMessage("[WM_CREATE] No memory for the cell record: every frame drawn in full",
+                   LOG_WARNING);
+    const bool full = ChosenRedrawMode() == RedrawMode::Full;
+    if (full) LogMessage("[WM_CREATE] Full frames: VORLIX_FULL_REDRAW is set", LOG_INFO);
+    WindowObjects.record.SetFullRedraw(full);
+}
+
 void PrepareThreadStart() {
+    PrepareCellRecord();
     Drawing.display = WindowObjects.display;
     Drawing.glyphs = WindowObjects.glyphs;
     Drawing.grid = &WindowObjects.grid;
+    Drawing.record = &WindowObjects.record;
     ThreadAlive.store(1);
     ThreadEnded.store(0);
     ThreadDrawing.store(1);
@@ -294,6 +308,7 @@ LResult TeardownSaverObjects() {
     WindowObjects.glyphs = nullptr;
     if (WindowObjects.grid.Cells != nullptr) FreeRainGrid(WindowObjects.grid);
     WindowObjects.grid.Cells = nullptr;
+    WindowObjects.record.Free();
     delete WindowObjects.loader;
     WindowObjects.loader = nullptr;
     if (WindowObjects.display != nullptr) {

@@ -7,6 +7,7 @@
 #include "glyphs/graphics_loader.h"
 #include "platform/screen_layout.h"
 #include "platform/types.h"
+#include "rain/cell_record.h"
 #include "rain/rain_grid.h"
 
 namespace vorlix {
@@ -18,6 +19,7 @@ struct SaverObjects {
     Animation* glyphs = nullptr;
     RainGrid grid;  // its cell block is owned here
     ScreenPlan plan;  // where the picture goes; none where the host has one screen, unzoomed
+    CellRecord record;  // what each back buffer shows, sized for the grid
 };
 extern SaverObjects WindowObjects;
 

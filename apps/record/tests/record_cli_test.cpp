@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -78,6 +81,47 @@ TEST(RecordCommand, UnwritableOutputIsAClearFailure) {
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.output.find("cannot write /nonexistent-dir/x.gif"), std::string::npos)
         << outcome.output;
+}
+
+}  // namespace
+
+namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Incremental frames leave the recording as full redraws make it: every frame's pixels, and
+// the GIF, are the same for the same seed and options.
+TEST(RecordCommand, IncrementalFramesRecordTheSamePixelsAsFullRedraws) {
+    const std::string options = "--resolution 320x240 --density 120 --highlight 30 --seconds 3 "
+                                "--seed 12345 ";
+    std::string gifs[2];
+    std::string directories[2];
+    const char* environments[2] = {"VORLIX_FULL_REDRAW=1 ", "VORLIX_FULL_REDRAW= "};
+    for (int run = 0; run < 2; ++run) {
+        directories[run] = ::testing::TempDir() + "record_frames_" + std::to_string(run);
+        gifs[run] = directories[run] + ".gif";
+        std::filesystem::remove_all(directories[run]);
+        const std::string command = std::string("env ") + environments[run] + VORLIX_RECORD_TOOL +
+                                    " " + options + "--frames " + directories[run] +
+                                    " --output " + gifs[run] + " 2>&1";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+    }
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(directories[0])) {
+        const std::string name = entry.path().filename().string();
+        const std::string other = directories[1] + "/" + name;
+        ASSERT_TRUE(Exists(other)) << name;
+        EXPECT_EQ(FileBytes(entry.path().string()), FileBytes(other)) << name;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 100);
+    EXPECT_EQ(FileBytes(gifs[0]), FileBytes(gifs[1]));
+    for (const std::string& directory : directories) std::filesystem::remove_all(directory);
+    for (const std::string& gif : gifs) std::remove(gif.c_str());
 }
 
 }  // namespace

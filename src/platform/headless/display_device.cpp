@@ -79,6 +79,8 @@ struct Display {
     Placement placement = Placement::LocalVideo;
     bool fullScreen = false;
     bool desktopShown = false;
+    bool fillOnRestore = false;
+    std::uint16_t restoreFill = 0;
 
     std::map<int, Object> objects;
     int nextId = 1;
@@ -102,6 +104,8 @@ struct Display {
         placement = Placement::LocalVideo;
         fullScreen = false;
         desktopShown = false;
+        fillOnRestore = false;
+        restoreFill = 0;
         desktopBuffer.reset();
         faultCount = 0;
         calls.clear();
@@ -383,6 +387,7 @@ public:
     DeviceResult Restore() override {
         return Run(DisplayOp::Restore, [&](Display& d, Object& self) {
             self.lost = false;
+            if (d.fillOnRestore) FillRestored(d, self);
             if (!self.flipChain) return DeviceResult::Ok;
             for (auto& [id, other] : d.objects) {
                 if (other.chain == self.chain) other.lost = false;
@@ -425,6 +430,19 @@ private:
         }
         Record(d, op, role_, id_, result, a, b, c);
         return result;
+    }
+
+    static void FillBuffer(Buffer& buffer, std::uint16_t value) {
+        for (std::size_t at = 0; at + 1 < buffer.bytes.size(); at += 2)
+            std::memcpy(&buffer.bytes[at], &value, 2);
+    }
+
+    static void FillRestored(Display& d, Object& self) {
+        if (self.chain) {
+            for (Buffer& buffer : self.chain->buffers) FillBuffer(buffer, d.restoreFill);
+        } else if (self.buffer && self.buffer != d.desktopBuffer) {
+            FillBuffer(*self.buffer, d.restoreFill);
+        }
     }
 
     static bool ChainLocked(Display& d, const Object& self) {
@@ -704,6 +722,13 @@ void LoseSurfaces() {
             object.lost = true;
         }
     }
+}
+
+void FillOnRestore(bool fill, std::uint16_t value) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.fillOnRestore = fill;
+    d.restoreFill = value;
 }
 
 platform::DesktopMode CurrentDisplayMode() {

@@ -100,6 +100,9 @@ void ClearFaults();
 // the surface is restored. Restoring a flip-chain primary restores its back buffer too; the
 // memory stays where it was.
 void LoseSurfaces();
+// From now on a Restore fills the restored memory with value (a flip-chain primary: both
+// buffers), as real surfaces come back with whatever their memory then holds.
+void FillOnRestore(bool fill, std::uint16_t value = 0);
 
 // ----- State -----
 platform::DesktopMode CurrentDisplayMode();  // the desktop mode until SetDisplayMode changes it

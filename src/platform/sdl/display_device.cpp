@@ -170,19 +170,19 @@ struct FlipChain {
 
     bool Hidden() const { return presenter.Host() == nullptr || presenter.Host()->hidden.load(); }
 
-    bool Present(const PixelBuffer& shown) {
+    bool Present(const PixelBuffer& shown, const ChangedArea* changes) {
         if (plan.count == 0)
             return presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
-                                           shown.Height());
+                                           shown.Height(), changes);
         bool primaryShown = false;
         for (int i = 0; i < plan.count; ++i) {
-            bool ok = PresentScreen(i, shown);
+            bool ok = PresentScreen(i, shown, changes);
             if (screens[i].Host() == presenter.Host()) primaryShown = ok;
         }
         return primaryShown;
     }
 
-    bool PresentScreen(int index, const PixelBuffer& shown) {
+    bool PresentScreen(int index, const PixelBuffer& shown, const ChangedArea* changes) {
         sdl::WindowPresenter& screen = screens[index];
         if (screen.Host() == nullptr) return false;
         const PlannedScreen& part = plan.screens[index];
@@ -192,7 +192,8 @@ struct FlipChain {
                                      part.source.left;
         return screen.PresentPlaced(first, shown.Pitch(), part.source.right - part.source.left,
                                     part.source.bottom - part.source.top,
-                                    PlacementOf(part.target));
+                                    PlacementOf(part.target), changes, part.source.left,
+                                    part.source.top);
     }
 };
 
@@ -249,9 +250,10 @@ public:
         backBuffer.reset(new (std::nothrow) FlipBackBuffer(chain_));
         return backBuffer ? DeviceResult::Ok : DeviceResult::Failed;
     }
+    void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
     DeviceResult Flip() override {
         if (chain_->Hidden()) return DeviceResult::Lost;
-        if (!chain_->Present(chain_->buffers[chain_->back])) {
+        if (!chain_->Present(chain_->buffers[chain_->back], changes_)) {
             return chain_->Hidden() ? DeviceResult::Lost : DeviceResult::Failed;
         }
         chain_->back ^= 1;
@@ -267,6 +269,7 @@ public:
 
 private:
     std::shared_ptr<FlipChain> chain_;
+    const ChangedArea* changes_ = nullptr;
 };
 
 class WindowClipper final : public DisplayClipper {
@@ -298,6 +301,7 @@ public:
         presenter_.Attach(host);
         return DeviceResult::Ok;
     }
+    void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
     // to is in screen coordinates, as the window's client origin puts it.
     DeviceResult CopyFrom(DisplaySurface& source, const ScreenRect& to,
                           const ScreenRect& from) override {
@@ -313,7 +317,7 @@ public:
         if (right <= left || bottom <= top) return DeviceResult::Ok;
         if (zoomed_) {
             return presenter_.PresentPlaced(pixels.Pixels(), pixels.Pitch(), pixels.Width(),
-                                            pixels.Height(), place_)
+                                            pixels.Height(), place_, changes_)
                        ? DeviceResult::Ok
                        : DeviceResult::Failed;
         }
@@ -321,7 +325,9 @@ public:
             pixels.Pixels() + static_cast<std::ptrdiff_t>(top) * pixels.Pitch() + left;
         std::int32_t x = to.left - host->originX.load() + (left - from.left);
         std::int32_t y = to.top - host->originY.load() + (top - from.top);
-        if (!presenter_.PresentAt(first, pixels.Pitch(), right - left, bottom - top, x, y))
+        // The changes are in the source's pixels: they fit a copy from its corner only.
+        const ChangedArea* changes = left == 0 && top == 0 ? changes_ : nullptr;
+        if (!presenter_.PresentAt(first, pixels.Pitch(), right - left, bottom - top, x, y, changes))
             return DeviceResult::Failed;
         return DeviceResult::Ok;
     }
@@ -333,6 +339,7 @@ private:
     sdl::WindowPresenter presenter_;
     bool zoomed_ = false;
     sdl::Placement place_;
+    const ChangedArea* changes_ = nullptr;
 };
 
 class SdlDevice final : public DisplayDevice {

@@ -135,6 +135,19 @@ void BuildMap(std::vector<std::int32_t>& map, std::int32_t target, std::int32_t 
             static_cast<std::int64_t>(t) * source / target);
 }
 
+// The inverse of a nearest-neighbour map: for each source index s (and one past the last), the
+// first target index whose source is s or later.
+void BuildFirsts(std::vector<std::int32_t>& firsts, const std::vector<std::int32_t>& map,
+                 std::int32_t source) {
+    firsts.assign(static_cast<std::size_t>(source) + 1, static_cast<std::int32_t>(map.size()));
+    for (std::size_t t = map.size(); t-- > 0;) firsts[static_cast<std::size_t>(map[t])] =
+        static_cast<std::int32_t>(t);
+    for (std::int32_t s = source - 1; s >= 0; --s) {
+        const auto at = static_cast<std::size_t>(s);
+        if (firsts[at] > firsts[at + 1]) firsts[at] = firsts[at + 1];
+    }
+}
+
 }  // namespace
 
 Placement FitInside(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t targetWidth,
@@ -200,6 +213,9 @@ bool FrameConverter::Configure(std::int32_t sourceWidth, std::int32_t sourceHeig
     scaled_ = placement.width != sourceWidth || placement.height != sourceHeight;
     BuildMap(columns_, placement.width, sourceWidth);
     BuildMap(rows_, placement.height, sourceHeight);
+    BuildFirsts(firstColumns_, columns_, sourceWidth);
+    BuildFirsts(firstRows_, rows_, sourceHeight);
+    widened_.resize(static_cast<std::size_t>(sourceWidth));
     return true;
 }
 
@@ -245,25 +261,76 @@ void FrameConverter::ConvertRowChanges(const std::uint16_t* source,
     }
 }
 
-void FrameConverter::ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const {
+void FrameConverter::ConvertSpanScaled(const std::uint16_t* source, std::uint8_t* target,
+                                       std::int32_t first, std::int32_t end) const {
     const std::int32_t* column = columns_.data();
-    const std::int32_t count = placement_.width;
     switch (path_) {
     case Path::Xrgb8888: {
         auto* out = reinterpret_cast<std::uint32_t*>(target);
-        for (std::int32_t i = 0; i < count; ++i) out[i] = ExpandToXrgb(source[column[i]]);
+        for (std::int32_t i = first; i < end; ++i) out[i] = ExpandToXrgb(source[column[i]]);
         return;
     }
     case Path::Rgb565: {
         auto* out = reinterpret_cast<std::uint16_t*>(target);
-        for (std::int32_t i = 0; i < count; ++i) out[i] = source[column[i]];
+        for (std::int32_t i = first; i < end; ++i) out[i] = source[column[i]];
         return;
     }
     case Path::Table:
-        for (std::int32_t i = 0; i < count; ++i, target += layout_.bytesPerPixel)
+        target += static_cast<std::ptrdiff_t>(first) * layout_.bytesPerPixel;
+        for (std::int32_t i = first; i < end; ++i, target += layout_.bytesPerPixel)
             Store(target, table_[source[column[i]]], layout_.bytesPerPixel);
         return;
     }
+}
+
+Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t sourcePitch,
+                                      std::uint8_t* target, std::int32_t targetPitch,
+                                      std::int32_t left, std::int32_t top, std::int32_t right,
+                                      std::int32_t bottom) {
+    left = left < 0 ? 0 : left;
+    top = top < 0 ? 0 : top;
+    right = right > sourceWidth_ ? sourceWidth_ : right;
+    bottom = bottom > sourceHeight_ ? sourceHeight_ : bottom;
+    if (right <= left || bottom <= top) return Placement{};
+    const std::int32_t firstColumn = firstColumns_[static_cast<std::size_t>(left)];
+    const std::int32_t endColumn = firstColumns_[static_cast<std::size_t>(right)];
+    const std::int32_t firstRow = firstRows_[static_cast<std::size_t>(top)];
+    const std::int32_t endRow = firstRows_[static_cast<std::size_t>(bottom)];
+    if (endColumn <= firstColumn || endRow <= firstRow) return Placement{};
+    const std::uint32_t bytes = layout_.bytesPerPixel;
+    std::uint8_t* origin = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
+                           static_cast<std::ptrdiff_t>(placement_.x) * bytes;
+    const bool widen = scaled_ && path_ == Path::Xrgb8888;
+    std::int32_t widenedRow = -1;
+    for (std::int32_t y = firstRow; y < endRow; ++y) {
+        std::uint8_t* row = origin + static_cast<std::ptrdiff_t>(y) * targetPitch;
+        const std::int32_t sourceRow = rows_[static_cast<std::size_t>(y)];
+        const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        if (widen) {
+            // Widen the source pixels once, eight at a time, then pick them per target pixel;
+            // a repeated source row picks again rather than copy a short row, which costs more.
+            if (sourceRow != widenedRow) RowToXrgb(in + left, widened_.data(), right - left);
+            widenedRow = sourceRow;
+            auto* out = reinterpret_cast<std::uint32_t*>(row);
+            const std::uint32_t* picked = widened_.data() - left;
+            for (std::int32_t i = firstColumn; i < endColumn; ++i) out[i] = picked[columns_[i]];
+            continue;
+        }
+        if (y > firstRow && sourceRow == rows_[static_cast<std::size_t>(y) - 1]) {
+            const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(firstColumn) * bytes;
+            std::memcpy(row + at, row - targetPitch + at,
+                        static_cast<std::size_t>(endColumn - firstColumn) * bytes);
+            continue;
+        }
+        if (scaled_) {
+            ConvertSpanScaled(in, row, firstColumn, endColumn);
+        } else {
+            ConvertRow(in + firstColumn, row + static_cast<std::ptrdiff_t>(firstColumn) * bytes,
+                       endColumn - firstColumn);
+        }
+    }
+    return Placement{placement_.x + firstColumn, placement_.y + firstRow, endColumn - firstColumn,
+                     endRow - firstRow};
 }
 
 void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePitch,

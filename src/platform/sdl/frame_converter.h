@@ -44,6 +44,13 @@ public:
     void Convert(const std::uint16_t* source, std::int32_t sourcePitch, std::uint8_t* target,
                  std::int32_t targetPitch, const std::uint16_t* previous = nullptr) const;
 
+    // Only the source's area (left, top, right, bottom; cut to the source) into its part of
+    // the placement, scaled as the whole frame would be. Returns the target pixels written,
+    // empty when none.
+    Placement ConvertArea(const std::uint16_t* source, std::int32_t sourcePitch,
+                          std::uint8_t* target, std::int32_t targetPitch, std::int32_t left,
+                          std::int32_t top, std::int32_t right, std::int32_t bottom);
+
     // The source rectangle at (x, y) of the target without scaling, cut to the target's size.
     // Returns false when nothing of it lies inside.
     bool ConvertUnscaled(const std::uint16_t* source, std::int32_t sourcePitch,
@@ -60,7 +67,12 @@ private:
     void ConvertRow(const std::uint16_t* source, std::uint8_t* target, std::int32_t count) const;
     void ConvertRowChanges(const std::uint16_t* source, const std::uint16_t* previous,
                            std::uint8_t* target, std::int32_t count) const;
-    void ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const;
+    void ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const {
+        ConvertSpanScaled(source, target, 0, placement_.width);
+    }
+    // Target columns first ... end - 1 of a scaled row; target points at the row's start.
+    void ConvertSpanScaled(const std::uint16_t* source, std::uint8_t* target, std::int32_t first,
+                           std::int32_t end) const;
     void ChoosePath(const TargetLayout& layout);
 
     Path path_ = Path::Xrgb8888;
@@ -71,7 +83,10 @@ private:
     bool scaled_ = false;
     std::vector<std::int32_t> columns_;  // source column of each target column
     std::vector<std::int32_t> rows_;     // source row of each target row
+    std::vector<std::int32_t> firstColumns_;  // first target column of each source column
+    std::vector<std::int32_t> firstRows_;     // first target row of each source row
     std::vector<std::uint32_t> table_;   // every 5-6-5 value in the target layout
+    std::vector<std::uint32_t> widened_;  // one source row in XRGB, for scaled areas
 };
 
 }  // namespace vorlix::sdl

@@ -15,7 +15,46 @@ TargetLayout LayoutOf(const SDL_Surface& surface) {
     return layout;
 }
 
+SDL_Rect Bounding(const SDL_Rect& a, const SDL_Rect& b) {
+    const int left = a.x < b.x ? a.x : b.x;
+    const int top = a.y < b.y ? a.y : b.y;
+    const int right = a.x + a.w > b.x + b.w ? a.x + a.w : b.x + b.w;
+    const int bottom = a.y + a.h > b.y + b.h ? a.y + a.h : b.y + b.h;
+    return SDL_Rect{left, top, right - left, bottom - top};
+}
+
+int JoinSameRows(SDL_Rect* rects, int count, int gap) {
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        if (kept > 0) {
+            SDL_Rect& last = rects[kept - 1];
+            const bool sameRows = last.y == rects[i].y && last.h == rects[i].h;
+            if (sameRows && rects[i].x - (last.x + last.w) <= gap) {
+                last = Bounding(last, rects[i]);
+                continue;
+            }
+        }
+        rects[kept++] = rects[i];
+    }
+    return kept;
+}
+
+int JoinPairs(SDL_Rect* rects, int count) {
+    int kept = 0;
+    for (int i = 0; i < count; i += 2)
+        rects[kept++] = i + 1 < count ? Bounding(rects[i], rects[i + 1]) : rects[i];
+    return kept;
+}
+
 }  // namespace
+
+int JoinRects(SDL_Rect* rects, int count, int limit) {
+    if (limit < 1) limit = 1;
+    for (int gap = 16; count > limit && gap < (1 << 16); gap *= 4)
+        count = JoinSameRows(rects, count, gap);
+    while (count > limit) count = JoinPairs(rects, count);
+    return count;
+}
 
 SDL_Surface* WindowPresenter::Surface(bool& fresh) {
     fresh = false;
@@ -55,18 +94,39 @@ bool WindowPresenter::Update(bool whole, const Placement& part) {
     return result == 0;
 }
 
+bool WindowPresenter::UpdateParts() {
+    partCount_ = JoinRects(parts_, partCount_, MaxUpdateRects);
+    const int result = SDL_UpdateWindowSurfaceRects(host_->window, parts_, partCount_);
+    if (result != 0) host_->surfaceStale.store(true);
+    if (result == 0) host_->lastPresent.store(platform::TickCount() | 1u);
+    return result == 0;
+}
+
+// Only what changed when the window shows the frame before this one, whole and in place.
+bool WindowPresenter::Partial(bool fresh, const platform::ChangedArea* changes) const {
+    return !fresh && shown_ != nullptr && changes != nullptr && !changes->whole;
+}
+
+void WindowPresenter::AddPart(const Placement& part) {
+    if (part.width <= 0 || part.height <= 0 || partCount_ >= platform::MaxChangedRects) return;
+    parts_[partCount_++] = SDL_Rect{part.x, part.y, part.width, part.height};
+}
+
 bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pitch,
-                                    std::int32_t width, std::int32_t height) {
+                                    std::int32_t width, std::int32_t height,
+                                    const platform::ChangedArea* changes) {
     bool fresh = false;
     SDL_Surface* surface = Surface(fresh);
     if (surface == nullptr) return false;
     Placement placement = FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, fresh, pixels, pitch, width, height, placement);
+    return PresentInto(surface, fresh, pixels, pitch, width, height, placement, changes, 0, 0);
 }
 
 bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pitch,
                                     std::int32_t width, std::int32_t height,
-                                    const Placement& placement) {
+                                    const Placement& placement,
+                                    const platform::ChangedArea* changes,
+                                    std::int32_t changesLeft, std::int32_t changesTop) {
     bool fresh = false;
     SDL_Surface* surface = Surface(fresh);
     if (surface == nullptr) return false;
@@ -74,7 +134,8 @@ bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pi
                 placement.height > 0 && placement.x + placement.width <= surface->w &&
                 placement.y + placement.height <= surface->h;
     Placement used = fits ? placement : FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, fresh, pixels, pitch, width, height, used);
+    return PresentInto(surface, fresh, pixels, pitch, width, height, used, changes, changesLeft,
+                       changesTop);
 }
 
 bool WindowPresenter::PresentBlack() {
@@ -87,26 +148,39 @@ bool WindowPresenter::PresentBlack() {
 
 bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::uint16_t* pixels,
                                   std::int32_t pitch, std::int32_t width, std::int32_t height,
-                                  const Placement& placement) {
+                                  const Placement& placement,
+                                  const platform::ChangedArea* changes, std::int32_t changesLeft,
+                                  std::int32_t changesTop) {
     TargetLayout layout = LayoutOf(*surface);
     if (!converter_.Matches(width, height, layout, placement)) {
         if (!converter_.Configure(width, height, layout, placement)) return false;
         fresh = true;
     }
+    const bool partial = Partial(fresh, changes);
     const std::uint16_t* previous = fresh || shown_ == pixels ? nullptr : shown_;
     shown_ = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
-    converter_.Convert(pixels, pitch, static_cast<std::uint8_t*>(surface->pixels), surface->pitch,
-                       previous);
+    auto* target = static_cast<std::uint8_t*>(surface->pixels);
+    if (partial) {
+        partCount_ = 0;
+        for (std::int32_t i = 0; i < changes->count; ++i) {
+            const ScreenRect& rect = changes->rects[i];
+            AddPart(converter_.ConvertArea(pixels, pitch, target, surface->pitch,
+                                           rect.left - changesLeft, rect.top - changesTop,
+                                           rect.right - changesLeft, rect.bottom - changesTop));
+        }
+    } else {
+        converter_.Convert(pixels, pitch, target, surface->pitch, previous);
+    }
     SDL_UnlockSurface(surface);
-    if (!Update(fresh, placement)) return false;
+    if (!(partial ? UpdateParts() : Update(fresh, placement))) return false;
     shown_ = pixels;
     return true;
 }
 
 bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
                                 std::int32_t width, std::int32_t height, std::int32_t x,
-                                std::int32_t y) {
+                                std::int32_t y, const platform::ChangedArea* changes) {
     bool fresh = false;
     SDL_Surface* surface = Surface(fresh);
     if (surface == nullptr) return false;
@@ -116,14 +190,34 @@ bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
         !converter_.Configure(width, height, layout, whole)) {
         return false;
     }
+    const bool partial = Partial(fresh, changes) && shownX_ == x && shownY_ == y;
+    shown_ = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
+    auto* target = static_cast<std::uint8_t*>(surface->pixels);
     Placement covered;
-    bool inside = converter_.ConvertUnscaled(pixels, pitch, width, height,
-                                             static_cast<std::uint8_t*>(surface->pixels),
-                                             surface->pitch, surface->w, surface->h, x, y, covered);
+    bool inside = false;
+    if (partial) {
+        partCount_ = 0;
+        for (std::int32_t i = 0; i < changes->count; ++i) {
+            const ScreenRect& r = changes->rects[i];
+            if (r.left < 0 || r.top < 0 || r.right > width || r.bottom > height) continue;
+            const std::uint16_t* first = pixels + static_cast<std::ptrdiff_t>(r.top) * pitch + r.left;
+            if (converter_.ConvertUnscaled(first, pitch, r.right - r.left, r.bottom - r.top, target,
+                                           surface->pitch, surface->w, surface->h, x + r.left,
+                                           y + r.top, covered))
+                AddPart(covered);
+        }
+    } else {
+        inside = converter_.ConvertUnscaled(pixels, pitch, width, height, target, surface->pitch,
+                                            surface->w, surface->h, x, y, covered);
+    }
     SDL_UnlockSurface(surface);
-    if (!inside) return true;
-    return Update(fresh, covered);
+    if (!partial && !inside) return true;
+    if (!(partial ? UpdateParts() : Update(fresh, covered))) return false;
+    shown_ = pixels;
+    shownX_ = x;
+    shownY_ = y;
+    return true;
 }
 
 }  // namespace vorlix::sdl

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/display_device.h"
 #include "platform/sdl/frame_converter.h"
 #include "platform/sdl/host_windows.h"
 
@@ -15,19 +16,29 @@ public:
     void Attach(HostWindow* host) { host_ = host; }
     HostWindow* Host() const { return host_; }
 
-    // The frame scaled to fit the window, centred between black bars. Frames presented one
-    // after another from two alternating buffers convert only what changed between them.
+    // The frame scaled to fit the window, centred between black bars. With changes (what
+    // differs from the frame presented before), only those parts are converted and updated;
+    // without, frames presented one after another from two alternating buffers convert only
+    // the pixels that differ between them.
     bool PresentScaled(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
-                       std::int32_t height);
+                       std::int32_t height, const platform::ChangedArea* changes = nullptr);
     // The frame scaled into placement (a whole-number zoom keeps glyph pixels even), black
     // around it; fitted as PresentScaled does when the window is smaller than placement.
+    // The frame may be part of a larger picture whose changes start at (-changesLeft,
+    // -changesTop) from pixels.
     bool PresentPlaced(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
-                       std::int32_t height, const Placement& placement);
+                       std::int32_t height, const Placement& placement,
+                       const platform::ChangedArea* changes = nullptr,
+                       std::int32_t changesLeft = 0, std::int32_t changesTop = 0);
     // Only black: put once, when the window's surface is new or was uncovered.
     bool PresentBlack();
-    // The frame unscaled at (x, y) of the window, cut to the window.
+    // The frame unscaled at (x, y) of the window, cut to the window; changes as above.
     bool PresentAt(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
-                   std::int32_t height, std::int32_t x, std::int32_t y);
+                   std::int32_t height, std::int32_t x, std::int32_t y,
+                   const platform::ChangedArea* changes = nullptr);
+
+    // The most window parts one update names; more are joined into fewer, larger ones.
+    static constexpr int MaxUpdateRects = 64;
 
 private:
     // The current window surface, black all over when it is new; null when SDL has none.
@@ -35,12 +46,23 @@ private:
     bool Update(bool whole, const Placement& part);
     bool PresentInto(SDL_Surface* surface, bool fresh, const std::uint16_t* pixels,
                      std::int32_t pitch, std::int32_t width, std::int32_t height,
-                     const Placement& placement);
-
+                     const Placement& placement, const platform::ChangedArea* changes,
+                     std::int32_t changesLeft, std::int32_t changesTop);
+    bool UpdateParts();
+    bool Partial(bool fresh, const platform::ChangedArea* changes) const;
+    void AddPart(const Placement& part);
     HostWindow* host_ = nullptr;
     SDL_Surface* surface_ = nullptr;
     FrameConverter converter_;
     const std::uint16_t* shown_ = nullptr;  // the buffer the window shows, while unchanged
+    std::int32_t shownX_ = 0;               // where PresentAt put it
+    std::int32_t shownY_ = 0;
+    SDL_Rect parts_[platform::MaxChangedRects];
+    int partCount_ = 0;
 };
+
+// Joins rectangles until at most limit are left: first neighbours on the same rows with gaps
+// that grow each round, then, if need be, each rectangle with the next. Returns the count.
+int JoinRects(SDL_Rect* rects, int count, int limit);
 
 }  // namespace vorlix::sdl

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# CPU time per frame of "vorlix /s" at 1600x1200 under Xvfb, the X server's alongside, at one
+# CPU time per frame of "vorlix /s" on a 1600x1200 Xvfb, the X server's alongside, at one
 # depth. (On Linux a focus change ends the saver, so there is no paused rain to measure.)
-#   measure_cpu.sh BUILD_DIR DEPTH [SECONDS]
+# RESOLUTION is the saver's setting: a mode such as 1600x1200 (the default here, shown
+# unscaled) or 1024x768 (scaled up to the screen), "Desktop size", or "fresh" (no settings
+# file). VORLIX_FULL_REDRAW=1 in the environment measures full redraws for comparison.
+#   measure_cpu.sh BUILD_DIR DEPTH [SECONDS] [RESOLUTION]
 set -uo pipefail
 build=$1
 depth=$2
 seconds=${3:-20}
+resolution=${4:-1600x1200}
 work=$(mktemp -d /tmp/vorlix-cpu.XXXXXX)
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 tick=$(getconf CLK_TCK)
@@ -35,8 +39,9 @@ groups+=("$!")
 sleep 1
 
 mkdir -p "$XDG_CONFIG_HOME/vorlix"
-printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):31,36,30,30,78,31,32,30,30\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n' \
-    >"$XDG_CONFIG_HOME/vorlix/settings.reg"
+resolution_hex=$(printf '%s' "$resolution" | od -An -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+[ "$resolution" = fresh ] || printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):%s\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n' \
+    "$resolution_hex" >"$XDG_CONFIG_HOME/vorlix/settings.reg"
 xdotool mousemove 800 600
 setsid "$build/vorlix" /s >/dev/null 2>&1 &
 saver=$!
@@ -63,5 +68,5 @@ measure() {
             printf "\n" }'
 }
 
-echo "depth $depth, 1600x1200 shown at 1600x1200"
+echo "depth $depth, Resolution $resolution on a 1600x1200 screen${VORLIX_FULL_REDRAW:+, VORLIX_FULL_REDRAW=$VORLIX_FULL_REDRAW}"
 measure running 33.3

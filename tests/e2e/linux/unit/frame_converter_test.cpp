@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -135,6 +136,64 @@ TEST(FrameConverter, UnscaledCopiesAreCutToTheTarget) {
     EXPECT_EQ(target[12 + 2], 0);
     EXPECT_FALSE(converter.ConvertUnscaled(source.data(), 4, 4, 4, target.data(), 6, 3, 3, 3, 0,
                                            covered));
+}
+
+}  // namespace vorlix::sdl
+
+namespace vorlix::sdl {
+
+// Converting only a changed area over the previous frame's picture gives the picture of the
+// whole new frame, scaled up, scaled down, unscaled and through every path.
+TEST(FrameConverter, AChangedAreaOverThePreviousPictureGivesTheWholeNewPicture) {
+    const struct {
+        int sourceWidth, sourceHeight, targetWidth, targetHeight;
+    } shapes[] = {{40, 30, 40, 30}, {40, 30, 63, 47}, {40, 30, 100, 60}, {40, 30, 25, 19}};
+    for (const TargetLayout& layout : {Xrgb, Rgb565, Bgr24, Rgb555}) {
+        for (const auto& shape : shapes) {
+            const Placement placement = FitInside(shape.sourceWidth, shape.sourceHeight,
+                                                  shape.targetWidth, shape.targetHeight);
+            FrameConverter converter;
+            ASSERT_TRUE(converter.Configure(shape.sourceWidth, shape.sourceHeight, layout,
+                                            placement));
+            const std::size_t count = static_cast<std::size_t>(shape.sourceWidth) * shape.sourceHeight;
+            std::vector<std::uint16_t> before(count), after(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                before[i] = static_cast<std::uint16_t>(i * 2654435761u >> 9);
+                after[i] = before[i];
+            }
+            // Two areas change, one of them on the frame's edge.
+            const int areas[2][4] = {{3, 4, 11, 9}, {30, 22, 40, 30}};
+            for (const auto& a : areas)
+                for (int y = a[1]; y < a[3]; ++y)
+                    for (int x = a[0]; x < a[2]; ++x)
+                        after[static_cast<std::size_t>(y * shape.sourceWidth + x)] ^= 0x5A5A;
+            const int pitch = shape.targetWidth * static_cast<int>(layout.bytesPerPixel) + 8;
+            std::vector<std::uint8_t> partial(static_cast<std::size_t>(pitch) * shape.targetHeight);
+            std::vector<std::uint8_t> whole(partial.size());
+            converter.Convert(before.data(), shape.sourceWidth, partial.data(), pitch);
+            for (const auto& a : areas) {
+                const Placement written = converter.ConvertArea(after.data(), shape.sourceWidth,
+                                                                partial.data(), pitch, a[0], a[1],
+                                                                a[2], a[3]);
+                EXPECT_GE(written.x, placement.x);
+                EXPECT_LE(written.x + written.width, placement.x + placement.width);
+                EXPECT_LE(written.y + written.height, placement.y + placement.height);
+            }
+            converter.Convert(after.data(), shape.sourceWidth, whole.data(), pitch);
+            EXPECT_TRUE(partial == whole) << layout.bytesPerPixel << " bytes, target "
+                                          << shape.targetWidth << "x" << shape.targetHeight;
+        }
+    }
+}
+
+TEST(FrameConverter, AreasOutsideTheSourceWriteNothing) {
+    FrameConverter converter;
+    ASSERT_TRUE(converter.Configure(10, 10, Xrgb, Placement{0, 0, 20, 20}));
+    std::vector<std::uint16_t> source(100, 0xFFFF);
+    std::vector<std::uint8_t> target(20 * 80, 0);
+    EXPECT_EQ(converter.ConvertArea(source.data(), 10, target.data(), 80, 10, 0, 15, 5).width, 0);
+    EXPECT_EQ(converter.ConvertArea(source.data(), 10, target.data(), 80, 4, 4, 4, 8).width, 0);
+    EXPECT_EQ(std::count(target.begin(), target.end(), 0), static_cast<long>(target.size()));
 }
 
 }  // namespace vorlix::sdl

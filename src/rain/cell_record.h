@@ -1,0 +1,56 @@
+#pragma once
+// What each cell shows in each back buffer, so a frame draws only the cells whose look
+// changed in the buffer it draws into, and tells the present step what changed on the screen.
+// Its memory is taken at set-up; a frame allocates nothing.
+#include <cstdint>
+#include <memory>
+
+#include "glyphs/animation.h"
+#include "glyphs/surface_view.h"
+#include "platform/display_device.h"
+
+namespace vorlix {
+
+constexpr std::uint16_t UnknownLook = 0xFFFF;
+
+// The buffers of one frame: the one drawn into and the one whose frame is on the screen (the
+// same one for a single buffer); -1 when the display cannot say. epoch changes whenever the
+// buffers may have changed behind the drawing's back.
+struct FrameBuffers {
+    int drawn = -1;
+    int shown = -1;
+    std::uint32_t epoch = 0;
+};
+
+class CellRecord {
+public:
+    static constexpr int Buffers = 2;
+
+    // For a grid of this many cells; false leaves the record empty, which means full redraws.
+    bool Allocate(std::int32_t cells);
+    void Free();
+    void ForgetAll();
+    // Every frame drawn in full, for comparison; chosen at set-up.
+    void SetFullRedraw(bool full) { fullRedraw_ = full; }
+    bool FullRedraw() const { return fullRedraw_; }
+
+    // Before a frame: true when it may draw only what changed, with the looks of the buffers
+    // checked against what the record knew of them; false when it must draw every cell.
+    bool Track(std::int32_t cells, const Animation& glyphs, const SurfaceView& view,
+               const FrameBuffers& buffers);
+    std::uint16_t* Looks(int buffer) { return looks_[buffer].get(); }
+    std::uint16_t* FrameLooks() { return frame_.get(); }  // the frame being drawn
+    platform::ChangedArea& Changes() { return *changes_; }
+
+private:
+    std::unique_ptr<std::uint16_t[]> looks_[Buffers];
+    std::unique_ptr<std::uint16_t[]> frame_;
+    std::unique_ptr<platform::ChangedArea> changes_;
+    std::int32_t cells_ = 0;
+    bool fullRedraw_ = false;
+    SurfaceView views_[Buffers];
+    const Animation* glyphs_ = nullptr;
+    std::uint32_t epoch_ = 0;
+};
+
+}  // namespace vorlix

@@ -1,0 +1,274 @@
+// Incremental frames against full redraws: the same seed through the real draw thread on the
+// headless display, every shown frame compared byte for byte, with the buffers disturbed
+// behind the drawing's back in the ways a real display does.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "diagnostics/debug_log.h"
+#include "display/ddraw_manager.h"
+#include "glyphs/blitters.h"
+#include "platform/desktop.h"
+#include "platform/headless/headless_host.h"
+#include "rain/cell_look.h"
+#include "rain/draw_thread.h"
+#include "rain/random.h"
+#include "rain/redraw_mode.h"
+#include "rain/thread_flags.h"
+
+namespace vorlix {
+namespace {
+
+using headless::DisplayOp;
+using headless::Role;
+using platform::DeviceResult;
+
+constexpr std::int32_t Width = 160;
+constexpr std::int32_t Height = 120;
+constexpr int Frames = 2000;
+constexpr std::uint16_t RestoredFill = 0x7BEF;
+constexpr std::uint16_t Scribble = 0x4A69;
+
+template <class Condition>
+bool WaitUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+// 55 glyphs of 8x8 whose pixels all differ, so a cell drawn wrong or not at all shows.
+std::unique_ptr<Animation> MakeGlyphs() {
+    auto glyphs = std::make_unique<Animation>(8, 8, 55, 0);
+    for (int frame = 0; frame < 55; ++frame) {
+        glyphs->frames[frame] = new std::uint16_t[64];
+        for (int i = 0; i < 64; ++i)
+            glyphs->frames[frame][i] =
+                frame == BlankGlyph ? 0 : static_cast<std::uint16_t>(frame * 977 + i * 131 + 1);
+    }
+    return glyphs;
+}
+
+// What happens to a run besides drawing.
+struct Script {
+    bool fullScreen = true;
+    headless::DisplayLayout layout = headless::DisplayLayout::Rgb565;
+    std::vector<int> pauses;     // after these shown frames: pause, disturb, resume
+    std::vector<int> lostFlips;  // these presents (counted from the first frame) meet Lost
+};
+
+using Frames_ = std::vector<std::vector<std::uint16_t>>;
+
+struct Capture {
+    std::mutex mutex;
+    Frames_ frames;
+    std::uint64_t first = 0;
+    std::vector<int> pauses;
+    std::atomic<int> pausedAt{-1};
+};
+Capture* Current = nullptr;
+
+void TakeFrame(const std::uint16_t* pixels, std::int32_t width, std::int32_t height,
+               std::int32_t pitch, std::uint64_t number) {
+    Capture& c = *Current;
+    if (number < c.first) return;
+    std::vector<std::uint16_t> frame(static_cast<std::size_t>(width) * height);
+    for (std::int32_t y = 0; y < height; ++y)
+        std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * pitch, width,
+                    frame.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    std::lock_guard lock(c.mutex);
+    c.frames.push_back(std::move(frame));
+    const int count = static_cast<int>(c.frames.size());
+    if (count >= Frames) {
+        ThreadAlive.store(0);
+        return;
+    }
+    for (int at : c.pauses) {
+        if (at != count) continue;
+        DrawActive.store(0);
+        c.pausedAt.store(count);
+    }
+}
+
+class IncrementalFrames : public ::testing::Test {
+protected:
+    void SetUp() override {
+        directory_ = std::filesystem::temp_directory_path() /
+                     ("vorlix-incremental-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory_);
+        headless::SetDirectories(directory_.c_str(), directory_.c_str(), directory_.c_str());
+        ASSERT_TRUE(InitErrorMsg(true));
+        glyphs_ = MakeGlyphs();
+    }
+
+    void TearDown() override {
+        headless::SetShownFrameHook(nullptr);
+        headless::UseRealClock();
+        headless::ResetDisplay();
+        headless::ResetWindowManager();
+        ChooseRedrawMode(RedrawMode::Incremental);
+        DrawActive.store(0);
+        ThreadAlive.store(1);
+        ThreadEnded.store(0);
+        ThreadDrawing.store(1);
+        FramePresented.store(0);
+        MonitorOff.store(0);
+        LastFrameTime.store(0);
+        Drawing = DrawTargets{};
+        Current = nullptr;
+        StopErrorMsg();
+        std::error_code ignored;
+        std::filesystem::remove_all(directory_, ignored);
+    }
+
+    // Every frame the run showed after set-up.
+    Frames_ Run(const Script& script, bool full, bool* keptFrames = nullptr) {
+        headless::ResetDisplay();
+        headless::ResetWindowManager();
+        headless::SetDisplayLayout(script.layout);
+        headless::SetDesktopMode(Width, Height, 16);
+        headless::FillOnRestore(true, RestoredFill);
+        headless::UseVirtualClock(1000);
+        const WindowHandle window =
+            headless::AddWindow(0, ScreenRect{0, 0, Width, Height}, "Screen Saver", nullptr);
+        DDrawManager display;
+        EXPECT_TRUE(display.CreateDirectDraw(window, Width, Height, script.fullScreen));
+        if (keptFrames != nullptr) *keptFrames = display.KeepsFrames();
+        ClipRect = ClipRectangle{0, 0, Width, Height};
+        SeedRandom(7);
+        RainGrid grid;
+        EXPECT_TRUE(BuildRainGrid(grid, Width, Height, 8, 8, 30, 20));
+        CellRecord record;
+        EXPECT_TRUE(record.Allocate(grid.Columns * grid.Rows));
+        record.SetFullRedraw(full);
+        // Set-up's four presents come first; the script counts from the first frame.
+        const int setupPresents = 4;
+        for (int at : script.lostFlips) {
+            if (script.fullScreen) {
+                headless::InjectFault(DisplayOp::Flip, DeviceResult::Lost, 1, Role::Primary,
+                                      setupPresents + at);
+            } else {
+                headless::InjectFault(DisplayOp::CopyFrom, DeviceResult::Lost, 1, Role::Primary,
+                                      setupPresents + at);
+            }
+        }
+        Capture capture;
+        capture.first = headless::ShownFrameCount() + 1;
+        capture.pauses = script.pauses;
+        Current = &capture;
+        headless::SetShownFrameHook(TakeFrame);
+        Drawing = DrawTargets{&display, glyphs_.get(), &grid, &record};
+        ThreadAlive.store(1);
+        ThreadEnded.store(0);
+        ThreadDrawing.store(1);
+        LastFrameTime.store(0);
+        DrawActive.store(1);
+        EXPECT_TRUE(platform::StartThread(DrawVorlix));
+        for (std::size_t handled = 0; handled < script.pauses.size(); ++handled) {
+            EXPECT_TRUE(WaitUntil([&] { return capture.pausedAt.load() >= 0 || ThreadEnded.load(); }));
+            if (ThreadEnded.load()) break;
+            EXPECT_TRUE(WaitUntil([] { return ThreadDrawing.load() == 0; }));
+            Disturb(display);
+            capture.pausedAt.store(-1);
+            DrawActive.store(1);
+        }
+        EXPECT_TRUE(WaitUntil([] { return ThreadEnded.load() != 0; }));
+        headless::SetShownFrameHook(nullptr);
+        Drawing = DrawTargets{};
+        FreeRainGrid(grid);
+        return std::move(capture.frames);
+    }
+
+    // While paused, something else draws into both buffers.
+    static void Disturb(DDrawManager& display) {
+        for (int i = 0; i < 2; ++i) {
+            const SurfaceView& view = display.BackView(i);
+            for (std::int32_t y = 0; y < view.height; ++y)
+                for (std::int32_t x = 0; x < view.width; ++x)
+                    view.pixels[static_cast<std::ptrdiff_t>(y) * view.pitch + x] = Scribble;
+        }
+    }
+
+    static void ExpectSameFrames(const Frames_& full, const Frames_& incremental) {
+        ASSERT_EQ(full.size(), static_cast<std::size_t>(Frames));
+        ASSERT_EQ(incremental.size(), full.size());
+        for (std::size_t i = 0; i < full.size(); ++i)
+            ASSERT_TRUE(full[i] == incremental[i]) << "first different frame: " << i;
+    }
+
+    void Compare(const Script& script) {
+        bool kept = false;
+        const Frames_ full = Run(script, true);
+        const Frames_ incremental = Run(script, false, &kept);
+        EXPECT_TRUE(kept);  // the headless display keeps each buffer's pixels
+        ExpectSameFrames(full, incremental);
+    }
+
+    std::filesystem::path directory_;
+    std::unique_ptr<Animation> glyphs_;
+};
+
+TEST_F(IncrementalFrames, FlipChainShowsTheSameFramesInBothLayouts) {
+    Script script;
+    Compare(script);
+    script.layout = headless::DisplayLayout::Rgb555;
+    Compare(script);
+}
+
+TEST_F(IncrementalFrames, WindowedPreviewShowsTheSameFramesInBothLayouts) {
+    Script script;
+    script.fullScreen = false;
+    Compare(script);
+    script.layout = headless::DisplayLayout::Rgb555;
+    Compare(script);
+}
+
+TEST_F(IncrementalFrames, SurfacesLostMidRunAreDrawnAgainInFull) {
+    Script script;
+    script.lostFlips = {5, 6, 300, 1001, 1500};
+    Compare(script);
+    script.fullScreen = false;
+    Compare(script);
+}
+
+TEST_F(IncrementalFrames, PauseAndResumeDrawEverythingAgain) {
+    Script script;
+    script.pauses = {3, 500, 501, 1700};
+    Compare(script);
+    script.fullScreen = false;
+    script.layout = headless::DisplayLayout::Rgb555;
+    Compare(script);
+}
+
+// The draw-mode table: what each mode shows of a cell's glyph.
+TEST(CellLooks, ModeFourFullThreeToOneDimOneToThreeEverythingElseBlank) {
+    const struct {
+        std::uint8_t mode;
+        std::uint8_t frame;
+        std::uint8_t level;
+    } table[] = {{4, 9, 0}, {3, 9, 1}, {2, 9, 2}, {1, 9, 3}, {0, BlankGlyph, 0},
+                 {5, BlankGlyph, 0}, {200, BlankGlyph, 0}, {255, BlankGlyph, 0}};
+    for (const auto& row : table) {
+        const CellLook look = LookOf(9, row.mode);
+        EXPECT_EQ(look.frame, row.frame) << "mode " << int(row.mode);
+        EXPECT_EQ(look.dimLevel, row.level) << "mode " << int(row.mode);
+    }
+    // Looks that draw differently never share a key; blank is blank whatever the glyph.
+    EXPECT_NE(LookKey(LookOf(9, 4)), LookKey(LookOf(9, 3)));
+    EXPECT_NE(LookKey(LookOf(9, 4)), LookKey(LookOf(10, 4)));
+    EXPECT_EQ(LookKey(LookOf(9, 0)), LookKey(LookOf(30, 7)));
+}
+
+}  // namespace
+}  // namespace vorlix
