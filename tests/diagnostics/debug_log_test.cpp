@@ -8,6 +8,7 @@
 #include "platform/headless/message_boxes.h"
 #include "platform/posix/file_faults.h"
 #include "platform/window_messages.h"
+#include "support/fresh_process.h"
 #include "support/temp_directory.h"
 
 namespace vorlix {
@@ -20,11 +21,10 @@ using testing::WriteWholeFile;
 const std::string StartLine = "LOG_INFO: [InitErrorMsg] DEBUG SESSION STARTED\n\n";
 const std::string StopLines = "LOG_INFO: \n[StopErrorMsg] DEBUG SESSION TERMINATED\n";
 
-class DebugLog : public ::testing::Test {
+class DebugLog : public testing::FreshProcessTest {
   protected:
     void SetUp() override {
         headless::SetDirectories(dir_.Path().c_str(), ".", ".");
-        headless::ResetMessageBoxes();
     }
     void TearDown() override { StopErrorMsg(); }
 
@@ -168,10 +168,11 @@ TEST_F(DebugLog, OpeningClearsTheRetainedError) {
     EXPECT_STREQ(LastErrorText().Text(), "[InitErrorMsg] DEBUG SESSION STARTED\n");
 }
 
-TEST(DebugLogClosed, NothingIsWrittenOrRetainedWhileClosed) {
+class DebugLogClosed : public testing::FreshProcessTest {};
+
+TEST_F(DebugLogClosed, NothingIsWrittenOrRetainedWhileClosed) {
     TempDirectory dir;
     headless::SetDirectories(dir.Path().c_str(), ".", ".");
-    headless::ResetMessageBoxes();
     LogMessage("lost", LOG_PANIC);
     EXPECT_STREQ(LastErrorText().Text(), "No Error");
     EXPECT_EQ(LastErrorLevel(), 0u);
@@ -181,10 +182,9 @@ TEST(DebugLogClosed, NothingIsWrittenOrRetainedWhileClosed) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-TEST(DebugLogClosed, UnwritableDirectoryRunsWithoutALog) {
+TEST_F(DebugLogClosed, UnwritableDirectoryRunsWithoutALog) {
     TempDirectory dir;
     headless::SetDirectories(dir.File("missing").c_str(), ".", ".");
-    headless::ResetMessageBoxes();
     EXPECT_FALSE(InitErrorMsg(true));
     LogMessage("dropped", LOG_ERROR);
     EXPECT_STREQ(LastErrorText().Text(), "No Error");
@@ -193,7 +193,7 @@ TEST(DebugLogClosed, UnwritableDirectoryRunsWithoutALog) {
     StopErrorMsg();
 }
 
-TEST(DebugLogClosed, FailedOpenStillEmptiesTheOldFile) {
+TEST_F(DebugLogClosed, FailedOpenStillEmptiesTheOldFile) {
     TempDirectory dir;
     headless::SetDirectories(dir.Path().c_str(), ".", ".");
     WriteWholeFile(dir.File("vorlix_fs.log"), "last run's lines\n");
@@ -204,7 +204,7 @@ TEST(DebugLogClosed, FailedOpenStillEmptiesTheOldFile) {
     EXPECT_EQ(ReadWholeFile(dir.File("vorlix_fs.log")), "");
 }
 
-TEST(DebugLogClosed, UnreadableOrOverlongDirectoryOpensNoFile) {
+TEST_F(DebugLogClosed, UnreadableOrOverlongDirectoryOpensNoFile) {
     headless::SetDirectories(nullptr, ".", ".");
     EXPECT_FALSE(InitErrorMsg(true));
 

@@ -153,7 +153,6 @@ TEST_F(SaverWindow, RunOverridesFollowTheLoadAndAreNotSaved) {
     ASSERT_TRUE(headless::FindValue(platform::RegistryRoot::LocalMachine,
                                     "Software\\Korvanth\\Vorlix", "Density", stored));
     EXPECT_EQ(stored.bytes[0], 40);
-    ClearSettingsOverrides();
 }
 
 TEST_F(SaverWindow, GlyphFileIsFoundInTheFallbackDirectory) {
