@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "diagnostics/diagnostics_reset.h"
+#include "diagnostics/message_names.h"
 #include "platform/headless/directories.h"
 #include "platform/headless/message_boxes.h"
 #include "platform/posix/file_faults.h"
@@ -38,6 +40,20 @@ TEST_F(DebugLog, FreshLogHoldsOnlyThe48ByteStartLine) {
     ASSERT_TRUE(InitErrorMsg(true));
     EXPECT_EQ(StartLine.size(), 48u);
     EXPECT_EQ(FullScreenLog(), StartLine);
+}
+
+TEST_F(DebugLog, ResetClosesWithoutTheEndLineAndForgetsTheError) {
+    ASSERT_TRUE(InitErrorMsg(true));
+    LogMessage("kept", LOG_PANIC);
+    GetMessageName(0xBEEF);
+    ResetDiagnosticsState();
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_PANIC: kept\n");
+    EXPECT_STREQ(LastErrorText().Text(), "No Error");
+    EXPECT_EQ(LastErrorLevel(), 0u);
+    EXPECT_STREQ(SharedTitleBuffer, "");
+    LogMessage("after", LOG_ERROR);  // closed: neither written nor retained
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_PANIC: kept\n");
+    EXPECT_EQ(LastErrorLevel(), 0u);
 }
 
 TEST_F(DebugLog, EachModeWritesItsOwnFile) {
