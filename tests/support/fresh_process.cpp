@@ -5,6 +5,7 @@
 #include "platform/headless/host_reset.h"
 #include "rain/rain_reset.h"
 #include "saver/saver_reset.h"
+#include "saver/saver_test_support.h"
 #include "settings/settings_reset.h"
 
 namespace vorlix::testing {
@@ -16,6 +17,7 @@ void ResetProcessState() {
     ResetSettingsState();
     ResetSaverState();
     headless::ResetHost();
+    FailNothrowAllocation(0);  // the tests' own allocation fault
 }
 
 }  // namespace vorlix::testing
