@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the unit tests under the address and
 # undefined-behaviour sanitizers and under the thread sanitizer, the Windows cross-build, and
-# the release build's unit, tool and end-to-end tests, whose summary comes last.
+# the release build's unit, tool and end-to-end tests, whose summary comes last. Each unit
+# binary also runs whole, in one shuffled process, in all three builds.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -24,9 +25,16 @@ scripts/package-windows.sh build/windows build/release/glyph2.ani build/release/
 echo "== package: the Debian package"
 (cd build/release && cpack -G DEB)
 
+# Besides ctest (one process per test), each unit binary also runs whole: one process,
+# shuffled with a printed seed, twice.
 echo "== unit tests: address and undefined-behaviour sanitizers"
 ctest --preset asan -j2
+scripts/run-unit-binaries.sh build/asan
 echo "== unit tests: thread sanitizer"
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --preset tsan -j2
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+ctest --preset tsan -j2
+scripts/run-unit-binaries.sh build/tsan
+unset TSAN_OPTIONS
+scripts/run-unit-binaries.sh build/release
 echo "== release: unit, tool and end-to-end tests"
 ctest --preset release -j2

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <new>
 
+#include "diagnostics/diagnostics_reset.h"
+#include "diagnostics/message_names.h"
 #include "glyphs/binary_file.h"
 #include "platform/desktop.h"
 #include "platform/window_messages.h"
@@ -172,6 +174,16 @@ LogLevel LastErrorLevel() {
     LogState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
     return state.lastErrorLevel;
+}
+
+void ResetDiagnosticsState() {
+    LogState& state = State();
+    {
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.file.reset();
+        ResetRetainedLocked(state);
+    }
+    std::memset(SharedTitleBuffer, 0, sizeof SharedTitleBuffer);
 }
 
 }  // namespace vorlix

@@ -4,10 +4,13 @@
 
 #include <string>
 
+#include "diagnostics/diagnostics_reset.h"
+#include "diagnostics/message_names.h"
 #include "platform/headless/directories.h"
 #include "platform/headless/message_boxes.h"
 #include "platform/posix/file_faults.h"
 #include "platform/window_messages.h"
+#include "support/fresh_process.h"
 #include "support/temp_directory.h"
 
 namespace vorlix {
@@ -20,11 +23,10 @@ using testing::WriteWholeFile;
 const std::string StartLine = "LOG_INFO: [InitErrorMsg] DEBUG SESSION STARTED\n\n";
 const std::string StopLines = "LOG_INFO: \n[StopErrorMsg] DEBUG SESSION TERMINATED\n";
 
-class DebugLog : public ::testing::Test {
+class DebugLog : public testing::FreshProcessTest {
   protected:
     void SetUp() override {
         headless::SetDirectories(dir_.Path().c_str(), ".", ".");
-        headless::ResetMessageBoxes();
     }
     void TearDown() override { StopErrorMsg(); }
 
@@ -38,6 +40,20 @@ TEST_F(DebugLog, FreshLogHoldsOnlyThe48ByteStartLine) {
     ASSERT_TRUE(InitErrorMsg(true));
     EXPECT_EQ(StartLine.size(), 48u);
     EXPECT_EQ(FullScreenLog(), StartLine);
+}
+
+TEST_F(DebugLog, ResetClosesWithoutTheEndLineAndForgetsTheError) {
+    ASSERT_TRUE(InitErrorMsg(true));
+    LogMessage("kept", LOG_PANIC);
+    GetMessageName(0xBEEF);
+    ResetDiagnosticsState();
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_PANIC: kept\n");
+    EXPECT_STREQ(LastErrorText().Text(), "No Error");
+    EXPECT_EQ(LastErrorLevel(), 0u);
+    EXPECT_STREQ(SharedTitleBuffer, "");
+    LogMessage("after", LOG_ERROR);  // closed: neither written nor retained
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_PANIC: kept\n");
+    EXPECT_EQ(LastErrorLevel(), 0u);
 }
 
 TEST_F(DebugLog, EachModeWritesItsOwnFile) {
@@ -168,10 +184,11 @@ TEST_F(DebugLog, OpeningClearsTheRetainedError) {
     EXPECT_STREQ(LastErrorText().Text(), "[InitErrorMsg] DEBUG SESSION STARTED\n");
 }
 
-TEST(DebugLogClosed, NothingIsWrittenOrRetainedWhileClosed) {
+class DebugLogClosed : public testing::FreshProcessTest {};
+
+TEST_F(DebugLogClosed, NothingIsWrittenOrRetainedWhileClosed) {
     TempDirectory dir;
     headless::SetDirectories(dir.Path().c_str(), ".", ".");
-    headless::ResetMessageBoxes();
     LogMessage("lost", LOG_PANIC);
     EXPECT_STREQ(LastErrorText().Text(), "No Error");
     EXPECT_EQ(LastErrorLevel(), 0u);
@@ -181,10 +198,9 @@ TEST(DebugLogClosed, NothingIsWrittenOrRetainedWhileClosed) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-TEST(DebugLogClosed, UnwritableDirectoryRunsWithoutALog) {
+TEST_F(DebugLogClosed, UnwritableDirectoryRunsWithoutALog) {
     TempDirectory dir;
     headless::SetDirectories(dir.File("missing").c_str(), ".", ".");
-    headless::ResetMessageBoxes();
     EXPECT_FALSE(InitErrorMsg(true));
     LogMessage("dropped", LOG_ERROR);
     EXPECT_STREQ(LastErrorText().Text(), "No Error");
@@ -193,7 +209,7 @@ TEST(DebugLogClosed, UnwritableDirectoryRunsWithoutALog) {
     StopErrorMsg();
 }
 
-TEST(DebugLogClosed, FailedOpenStillEmptiesTheOldFile) {
+TEST_F(DebugLogClosed, FailedOpenStillEmptiesTheOldFile) {
     TempDirectory dir;
     headless::SetDirectories(dir.Path().c_str(), ".", ".");
     WriteWholeFile(dir.File("vorlix_fs.log"), "last run's lines\n");
@@ -204,7 +220,7 @@ TEST(DebugLogClosed, FailedOpenStillEmptiesTheOldFile) {
     EXPECT_EQ(ReadWholeFile(dir.File("vorlix_fs.log")), "");
 }
 
-TEST(DebugLogClosed, UnreadableOrOverlongDirectoryOpensNoFile) {
+TEST_F(DebugLogClosed, UnreadableOrOverlongDirectoryOpensNoFile) {
     headless::SetDirectories(nullptr, ".", ".");
     EXPECT_FALSE(InitErrorMsg(true));
 

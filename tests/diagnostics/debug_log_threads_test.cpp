@@ -9,6 +9,7 @@
 
 #include "diagnostics/debug_log.h"
 #include "platform/headless/directories.h"
+#include "support/fresh_process.h"
 #include "support/temp_directory.h"
 
 namespace vorlix {
@@ -25,7 +26,9 @@ std::string Message(char thread, int line) {
     return text;
 }
 
-TEST(DebugLogThreads, TwoThreadsLogWholeLinesInTheirOwnOrder) {
+class DebugLogThreads : public testing::FreshProcessTest {};
+
+TEST_F(DebugLogThreads, TwoThreadsLogWholeLinesInTheirOwnOrder) {
     testing::TempDirectory dir;
     headless::SetDirectories(dir.Path().c_str(), ".", ".");
     ASSERT_TRUE(InitErrorMsg(true));

@@ -1,4 +1,5 @@
 #include "diagnostics/message_names.h"
+#include "support/fresh_process.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,9 @@ bool IsFallback(const char* name) {
     return name == SharedTitleBuffer;
 }
 
-TEST(MessageNames, KnownNumbersKeepTheirOwnSpelling) {
+class MessageNames : public testing::FreshProcessTest {};
+
+TEST_F(MessageNames, KnownNumbersKeepTheirOwnSpelling) {
     EXPECT_STREQ(GetMessageName(0x0000), "WM_NULL");
     EXPECT_STREQ(GetMessageName(0x0010), "WM_CLOSE");
     EXPECT_STREQ(GetMessageName(0x000E), "WM_GETTEXTLENGHT");
@@ -29,7 +32,7 @@ TEST(MessageNames, KnownNumbersKeepTheirOwnSpelling) {
     EXPECT_STREQ(GetMessageName(0x8000), "WM_APP");
 }
 
-TEST(MessageNames, TheTableHas186EntriesUpTo0x8000) {
+TEST_F(MessageNames, TheTableHas186EntriesUpTo0x8000) {
     int named = 0;
     for (std::uint32_t message = 0; message <= 0x10000; ++message) {
         if (!IsFallback(GetMessageName(message))) ++named;
@@ -38,7 +41,7 @@ TEST(MessageNames, TheTableHas186EntriesUpTo0x8000) {
     EXPECT_TRUE(IsFallback(GetMessageName(0xFFFFFFFFu)));
 }
 
-TEST(MessageNames, NumbersInsideANamedRangeHaveNoName) {
+TEST_F(MessageNames, NumbersInsideANamedRangeHaveNoName) {
     EXPECT_STREQ(GetMessageName(0x0359), "UNKNOWN MESSAGE, id 0x359");
     EXPECT_TRUE(IsFallback(GetMessageName(0x0370)));
     EXPECT_TRUE(IsFallback(GetMessageName(0x0385)));
@@ -47,14 +50,14 @@ TEST(MessageNames, NumbersInsideANamedRangeHaveNoName) {
     EXPECT_STREQ(GetMessageName(0x8001), "UNKNOWN MESSAGE, id 0x8001");
 }
 
-TEST(MessageNames, FallbackIsPaddedToFourCharactersWithItsPrefix) {
+TEST_F(MessageNames, FallbackIsPaddedToFourCharactersWithItsPrefix) {
     EXPECT_STREQ(GetMessageName(0x0004), "UNKNOWN MESSAGE, id 0x04");
     EXPECT_STREQ(GetMessageName(0x0009), "UNKNOWN MESSAGE, id 0x09");
     EXPECT_STREQ(GetMessageName(0x0017), "UNKNOWN MESSAGE, id 0x17");
     EXPECT_STREQ(GetMessageName(0xDEADBEEFu), "UNKNOWN MESSAGE, id 0xdeadbeef");
 }
 
-TEST(MessageNames, FallbackTextIsOverwrittenByTheNext) {
+TEST_F(MessageNames, FallbackTextIsOverwrittenByTheNext) {
     const char* first = GetMessageName(0x0004);
     std::string kept = first;
     const char* second = GetMessageName(0x0400);

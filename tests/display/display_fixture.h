@@ -11,14 +11,13 @@
 #include "diagnostics/debug_log.h"
 #include "display/ddraw_manager.h"
 #include "platform/headless/headless_host.h"
+#include "support/fresh_process.h"
 
 namespace vorlix::display_test {
 
-class DisplayTest : public ::testing::Test {
+class DisplayTest : public testing::FreshProcessTest {
 protected:
     void SetUp() override {
-        headless::ResetDisplay();
-        headless::ResetWindowManager();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         directory_ = std::filesystem::path(::testing::TempDir()) /
                      ("vorlix_display_" + std::string(info->name()) + "_" +
@@ -31,7 +30,6 @@ protected:
 
     void TearDown() override {
         StopErrorMsg();
-        headless::ResetDirectories();
         std::filesystem::remove_all(directory_);
     }
 

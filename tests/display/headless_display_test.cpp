@@ -6,6 +6,7 @@
 
 #include "platform/headless/display_device.h"
 #include "platform/headless/window_manager.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -32,8 +33,9 @@ void* LockedPixels(platform::DisplaySurface& surface) {
     return memory.pixels;
 }
 
-TEST(HeadlessDisplay, FlipChainSwapsTwoBuffersAndShowsTheFront) {
-    headless::ResetDisplay();
+class HeadlessDisplay : public testing::FreshProcessTest {};
+
+TEST_F(HeadlessDisplay, FlipChainSwapsTwoBuffersAndShowsTheFront) {
     FullScreenChain chain(64, 32);
     void* first = LockedPixels(*chain.back);
     static_cast<std::uint16_t*>(first)[0] = 0xF800;
@@ -57,8 +59,7 @@ TEST(HeadlessDisplay, FlipChainSwapsTwoBuffersAndShowsTheFront) {
     EXPECT_EQ(LockedPixels(*chain.back), first);
 }
 
-TEST(HeadlessDisplay, PitchCarriesTheRowPadding) {
-    headless::ResetDisplay();
+TEST_F(HeadlessDisplay, PitchCarriesTheRowPadding) {
     headless::SetRowPaddingBytes(3);
     FullScreenChain chain(640, 480);
     platform::LockedMemory memory;
@@ -69,8 +70,7 @@ TEST(HeadlessDisplay, PitchCarriesTheRowPadding) {
     EXPECT_EQ(chain.back->Unlock(), DeviceResult::Ok);
 }
 
-TEST(HeadlessDisplay, InjectedFaultsCountDownAndMatchTheRole) {
-    headless::ResetDisplay();
+TEST_F(HeadlessDisplay, InjectedFaultsCountDownAndMatchTheRole) {
     FullScreenChain chain(32, 32);
     headless::InjectFault(headless::DisplayOp::FlipStatus, DeviceResult::Pending, 2,
                           headless::Role::BackBuffer, 1);
@@ -85,8 +85,7 @@ TEST(HeadlessDisplay, InjectedFaultsCountDownAndMatchTheRole) {
     EXPECT_NE(platform::CreateDisplayDevice(), nullptr);
 }
 
-TEST(HeadlessDisplay, LostSurfacesComeBackWithTheChainPrimary) {
-    headless::ResetDisplay();
+TEST_F(HeadlessDisplay, LostSurfacesComeBackWithTheChainPrimary) {
     FullScreenChain chain(32, 32);
     void* before = LockedPixels(*chain.back);
     headless::LoseSurfaces();
@@ -99,8 +98,7 @@ TEST(HeadlessDisplay, LostSurfacesComeBackWithTheChainPrimary) {
     EXPECT_EQ(LockedPixels(*chain.back), before);
 }
 
-TEST(HeadlessDisplay, WindowedCopyLandsInTheDesktopAndIsClipped) {
-    headless::ResetDisplay();
+TEST_F(HeadlessDisplay, WindowedCopyLandsInTheDesktopAndIsClipped) {
     headless::SetDesktopMode(100, 80, 16);
     headless::SetDisplayLayout(headless::DisplayLayout::Rgb555);
     auto device = platform::CreateDisplayDevice();
@@ -122,9 +120,7 @@ TEST(HeadlessDisplay, WindowedCopyLandsInTheDesktopAndIsClipped) {
     EXPECT_EQ(primary->CopyFrom(*back, {0, 0, 40, 20}, {0, 0, 20, 10}), DeviceResult::Failed);
 }
 
-TEST(HeadlessDisplay, CopyIntoTheDesktopIsClippedToTheClippersWindow) {
-    headless::ResetDisplay();
-    headless::ResetWindowManager();
+TEST_F(HeadlessDisplay, CopyIntoTheDesktopIsClippedToTheClippersWindow) {
     WindowHandle window = headless::AddWindow(0, ScreenRect{10, 10, 30, 20}, "preview", nullptr);
     auto device = platform::CreateDisplayDevice();
     std::unique_ptr<platform::DisplaySurface> primary, back;
@@ -154,8 +150,7 @@ TEST(HeadlessDisplay, CopyIntoTheDesktopIsClippedToTheClippersWindow) {
     EXPECT_EQ(headless::ShownFrameCount(), shown);
 }
 
-TEST(HeadlessDisplay, KeyedCopyLeavesOutTheKey) {
-    headless::ResetDisplay();
+TEST_F(HeadlessDisplay, KeyedCopyLeavesOutTheKey) {
     FullScreenChain chain(8, 8);
     std::unique_ptr<platform::DisplaySurface> sprite;
     ASSERT_EQ(chain.device->CreateOffscreen(2, 1, sprite), DeviceResult::Ok);
@@ -170,8 +165,7 @@ TEST(HeadlessDisplay, KeyedCopyLeavesOutTheKey) {
     EXPECT_EQ(out[1], 0x1234);
 }
 
-TEST(HeadlessDisplay, SavesTheShownFrameAsPng) {
-    headless::ResetDisplay();
+TEST_F(HeadlessDisplay, SavesTheShownFrameAsPng) {
     FullScreenChain chain(16, 8);
     ASSERT_EQ(chain.primary->Flip(), DeviceResult::Ok);
     headless::ShownFrame frame;

@@ -11,6 +11,7 @@
 #include "glyph_test_files.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -64,7 +65,7 @@ private:
     std::unique_ptr<BinaryFile> stream_;
 };
 
-class AnimationLoader : public ::testing::Test {
+class AnimationLoader : public testing::FreshProcessTest {
 protected:
     AnimationLoader() { loader.SetPixelFormat(Rgb555); }
 

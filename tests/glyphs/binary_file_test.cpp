@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/posix/file_faults.h"
+#include "support/fresh_process.h"
 #include "support/temp_directory.h"
 
 namespace vorlix {
@@ -15,7 +16,9 @@ using testing::ReadWholeFile;
 using testing::TempDirectory;
 using testing::WriteWholeFile;
 
-TEST(BinaryFileRead, ShortReadAtEndIsSuccessAndKeepsTheRestOfTheBuffer) {
+class BinaryFileRead : public testing::FreshProcessTest {};
+
+TEST_F(BinaryFileRead, ShortReadAtEndIsSuccessAndKeepsTheRestOfTheBuffer) {
     TempDirectory dir;
     std::string path = dir.File("short.bin");
     WriteWholeFile(path, "ABCDE");
@@ -32,7 +35,7 @@ TEST(BinaryFileRead, ShortReadAtEndIsSuccessAndKeepsTheRestOfTheBuffer) {
     EXPECT_EQ(std::string(header, sizeof header), std::string(12, '?'));
 }
 
-TEST(BinaryFileRead, BytesComeBackUntranslated) {
+TEST_F(BinaryFileRead, BytesComeBackUntranslated) {
     TempDirectory dir;
     std::string path = dir.File("raw.bin");
     std::string bytes("a\r\nb\n\x1a\0c", 8);
@@ -49,7 +52,9 @@ TEST(BinaryFileRead, BytesComeBackUntranslated) {
     EXPECT_EQ(std::string(back, sizeof back), bytes);
 }
 
-TEST(BinaryFileModes, WrongDirectionIsRefusedAndTouchesNothing) {
+class BinaryFileModes : public testing::FreshProcessTest {};
+
+TEST_F(BinaryFileModes, WrongDirectionIsRefusedAndTouchesNothing) {
     TempDirectory dir;
     std::string path = dir.File("both.bin");
     WriteWholeFile(path, "content");
@@ -66,7 +71,7 @@ TEST(BinaryFileModes, WrongDirectionIsRefusedAndTouchesNothing) {
     EXPECT_EQ(ReadWholeFile(path), "new");
 }
 
-TEST(BinaryFileModes, UnknownOrClosedModeOpensNothing) {
+TEST_F(BinaryFileModes, UnknownOrClosedModeOpensNothing) {
     TempDirectory dir;
     std::string path = dir.File("untouched.bin");
     WriteWholeFile(path, "keep");
@@ -82,7 +87,9 @@ TEST(BinaryFileModes, UnknownOrClosedModeOpensNothing) {
     EXPECT_EQ(ReadWholeFile(path), "keep");
 }
 
-TEST(BinaryFileOpen, MissingFileOrDirectoryGivesAClosedStream) {
+class BinaryFileOpen : public testing::FreshProcessTest {};
+
+TEST_F(BinaryFileOpen, MissingFileOrDirectoryGivesAClosedStream) {
     TempDirectory dir;
     BinaryFile missing(dir.File("absent.bin").c_str(), FileMode::Read);
     EXPECT_EQ(missing.Status(), FileClosedOrError);
@@ -98,7 +105,7 @@ TEST(BinaryFileOpen, MissingFileOrDirectoryGivesAClosedStream) {
     EXPECT_EQ(nullPath.Status(), FileClosedOrError);
 }
 
-TEST(BinaryFileOpen, WriteModeTruncatesAnExistingFile) {
+TEST_F(BinaryFileOpen, WriteModeTruncatesAnExistingFile) {
     TempDirectory dir;
     std::string path = dir.File("old.bin");
     WriteWholeFile(path, "a much longer old content");
@@ -110,7 +117,7 @@ TEST(BinaryFileOpen, WriteModeTruncatesAnExistingFile) {
     EXPECT_EQ(ReadWholeFile(path), "short");
 }
 
-TEST(BinaryFileOpen, WriteModeTruncatesEvenWhenTheOpenFails) {
+TEST_F(BinaryFileOpen, WriteModeTruncatesEvenWhenTheOpenFails) {
     TempDirectory dir;
     std::string path = dir.File("locked.bin");
     WriteWholeFile(path, "previous run");
@@ -122,7 +129,9 @@ TEST(BinaryFileOpen, WriteModeTruncatesEvenWhenTheOpenFails) {
     EXPECT_EQ(ReadWholeFile(path), "");
 }
 
-TEST(BinaryFileSeek, PositionsFromEachOrigin) {
+class BinaryFileSeek : public testing::FreshProcessTest {};
+
+TEST_F(BinaryFileSeek, PositionsFromEachOrigin) {
     TempDirectory dir;
     std::string path = dir.File("hundred.bin");
     WriteWholeFile(path, std::string(100, 'h'));
@@ -135,7 +144,9 @@ TEST(BinaryFileSeek, PositionsFromEachOrigin) {
     EXPECT_EQ(file.SeekFromEnd(-40), 60);
 }
 
-TEST(BinaryFileClose, CloseEndsTheStreamOnce) {
+class BinaryFileClose : public testing::FreshProcessTest {};
+
+TEST_F(BinaryFileClose, CloseEndsTheStreamOnce) {
     TempDirectory dir;
     std::string path = dir.File("closed.bin");
     BinaryFile file(path.c_str(), FileMode::Write);

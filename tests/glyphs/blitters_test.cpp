@@ -6,6 +6,7 @@
 
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -41,7 +42,7 @@ std::uint16_t BlendPixelForTest(std::uint16_t surface, std::uint16_t frame) {
     return surface;
 }
 
-class Blitters : public ::testing::Test {
+class Blitters : public testing::FreshProcessTest {
 protected:
     Blitters() : surface(Pitch * SurfaceHeight, Background) {
         ClipRect = Inner;

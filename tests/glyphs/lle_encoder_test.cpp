@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "glyphs/graphics_loader.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -13,7 +14,7 @@ constexpr std::uint16_t A = 0x1111;
 constexpr std::uint16_t B = 0x2222;
 constexpr std::uint16_t C = 0x3333;
 
-class LleEncoder : public ::testing::Test {
+class LleEncoder : public testing::FreshProcessTest {
 protected:
     LleEncoder() {
         loader.SetPixelFormat(Rgb555);

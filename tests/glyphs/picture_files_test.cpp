@@ -7,6 +7,7 @@
 #include "glyph_test_files.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -29,7 +30,7 @@ Bytes TgaHeader(unsigned width, unsigned height, unsigned bits) {
     return bytes;
 }
 
-class PictureFiles : public ::testing::Test {
+class PictureFiles : public testing::FreshProcessTest {
 protected:
     std::string Write(const std::string& name, const Bytes& bytes) {
         const std::string path = dir.File(name);

@@ -5,6 +5,7 @@
 
 #include "platform/desktop.h"
 #include "platform/headless/clock.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -14,7 +15,9 @@ void Remember(std::uint32_t now) {
     LastSeen.store(now);
 }
 
-TEST(HeadlessClock, VirtualTimeMovesOnlyWithSleepsAndWrapsAtTwoToThe32) {
+class HeadlessClock : public testing::FreshProcessTest {};
+
+TEST_F(HeadlessClock, VirtualTimeMovesOnlyWithSleepsAndWrapsAtTwoToThe32) {
     headless::UseVirtualClock(0xFFFFFFF0u);
     EXPECT_TRUE(headless::VirtualClockInUse());
     EXPECT_EQ(platform::MultimediaTime(), 0xFFFFFFF0u);
@@ -34,7 +37,7 @@ TEST(HeadlessClock, VirtualTimeMovesOnlyWithSleepsAndWrapsAtTwoToThe32) {
     EXPECT_FALSE(headless::VirtualClockInUse());
 }
 
-TEST(HeadlessClock, ReadHookSeesEachVirtualReading) {
+TEST_F(HeadlessClock, ReadHookSeesEachVirtualReading) {
     headless::UseVirtualClock(1234);
     headless::SetClockReadHook(Remember);
     EXPECT_EQ(platform::TickCount(), 1234u);
@@ -43,11 +46,9 @@ TEST(HeadlessClock, ReadHookSeesEachVirtualReading) {
     headless::SetVirtualTime(99);
     platform::MultimediaTime();
     EXPECT_EQ(LastSeen.load(), 1234u);
-    headless::UseRealClock();
 }
 
-TEST(HeadlessClock, RealClockGoesForwardAcrossASleep) {
-    headless::UseRealClock();
+TEST_F(HeadlessClock, RealClockGoesForwardAcrossASleep) {
     const std::uint32_t before = platform::MultimediaTime();
     platform::SleepMilliseconds(5);
     EXPECT_GT(platform::MultimediaTime() - before, 0u);

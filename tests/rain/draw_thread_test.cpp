@@ -21,6 +21,7 @@
 #include "platform/headless/headless_host.h"
 #include "rain/random.h"
 #include "rain/thread_flags.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -67,31 +68,21 @@ void PauseOnFirstReading(std::uint32_t) {
     if (!HookFired.exchange(true)) DrawActive.store(0);
 }
 
-// The values the flags have when a process starts, so the tests also pass in one process.
-void ResetThreadState() {
-    DrawActive.store(0);
-    ThreadAlive.store(1);
-    ThreadEnded.store(0);
-    FramePresented.store(0);
-    MonitorOff.store(0);
-    ThreadDrawing.store(1);
-    LastFrameTime.store(0);
+// The test's own records of what the thread did.
+void ResetRecords() {
     HookFired.store(false);
     StartsSeen.store(0);
-    headless::UseRealClock();
-    headless::SetClockReadHook(nullptr);
 }
 
-class DrawThreadTest : public ::testing::Test {
+class DrawThreadTest : public testing::FreshProcessTest {
   protected:
     void SetUp() override {
-        ResetThreadState();
+        ResetRecords();
         char pattern[] = "/tmp/vorlix-rain-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         directory_ = pattern;
         headless::SetDirectories(directory_.c_str(), directory_.c_str(), directory_.c_str());
         ASSERT_TRUE(InitErrorMsg(true));
-        headless::ResetDisplay();
         window_ = headless::AddWindow(0, ScreenRect{0, 0, Width, Height}, "Screen Saver", nullptr);
         display_ = std::make_unique<DDrawManager>();
         ASSERT_TRUE(display_->CreateDirectDraw(window_, Width, Height, true));
@@ -258,9 +249,9 @@ TEST_F(DrawThreadTest, DisplayRefusingEveryPresentStillLetsTheWindowGo) {
     EXPECT_EQ(DrawLines(), (std::vector<std::string>{Created, Ended}));
 }
 
-TEST(DrawThreadWithoutDisplay, WaitsWithoutADisplayAndEndsOnRequest) {
-    ResetThreadState();
-    Drawing = DrawTargets{};
+class DrawThreadWithoutDisplay : public testing::FreshProcessTest {};
+
+TEST_F(DrawThreadWithoutDisplay, WaitsWithoutADisplayAndEndsOnRequest) {
     DrawActive.store(1);
     ASSERT_TRUE(platform::StartThread(DrawVorlix));
     const std::uint64_t sleeps = headless::SleepCount();
@@ -270,8 +261,7 @@ TEST(DrawThreadWithoutDisplay, WaitsWithoutADisplayAndEndsOnRequest) {
     EXPECT_EQ(FramePresented.load(), 0);
 }
 
-TEST(DrawThreadWithoutDisplay, WaitForThreadEndGivesUpAfterItsTimeout) {
-    ResetThreadState();
+TEST_F(DrawThreadWithoutDisplay, WaitForThreadEndGivesUpAfterItsTimeout) {
     EXPECT_FALSE(WaitForThreadEnd(20));
     headless::UseVirtualClock(0);  // a clock that only moves with sleeps still ends the wait
     EXPECT_FALSE(WaitForThreadEnd(20));
@@ -280,7 +270,7 @@ TEST(DrawThreadWithoutDisplay, WaitForThreadEndGivesUpAfterItsTimeout) {
     headless::UseRealClock();
 }
 
-TEST(DrawThreadWithoutDisplay, ThreadStartCanBeMadeToFail) {
+TEST_F(DrawThreadWithoutDisplay, ThreadStartCanBeMadeToFail) {
     const int starts = headless::ThreadStartCount();
     headless::FailThreadStart(true);
     EXPECT_FALSE(platform::StartThread(DrawVorlix));

@@ -7,6 +7,7 @@
 
 #include "rain/rain_grid_passes.h"
 #include "rain/random.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -62,7 +63,9 @@ std::vector<int> ColumnModes(TestGrid& t, std::int32_t column) {
     return modes;
 }
 
-TEST(RandomGenerator, SameSeedSameNumbersInRange) {
+class RandomGenerator : public testing::FreshProcessTest {};
+
+TEST_F(RandomGenerator, SameSeedSameNumbersInRange) {
     SeedRandom(7);
     std::vector<std::int32_t> first;
     for (int i = 0; i < 1000; ++i) first.push_back(Random());
@@ -80,7 +83,9 @@ TEST(RandomGenerator, SameSeedSameNumbersInRange) {
     EXPECT_EQ(Random(), 10113);
 }
 
-TEST(RainGridBuild, SizesAndPixelPositionsFor640x480With16x16Glyphs) {
+class RainGridBuild : public testing::FreshProcessTest {};
+
+TEST_F(RainGridBuild, SizesAndPixelPositionsFor640x480With16x16Glyphs) {
     SeedRandom(1);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 640, 480, 16, 16, 100, 8));
@@ -99,7 +104,7 @@ TEST(RainGridBuild, SizesAndPixelPositionsFor640x480With16x16Glyphs) {
     EXPECT_EQ(grid.Cells, nullptr);
 }
 
-TEST(RainGridBuild, FillsCellsAndStreamsInTheirRanges) {
+TEST_F(RainGridBuild, FillsCellsAndStreamsInTheirRanges) {
     SeedRandom(99);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 1024, 768, 16, 16, 400, 8));
@@ -127,7 +132,7 @@ TEST(RainGridBuild, FillsCellsAndStreamsInTheirRanges) {
     FreeRainGrid(grid);
 }
 
-TEST(RainGridBuild, DrawsRandomNumbersInTheDocumentedOrder) {
+TEST_F(RainGridBuild, DrawsRandomNumbersInTheDocumentedOrder) {
     SeedRandom(4242);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 0, 0, 16, 16, 2, 8));  // one column, two rows
@@ -147,7 +152,7 @@ TEST(RainGridBuild, DrawsRandomNumbersInTheDocumentedOrder) {
     FreeRainGrid(grid);
 }
 
-TEST(RainGridBuild, LimitsDensityAndServesWideDisplays) {
+TEST_F(RainGridBuild, LimitsDensityAndServesWideDisplays) {
     SeedRandom(5);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 3840, 2160, 8, 12, 1000, 8));
@@ -164,7 +169,7 @@ TEST(RainGridBuild, LimitsDensityAndServesWideDisplays) {
     FreeRainGrid(grid);
 }
 
-TEST(RainGridBuild, RefusesSizesThatCannotMakeAGrid) {
+TEST_F(RainGridBuild, RefusesSizesThatCannotMakeAGrid) {
     RainGrid grid;
     EXPECT_FALSE(BuildRainGrid(grid, 640, 480, 0, 16, 10, 8));
     EXPECT_FALSE(BuildRainGrid(grid, 640, 480, 16, -1, 10, 8));
@@ -173,7 +178,9 @@ TEST(RainGridBuild, RefusesSizesThatCannotMakeAGrid) {
     EXPECT_EQ(grid.Cells, nullptr);
 }
 
-TEST(StreamPass, StreamOfLengthTenFadesOverItsLastThreeCells) {
+class StreamPass : public testing::FreshProcessTest {};
+
+TEST_F(StreamPass, StreamOfLengthTenFadesOverItsLastThreeCells) {
     TestGrid t(4, 32);
     t.AddStream(2, 20, 10);  // toggle 1: steps to row 21 in this pass
     const std::vector<int> modes = ColumnModes(t, 2);
@@ -187,7 +194,7 @@ TEST(StreamPass, StreamOfLengthTenFadesOverItsLastThreeCells) {
     EXPECT_EQ(t.At(21, 1).Mode, DrawBlank);
 }
 
-TEST(StreamPass, StreamsStepEverySecondPassStartingWithTheSecond) {
+TEST_F(StreamPass, StreamsStepEverySecondPassStartingWithTheSecond) {
     TestGrid t(2, 32);
     t.AddStream(0, 5, 10, 0);
     AdvanceStreams(t.grid, Always);
@@ -198,7 +205,7 @@ TEST(StreamPass, StreamsStepEverySecondPassStartingWithTheSecond) {
     EXPECT_EQ(t.grid.Streams[0].StepToggle, 0);
 }
 
-TEST(StreamPass, NegativeHeadMarksNothingAndHeadAtTopMarksOnlyRowsInside) {
+TEST_F(StreamPass, NegativeHeadMarksNothingAndHeadAtTopMarksOnlyRowsInside) {
     TestGrid t(2, 32);
     t.AddStream(0, -2, 10);  // steps to -1
     t.AddStream(1, 2, 10);   // steps to 3: rows 3 ... 0 only
@@ -208,7 +215,7 @@ TEST(StreamPass, NegativeHeadMarksNothingAndHeadAtTopMarksOnlyRowsInside) {
     EXPECT_EQ(t.At(4, 1).Mode, DrawBlank);
 }
 
-TEST(StreamPass, HeadBelowTheGridMarksOnlyItsCellsStillInside) {
+TEST_F(StreamPass, HeadBelowTheGridMarksOnlyItsCellsStillInside) {
     TestGrid t(2, 32);
     t.AddStream(0, 34, 10);  // steps to 35: rows 35 ... 26; 32 and up are outside
     const std::vector<int> modes = ColumnModes(t, 0);
@@ -220,7 +227,7 @@ TEST(StreamPass, HeadBelowTheGridMarksOnlyItsCellsStillInside) {
     EXPECT_EQ(modes[25], DrawBlank);
 }
 
-TEST(StreamPass, RestartsInTheFrameItsTailLeavesAndMarksNothingThen) {
+TEST_F(StreamPass, RestartsInTheFrameItsTailLeavesAndMarksNothingThen) {
     TestGrid t(7, 32);
     t.AddStream(3, 41, 10, 0);  // stays at 41 (tail at row 32): still counted, nothing inside
     std::vector<int> modes = ColumnModes(t, 3);
@@ -237,7 +244,7 @@ TEST(StreamPass, RestartsInTheFrameItsTailLeavesAndMarksNothingThen) {
     for (std::int32_t i = 0; i < 7 * 32; ++i) EXPECT_EQ(t.cells[i].Mode, DrawBlank);
 }
 
-TEST(StreamPass, RestartedStreamMarksRowZeroAfterAsManyStepsAsItsHeadWasAbove) {
+TEST_F(StreamPass, RestartedStreamMarksRowZeroAfterAsManyStepsAsItsHeadWasAbove) {
     TestGrid t(1, 32);
     t.AddStream(0, -3, 10, 0);
     int passes = 0;
@@ -249,7 +256,7 @@ TEST(StreamPass, RestartedStreamMarksRowZeroAfterAsManyStepsAsItsHeadWasAbove) {
     EXPECT_EQ(t.At(0, 0).Mode, DrawFull);
 }
 
-TEST(StreamPass, HigherIndexWinsWhereStreamsOverlap) {
+TEST_F(StreamPass, HigherIndexWinsWhereStreamsOverlap) {
     TestGrid t(2, 32);
     t.AddStream(1, 19, 10);  // rows 20 ... 11: row 13 is its quarter cell
     t.AddStream(1, 12, 10);  // rows 13 ... 4: row 13 is its head, full
@@ -260,7 +267,9 @@ TEST(StreamPass, HigherIndexWinsWhereStreamsOverlap) {
     EXPECT_EQ(modes[12], DrawFull);
 }
 
-TEST(DrawAndAgePass, ChangeDelayZeroChangesAtOnceAndSeventyNineAfterEightyFrames) {
+class DrawAndAgePass : public testing::FreshProcessTest {};
+
+TEST_F(DrawAndAgePass, ChangeDelayZeroChangesAtOnceAndSeventyNineAfterEightyFrames) {
     TestGrid t(3, 6);
     t.grid.HighlightPercent = 0;
     t.At(1, 1).ChangeDelay = 0;
@@ -282,7 +291,7 @@ TEST(DrawAndAgePass, ChangeDelayZeroChangesAtOnceAndSeventyNineAfterEightyFrames
     EXPECT_EQ(t.At(0, 0).Age, 0);
 }
 
-TEST(DrawAndAgePass, HighlightZeroLetsStartingHighlightsSettleOnTheLowestRow) {
+TEST_F(DrawAndAgePass, HighlightZeroLetsStartingHighlightsSettleOnTheLowestRow) {
     SeedRandom(2024);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 640, 480, 16, 16, 100, 0));
@@ -295,7 +304,7 @@ TEST(DrawAndAgePass, HighlightZeroLetsStartingHighlightsSettleOnTheLowestRow) {
     FreeRainGrid(grid);
 }
 
-TEST(DrawAndAgePass, HighlightHundredHighlightsEveryChangeInTheUpperTwoThirds) {
+TEST_F(DrawAndAgePass, HighlightHundredHighlightsEveryChangeInTheUpperTwoThirds) {
     TestGrid t(4, 9);  // rows 0 ... 5 may highlight
     t.grid.HighlightPercent = 100;
     for (GlyphCell& cell : t.cells) cell.ChangeDelay = 0;
@@ -307,7 +316,7 @@ TEST(DrawAndAgePass, HighlightHundredHighlightsEveryChangeInTheUpperTwoThirds) {
     }
 }
 
-TEST(DrawAndAgePass, HighlightMovesDownOneRowAFrameKeepingTheShapeBelow) {
+TEST_F(DrawAndAgePass, HighlightMovesDownOneRowAFrameKeepingTheShapeBelow) {
     TestGrid t(3, 8);
     t.At(2, 1).Glyph = 5;
     t.At(3, 1).Glyph = 27 + 11;
@@ -332,7 +341,7 @@ TEST(DrawAndAgePass, HighlightMovesDownOneRowAFrameKeepingTheShapeBelow) {
     EXPECT_EQ(t.At(7, 1).Glyph, 1);
 }
 
-TEST(DrawAndAgePass, WithoutStreamsEveryCellIsBlankButStillAges) {
+TEST_F(DrawAndAgePass, WithoutStreamsEveryCellIsBlankButStillAges) {
     SeedRandom(3);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 320, 200, 16, 16, 0, 8));
@@ -345,7 +354,7 @@ TEST(DrawAndAgePass, WithoutStreamsEveryCellIsBlankButStillAges) {
     FreeRainGrid(grid);
 }
 
-TEST(DrawAndAgePass, EveryModeReachesTheCellDrawerAndIsClearedAfter) {
+TEST_F(DrawAndAgePass, EveryModeReachesTheCellDrawerAndIsClearedAfter) {
     TestGrid t(2, 32);
     t.AddStream(0, 20, 10, 0);
     const std::vector<DrawnCell> drawn = RunFrame(t.grid);
@@ -358,7 +367,9 @@ TEST(DrawAndAgePass, EveryModeReachesTheCellDrawerAndIsClearedAfter) {
     for (const GlyphCell& cell : t.cells) EXPECT_EQ(cell.Mode, DrawBlank);
 }
 
-TEST(KeepGoing, FailingMidRowLeavesTheRestUndrawnAndUnaged) {
+class KeepGoing : public testing::FreshProcessTest {};
+
+TEST_F(KeepGoing, FailingMidRowLeavesTheRestUndrawnAndUnaged) {
     TestGrid t(5, 4);
     t.At(1, 1).Mode = DrawFull;
     int budget = 1 + 5 + 1 + 2;  // row 3, its 5 cells, row 2, two cells of it
@@ -374,7 +385,7 @@ TEST(KeepGoing, FailingMidRowLeavesTheRestUndrawnAndUnaged) {
     EXPECT_EQ(t.At(1, 1).Mode, DrawFull);  // left for the next full frame
 }
 
-TEST(KeepGoing, FailingInTheStreamPassStopsMarking) {
+TEST_F(KeepGoing, FailingInTheStreamPassStopsMarking) {
     TestGrid t(2, 32);
     t.AddStream(0, 20, 10, 0);
     t.AddStream(1, 20, 10, 0);
@@ -387,7 +398,9 @@ TEST(KeepGoing, FailingInTheStreamPassStopsMarking) {
     EXPECT_EQ(t.grid.Streams[1].StepToggle, 0);
 }
 
-TEST(RainGridRegression, FixedSeedGivesAKnownPicture) {
+class RainGridRegression : public testing::FreshProcessTest {};
+
+TEST_F(RainGridRegression, FixedSeedGivesAKnownPicture) {
     SeedRandom(12345);
     RainGrid grid;
     ASSERT_TRUE(BuildRainGrid(grid, 640, 480, 16, 16, 300, 8));

@@ -7,23 +7,21 @@
 #include "platform/window_messages.h"
 #include "saver/default_saver_proc.h"
 #include "saver/saver_state.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
 
 std::int32_t RefusingVerifier(WindowHandle) { return 0; }
 
-class DefaultSaver : public ::testing::Test {
+class DefaultSaver : public testing::FreshProcessTest {
 protected:
     void SetUp() override {
-        headless::ResetWindowManager();
-        headless::ResetSaverShell();
         window = headless::AddWindow(0, ScreenRect{0, 0, 640, 480}, "Screen Saver",
                                      DefaultSaverProc);
         LastCursorPos = ScreenPoint{100, 100};
         headless::SetCursorPoint(LastCursorPos);
     }
-    void TearDown() override { headless::UseRealClock(); }
 
     LResult Send(MessageId message, WParam w = 0, LParam l = 0) {
         return DefaultSaverProc(window, message, w, l);

@@ -10,6 +10,7 @@
 #include "saver/framework.h"
 #include "saver/saver_state.h"
 #include "saver/switch_text.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -79,12 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
         SwitchCase{"/a 55", SaverMode::ChangePassword, 55, true},
         SwitchCase{"a", SaverMode::ChangePassword, 0, true}));
 
-class Dispatcher : public ::testing::Test {
+class Dispatcher : public testing::FreshProcessTest {
 protected:
     void SetUp() override {
-        headless::ResetWindowManager();
-        headless::ResetSaverShell();
-        headless::ResetRegistry();
         existing = headless::AddWindow(0, ScreenRect{10, 20, 410, 320}, "Display", nullptr);
         foreground = headless::AddWindow(0, ScreenRect{0, 0, 100, 100}, "Desk", nullptr);
         headless::SetForegroundWindow(foreground);

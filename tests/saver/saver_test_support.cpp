@@ -64,14 +64,6 @@ void SaverTest::SetUp() {
                 ("vorlix-saver-" + std::to_string(random()) + std::to_string(random()));
     std::filesystem::create_directories(directory);
     WriteGlyphFile(directory / "glyph2.ani", 55, 8, 8);
-    headless::ResetWindowManager();
-    headless::ResetRegistry();
-    headless::ResetMessageBoxes();
-    headless::ResetDialogControls();
-    headless::ResetSaverShell();
-    headless::ResetDisplay();
-    headless::FailThreadStart(false);
-    headless::UseRealClock();
     std::string path = directory.string();
     headless::SetDirectories(path.c_str(), path.c_str(), path.c_str());
     headless::SetPrefixDataDirectory(nullptr);

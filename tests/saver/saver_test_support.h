@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/types.h"
+#include "support/fresh_process.h"
 
 namespace vorlix::testing {
 
@@ -31,7 +32,7 @@ bool WaitFor(Condition condition) {
     return condition();
 }
 
-class SaverTest : public ::testing::Test {
+class SaverTest : public FreshProcessTest {
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -6,14 +6,14 @@
 #include "rain/thread_flags.h"
 #include "saver/framework.h"
 #include "saver/saver_state.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
 
-class SaverRouting : public ::testing::Test {
+class SaverRouting : public testing::FreshProcessTest {
 protected:
     void SetUp() override {
-        headless::ResetWindowManager();
         parent = headless::AddWindow(0, ScreenRect{0, 0, 400, 300}, "Display", nullptr);
         window = headless::AddWindow(0, ScreenRect{0, 0, 640, 480}, "Screen Saver", nullptr);
     }

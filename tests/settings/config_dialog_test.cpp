@@ -11,6 +11,7 @@
 #include "platform/window_messages.h"
 #include "settings/config_dialog.h"
 #include "settings/settings_store.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -20,17 +21,8 @@ using platform::RegistryRoot;
 
 const char* const Key = "Software\\Korvanth\\Vorlix";
 
-class ConfigDialog : public ::testing::Test {
+class ConfigDialog : public testing::FreshProcessTest {
 protected:
-    void SetUp() override {
-        headless::ResetRegistry();
-        headless::ResetMessageBoxes();
-        headless::ResetDialogControls();
-        headless::ResetSaverShell();
-        headless::ResetWindowManager();
-        Settings = SettingsRecord{};
-    }
-
     static void StoreAll(const std::string& resolution, std::uint32_t density,
                          std::uint32_t highlight) {
         headless::StoreText(RegistryRoot::LocalMachine, Key, "Resolution", resolution);

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "settings/settings_override.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 
-TEST(SettingsOverride, ReplacesOnlyWhatWasGivenClampedAsTheDialogClamps) {
+class SettingsOverride : public testing::FreshProcessTest {};
+
+TEST_F(SettingsOverride, ReplacesOnlyWhatWasGivenClampedAsTheDialogClamps) {
     SettingsRecord record;
     record.Density = 120;
     record.HighlightDensity = 30;

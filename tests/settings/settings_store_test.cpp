@@ -7,6 +7,7 @@
 #include "platform/headless/registry.h"
 #include "platform/window_messages.h"
 #include "settings/settings_store.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -17,14 +18,8 @@ using platform::RegistryRoot;
 const char* const Key = "Software\\Korvanth\\Vorlix";
 constexpr WindowHandle Owner = 0x4242;
 
-class SettingsStore : public ::testing::Test {
+class SettingsStore : public testing::FreshProcessTest {
 protected:
-    void SetUp() override {
-        headless::ResetRegistry();
-        headless::ResetMessageBoxes();
-        Settings = SettingsRecord{};
-    }
-
     static void Store(const std::string& name, const std::string& text) {
         headless::StoreText(RegistryRoot::LocalMachine, Key, name, text);
     }
@@ -269,7 +264,7 @@ TEST_F(SettingsStore, EachSaveFailureStopsTheSaveWithItsText) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        SetUp();
+        testing::ResetProcessState();
         StoreAll("1024x768", 300, 8);
         headless::FailRegistryCall(RegistryCall::Set, c.value);
         SaveSettings(Owner);

@@ -61,6 +61,13 @@ void SetClockReadHook(ClockReadHook hook) {
 std::uint64_t SleepCount() {
     return Sleeps.load();
 }
+void ResetClock() {
+    Virtual.store(false);
+    Now.store(0);
+    SleepCostMicroseconds.store(0);
+    ReadHook.store(nullptr);
+    Sleeps.store(0);
+}
 
 }  // namespace vorlix::headless
 

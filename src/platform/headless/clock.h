@@ -23,7 +23,10 @@ void SetVirtualSleepCost(std::uint32_t microseconds);
 using ClockReadHook = void (*)(std::uint32_t now);
 void SetClockReadHook(ClockReadHook hook);
 
-// SleepMilliseconds calls since the process started, in either mode.
+// SleepMilliseconds calls since the process started or the last ResetClock, in either mode.
 std::uint64_t SleepCount();
+
+// Back to the start: real time, no sleep cost, no hook, no sleeps counted.
+void ResetClock();
 
 }  // namespace vorlix::headless

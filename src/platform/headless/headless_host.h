@@ -10,3 +10,4 @@
 #include "platform/headless/registry.h"
 #include "platform/headless/dialog_controls.h"
 #include "platform/headless/saver_shell.h"
+#include "platform/headless/host_reset.h"

@@ -21,6 +21,10 @@ void FailThreadStart(bool fail) {
 int ThreadStartCount() {
     return Starts.load();
 }
+void ResetThreads() {
+    FailStart.store(false);
+    Starts.store(0);
+}
 
 }  // namespace vorlix::headless
 

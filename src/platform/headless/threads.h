@@ -3,6 +3,7 @@
 namespace vorlix::headless {
 
 void FailThreadStart(bool fail);
-int ThreadStartCount();  // threads started since the process began
+int ThreadStartCount();  // threads started since the process began or the last ResetThreads
+void ResetThreads();      // starts succeed again and the count is 0; running threads go on
 
 }  // namespace vorlix::headless
