@@ -498,24 +498,28 @@ case_signals() {
 }
 
 # start_own_xvfb: an X server for this case alone, so it can be stopped or killed; exports
-# DISPLAY and sets own_xvfb (its process id).
+# DISPLAY and sets own_xvfb (its process id) and own_display (its number). Xvfb picks a free
+# number itself (-displayfd), which also sees through locks left by a server that was killed.
 start_own_xvfb() {
-    local n
-    for n in $(seq 60 79); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        # -noreset: see start_xvfb.
-        setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -br -noreset \
-            >"$case_dir/xvfb.log" 2>&1 &
-        own_xvfb=$!
-        groups+=("$own_xvfb")
-        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1; then
-            export DISPLAY=":$n"
-            note "own Xvfb on :$n"
-            return 0
-        fi
-        kill -KILL "$own_xvfb" 2>/dev/null
-    done
-    fail "no Xvfb of the case's own could be started"
+    rm -f "$case_dir/xvfb.display"
+    # -noreset: see start_xvfb.
+    setsid Xvfb -displayfd 9 -screen 0 "${width}x${height}x24" -nolisten tcp -br -noreset \
+        9>"$case_dir/xvfb.display" >"$case_dir/xvfb.log" 2>&1 &
+    own_xvfb=$!
+    groups+=("$own_xvfb")
+    wait_until 10 test -s "$case_dir/xvfb.display" ||
+        fail "no Xvfb of the case's own: $(cat "$case_dir/xvfb.log")"
+    own_display=$(head -n 1 "$case_dir/xvfb.display")
+    export DISPLAY=":$own_display"
+    wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1 || fail "the case's own Xvfb does not answer"
+    note "own Xvfb on :$own_display"
+}
+
+# kill_own_xvfb: ends it as a crash would, and removes the lock and socket it leaves behind.
+kill_own_xvfb() {
+    kill -KILL "$own_xvfb"
+    wait_until 5 bash -c "! kill -0 $own_xvfb" || fail "the case's own Xvfb did not end"
+    rm -f "/tmp/.X$own_display-lock" "/tmp/.X11-unix/X$own_display"
 }
 
 # A server that stops answering under the running rain: the watchdog ends the saver, which
@@ -547,7 +551,7 @@ case_x_server_lost() {
     start_own_xvfb
     run_saver saver /s
     wait_for_rain
-    kill -KILL "$own_xvfb"
+    kill_own_xvfb
     local lost=$SECONDS
     expect_exit saver 4
     note "the saver ended within $((SECONDS - lost)) s of its X server's end"
