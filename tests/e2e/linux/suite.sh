@@ -374,41 +374,34 @@ case_corrupt_settings() {
     cmp -s "$settings.bad" "$case_dir/damaged.reg" || fail "the damaged file was not kept aside"
 }
 
-# clear_stale_display N: a killed X server leaves its lock and socket behind; free the number
-# again when the process the lock names is gone.
-clear_stale_display() {
-    local lock=/tmp/.X$1-lock pid
-    [ -e "$lock" ] || return 0
-    pid=$(tr -d ' \n' <"$lock" 2>/dev/null)
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && return 0
-    rm -f "$lock" "/tmp/.X11-unix/X$1"
-}
-
 # start_own_xvfb [W H]: an X server of this case's own (-noreset, as the shared one), at W x H
 # or the shared one's size, stopped with the case; it can be stopped or killed on its own.
-# DISPLAY, width and height follow it; own_xvfb is its process id.
+# DISPLAY, width and height follow it; own_xvfb is its process id, own_display its number.
+# Xvfb picks a free number itself (-displayfd), which also sees through locks left by a
+# server that was killed.
 start_own_xvfb() {
-    local n w=${1:-$width} h=${2:-$height}
-    for n in $(seq 101 140); do
-        clear_stale_display "$n"
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        setsid Xvfb ":$n" -screen 0 "${w}x${h}x24" -nolisten tcp -br -noreset \
-            >"$case_dir/xvfb-$n.log" 2>&1 &
-        own_xvfb=$!
-        groups+=("$own_xvfb")
-        # Another client's server may have taken the number meanwhile: ours must be alive.
-        if DISPLAY=":$n" wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1 && kill -0 "$own_xvfb" 2>/dev/null
-        then
-            export DISPLAY=":$n"
-            width=$w
-            height=$h
-            xdotool mousemove $((width / 2)) $((height / 2))
-            note "Xvfb ${w}x${h} on :$n"
-            return 0
-        fi
-        kill -KILL "$own_xvfb" 2>/dev/null
-    done
-    fail "no Xvfb of ${w}x${h} could be started"
+    local w=${1:-$width} h=${2:-$height}
+    rm -f "$case_dir/xvfb.display"
+    setsid Xvfb -displayfd 9 -screen 0 "${w}x${h}x24" -nolisten tcp -br -noreset \
+        9>"$case_dir/xvfb.display" >"$case_dir/xvfb.log" 2>&1 &
+    own_xvfb=$!
+    groups+=("$own_xvfb")
+    wait_until 10 test -s "$case_dir/xvfb.display" ||
+        fail "no Xvfb of ${w}x${h}: $(cat "$case_dir/xvfb.log")"
+    own_display=$(head -n 1 "$case_dir/xvfb.display")
+    export DISPLAY=":$own_display"
+    wait_until 10 "$VORLIX_TEST_PROBE" 0 0 1 1 || fail "the case's own Xvfb does not answer"
+    width=$w
+    height=$h
+    xdotool mousemove $((width / 2)) $((height / 2))
+    note "Xvfb ${w}x${h} on :$own_display"
+}
+
+# kill_own_xvfb: ends it as a crash would, and removes the lock and socket it leaves behind.
+kill_own_xvfb() {
+    kill -KILL "$own_xvfb"
+    wait_until 5 bash -c "! kill -0 $own_xvfb" || fail "the case's own Xvfb did not end"
+    rm -f "/tmp/.X$own_display-lock" "/tmp/.X11-unix/X$own_display"
 }
 
 # Fresh settings on a 1920x1080 screen: "Desktop size" at zoom 1, rain from edge to edge.
@@ -678,7 +671,7 @@ case_x_server_lost() {
     start_own_xvfb
     run_saver saver /s
     wait_for_rain
-    kill -KILL "$own_xvfb"
+    kill_own_xvfb
     local lost=$SECONDS
     expect_exit saver 4
     note "the saver ended within $((SECONDS - lost)) s of its X server's end"
