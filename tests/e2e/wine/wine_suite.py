@@ -131,8 +131,8 @@ class Wine:
         # connects during the reset.
         read_end, write_end = os.pipe()
         proc = subprocess.Popen(
-            ["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
-             "%dx%dx16" % SCREEN, "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-noreset", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
+             "%dx%dx16" % SCREEN, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(self.work_dir, "xvfb.log"), "w"), start_new_session=True)
         os.close(write_end)
