@@ -18,22 +18,7 @@ probe=$PWD/build/release/tests/e2e/linux/vorlix-test-probe
 pids=()
 mounts=()
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-note() { echo "-- $*"; }
-
-wait_until() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit))
-    while ((SECONDS <= deadline)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.2
-    done
-    return 1
-}
+source tests/e2e/shell_helpers.sh
 
 cleanup() {
     local pid i

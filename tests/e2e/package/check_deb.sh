@@ -10,11 +10,7 @@ work=$(mktemp -d)
 root=$work/root
 groups=()
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-note() { echo "-- $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../shell_helpers.sh"
 
 cleanup() {
     local group
@@ -27,17 +23,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-wait_until() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit))
-    while ((SECONDS <= deadline)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # --- the file ------------------------------------------------------------------------------
 
