@@ -213,7 +213,8 @@ class Wine:
                                                  out.read().decode("latin-1"),
                                                  err.read().decode("latin-1"))
         if check_rc and result.returncode != 0:
-            raise RuntimeError("%s failed (%d): %s" % (argv, result.returncode, result.stderr))
+            raise RuntimeError("%s failed (%d): %s%s" % (argv, result.returncode,
+                                                          result.stdout, result.stderr))
         return result
 
     def launch(self, argv, stdout=None):
