@@ -22,9 +22,12 @@
 #include "rain/random.h"
 #include "rain/thread_flags.h"
 #include "support/fresh_process.h"
+#include "support/wait_until.h"
 
 namespace vorlix {
 namespace {
+
+using testing::WaitUntil;
 
 constexpr std::int32_t Width = 320;
 constexpr std::int32_t Height = 240;
@@ -32,17 +35,6 @@ constexpr char Created[] = "LOG_INFO: [DrawVorlix] Thread created. Drawing Vorli
 constexpr char Idle[] = "LOG_INFO: [DrawVorlix] Enter idle loop";
 constexpr char Resumed[] = "LOG_INFO: [DrawVorlix] Thread resumed";
 constexpr char Ended[] = "LOG_INFO: [DrawVorlix] Thread ended";
-
-// Waits on the test's own clock, so a virtual platform clock does not shorten the bound.
-template <class Condition>
-bool WaitUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // 55 flat 8x8 glyphs: enough for the blitters to draw every cell.
 std::unique_ptr<Animation> MakeGlyphs() {

@@ -24,9 +24,12 @@
 #include "rain/random.h"
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
+#include "support/wait_until.h"
 
 namespace vorlix {
 namespace {
+
+using testing::WaitUntil;
 
 using headless::DisplayOp;
 using headless::Role;
@@ -37,16 +40,6 @@ constexpr std::int32_t Height = 120;
 constexpr int Frames = 2000;
 constexpr std::uint16_t RestoredFill = 0x7BEF;
 constexpr std::uint16_t Scribble = 0x4A69;
-
-template <class Condition>
-bool WaitUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
 
 // 55 glyphs of 8x8 whose pixels all differ, so a cell drawn wrong or not at all shows.
 std::unique_ptr<Animation> MakeGlyphs() {
@@ -176,14 +169,17 @@ protected:
         DrawActive.store(1);
         EXPECT_TRUE(platform::StartThread(DrawVorlix));
         for (std::size_t handled = 0; handled < script.pauses.size(); ++handled) {
-            EXPECT_TRUE(WaitUntil([&] { return capture.pausedAt.load() >= 0 || ThreadEnded.load(); }));
+            EXPECT_TRUE(
+                WaitUntil([&] { return capture.pausedAt.load() >= 0 || ThreadEnded.load(); },
+                          std::chrono::seconds(60)));
             if (ThreadEnded.load()) break;
-            EXPECT_TRUE(WaitUntil([] { return ThreadDrawing.load() == 0; }));
+            EXPECT_TRUE(
+                WaitUntil([] { return ThreadDrawing.load() == 0; }, std::chrono::seconds(60)));
             Disturb(display);
             capture.pausedAt.store(-1);
             DrawActive.store(1);
         }
-        EXPECT_TRUE(WaitUntil([] { return ThreadEnded.load() != 0; }));
+        EXPECT_TRUE(WaitUntil([] { return ThreadEnded.load() != 0; }, std::chrono::seconds(60)));
         headless::SetShownFrameHook(nullptr);
         Drawing = DrawTargets{};
         FreeRainGrid(grid);
