@@ -3,9 +3,7 @@
 // blitted only when the buffer drawn into does not already show its look, and the cells whose
 // look differs from the frame on the screen are gathered as row spans for the present step.
 // The passes, their order and their random draws are the same either way.
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "glyphs/animation.h"
 #include "glyphs/surface_view.h"
@@ -52,51 +50,29 @@ private:
     std::int32_t cellHeight_;
 };
 
-// The top bit of each 16-bit lane of x that is not zero.
-inline std::uint64_t NonZeroLanes(std::uint64_t x) {
-    constexpr std::uint64_t Low = 0x7FFF7FFF7FFF7FFFull;
-    return (((x & Low) + Low) | x) & ~Low;
-}
+// The cells a frame listed after its pass: those whose look differs from the buffer drawn
+// into or from the screen, in the pass's order (up the rows, left to right).
+struct VisitList {
+    const std::int32_t* cells;
+    std::int32_t count;
+};
 
-// After the passes: each cell whose look differs from the buffer's is drawn, and each whose
-// look differs from the screen's joins the changes. Four cells are compared at a time and only
-// the differing ones are visited, in order: most of a frame is as it was, and which cells
-// differ follows no pattern a branch could guess.
-inline void DrawChangedCells(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
-                             const std::uint16_t* looks, std::uint16_t* drawn,
-                             const std::uint16_t* shown, ChangeCollector& changes) {
-    const auto cell = [&](std::int32_t at, std::int32_t x, std::int32_t y, bool onScreen,
-                          bool inBuffer) {
+// Draws each listed cell the buffer lacks and adds each the screen lacks to the changes.
+inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
+                       const VisitList& list, const std::uint16_t* looks, std::uint16_t* drawn,
+                       const std::uint16_t* shown, ChangeCollector& changes) {
+    const std::int32_t columns = grid.Columns;
+    std::int32_t rowStart = (grid.Rows - 1) * columns;
+    std::int32_t y = (grid.Rows - 1) * grid.CellHeight - RowLift;
+    for (std::int32_t i = 0; i < list.count; ++i) {
+        const std::int32_t at = list.cells[i];
+        for (; at < rowStart; rowStart -= columns) y -= grid.CellHeight;
+        const std::int32_t x = (at - rowStart) * grid.CellWidth;
         const std::uint16_t key = looks[at];
-        if (onScreen) changes.Add(x, y);
-        if (!inBuffer) return;
+        if (key != shown[at]) changes.Add(x, y);
+        if (key == drawn[at]) continue;
         DrawCellLook(glyphs, view, x, y, LookOfKey(key));
         drawn[at] = key;
-    };
-    const std::int32_t columns = grid.Columns;
-    const std::int32_t width = grid.CellWidth;
-    std::int32_t y = -RowLift;
-    for (std::int32_t r = 0; r < grid.Rows; ++r, y += grid.CellHeight) {
-        const std::int32_t first = r * columns;
-        std::int32_t c = 0;
-        for (; c + 4 <= columns; c += 4) {
-            std::uint64_t now, before, onScreen;
-            std::memcpy(&now, looks + first + c, 8);
-            std::memcpy(&before, drawn + first + c, 8);
-            std::memcpy(&onScreen, shown + first + c, 8);
-            const std::uint64_t inBuffer = NonZeroLanes(now ^ before);
-            const std::uint64_t onScreenLanes = NonZeroLanes(now ^ onScreen);
-            for (std::uint64_t lanes = inBuffer | onScreenLanes; lanes != 0; lanes &= lanes - 1) {
-                const int bit = std::countr_zero(lanes);
-                const std::uint64_t lane = std::uint64_t{1} << bit;
-                const std::int32_t j = c + bit / 16;
-                cell(first + j, j * width, y, (onScreenLanes & lane) != 0, (inBuffer & lane) != 0);
-            }
-        }
-        for (; c < columns; ++c) {
-            const std::int32_t at = first + c;
-            cell(at, c * width, y, looks[at] != shown[at], looks[at] != drawn[at]);
-        }
     }
 }
 
@@ -119,22 +95,37 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
         return nullptr;
     }
     std::uint16_t* looks = record->FrameLooks();
-    std::int32_t at = 0;  // the cell's index; the pass goes up the rows, left to right
-    std::int32_t visited = 0;
+    std::uint16_t* drawn = record->Looks(buffers.drawn);
+    const std::uint16_t* shown = record->Looks(buffers.shown);
+    std::int32_t* visits = record->Visits();
+    // Every cell is listed; the count moves past it only when it differs, so the list is
+    // gathered without a branch: which cells differ follows no pattern.
+    std::int32_t listed = 0;
+    std::int32_t noted = 0;
+    std::int32_t rowStart = cells;
+    std::int32_t at = 0;
+    const std::int32_t columns = grid.Columns;
     DrawAndAgeCells(grid, keepGoing,
-                    [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
-                        at = x == 0 ? (y + RowLift) / grid.CellHeight * grid.Columns : at + 1;
-                        looks[at] = LookKey(LookOf(glyph, mode));
-                        ++visited;
+                    [&](std::int32_t x, std::int32_t, std::uint8_t glyph, std::uint8_t mode) {
+                        if (x == 0) {
+                            rowStart -= columns;
+                            at = rowStart;
+                        } else {
+                            ++at;
+                        }
+                        const std::uint16_t key = LookKeyOf(glyph, mode);
+                        looks[at] = key;
+                        visits[listed] = at;
+                        listed += (key != drawn[at]) | (key != shown[at]);
+                        ++noted;
                     });
-    if (visited != cells) {
+    if (noted != cells) {
         record->Changes().whole = true;
         return &record->Changes();
     }
     frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth,
                                           grid.CellHeight);
-    frame_detail::DrawChangedCells(grid, glyphs, view, looks, record->Looks(buffers.drawn),
-                                   record->Looks(buffers.shown), changes);
+    frame_detail::DrawListed(grid, glyphs, view, {visits, listed}, looks, drawn, shown, changes);
     return &record->Changes();
 }
 

@@ -264,6 +264,14 @@ TEST(CellLooks, ModeFourFullThreeToOneDimOneToThreeEverythingElseBlank) {
     EXPECT_NE(LookKey(LookOf(9, 4)), LookKey(LookOf(9, 3)));
     EXPECT_NE(LookKey(LookOf(9, 4)), LookKey(LookOf(10, 4)));
     EXPECT_EQ(LookKey(LookOf(9, 0)), LookKey(LookOf(30, 7)));
+    // The pass's branch-free key is the same number for every glyph and mode.
+    for (int glyph = 0; glyph < 256; ++glyph) {
+        for (int mode = 0; mode < 256; ++mode) {
+            const auto g = static_cast<std::uint8_t>(glyph);
+            const auto m = static_cast<std::uint8_t>(mode);
+            ASSERT_EQ(LookKeyOf(g, m), LookKey(LookOf(g, m))) << glyph << " " << mode;
+        }
+    }
 }
 
 }  // namespace
