@@ -20,6 +20,11 @@ import xml.etree.ElementTree as ElementTree
 import pe_resources
 
 SETTINGS_KEY = r"HKLM\Software\Korvanth\Vorlix"
+# Wine's reg tool by its full path. By its bare name ("wine reg") Wine starts it through
+# start.exe, and that extra process now and then dies as it exits, before or after reg did
+# its work: exit 127 from glibc's "Inconsistency detected by ld.so: dl-fini.c" assertion, or
+# exit 1 with nothing printed: about one start in a thousand here, one suite run in six.
+REG = r"C:\windows\system32\reg.exe"
 SCREEN = (1024, 768)
 EXIT_MINUS_ONE = 255  # -1 as the exit code seen through wine
 
@@ -110,7 +115,7 @@ class Wine:
                                        start_new_session=True)
         self.reg_add(r"HKCU\Software\Wine\Direct3D", "renderer", "REG_SZ", "gdi")
         self.reg_add(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0")
-        self.run(["wine", "reg", "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f"],
+        self.run(["wine", REG, "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f"],
                  timeout=30, check_rc=False)
 
     def start_xvfb(self):
@@ -259,13 +264,13 @@ class Wine:
 
     # --- the registry ------------------------------------------------------------------
     def reg_add(self, key, name, kind, data):
-        self.run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], timeout=30)
+        self.run(["wine", REG, "add", key, "/v", name, "/t", kind, "/d", data, "/f"], timeout=30)
 
     def reg_delete_settings(self):
-        self.run(["wine", "reg", "delete", SETTINGS_KEY, "/f"], timeout=30, check_rc=False)
+        self.run(["wine", REG, "delete", SETTINGS_KEY, "/f"], timeout=30, check_rc=False)
 
     def reg_value(self, name):
-        result = self.run(["wine", "reg", "query", SETTINGS_KEY, "/v", name], timeout=30,
+        result = self.run(["wine", REG, "query", SETTINGS_KEY, "/v", name], timeout=30,
                           check_rc=False)
         for line in result.stdout.splitlines():
             parts = line.split()
@@ -699,7 +704,7 @@ class Cases:
               "installed files missing")
         with open(installed[0], "rb") as copy, open(self.wine.scr, "rb") as built:
             check(copy.read() == built.read(), "the installed vorlix.scr differs from the build")
-        query = self.wine.run(["wine", "reg", "query", key], timeout=30, check_rc=False)
+        query = self.wine.run(["wine", REG, "query", key], timeout=30, check_rc=False)
         check("UninstallString" in query.stdout, "no uninstall entry")
         # The uninstaller copies itself away and runs from there: wait for its work.
         self.wine.run(["wine", r"C:\windows\vorlix-uninstall.exe", "/S"], timeout=120,
@@ -707,7 +712,7 @@ class Cases:
         gone = wait_for(lambda: not any(os.path.exists(p)
                                         for p in installed + [uninstaller]), 30)
         check(gone, "the uninstaller left files behind")
-        query = self.wine.run(["wine", "reg", "query", key], timeout=30, check_rc=False)
+        query = self.wine.run(["wine", REG, "query", key], timeout=30, check_rc=False)
         check("UninstallString" not in query.stdout, "the uninstall entry is still there")
         self.wine.place_glyphs(windows=self.glyphs)
 
