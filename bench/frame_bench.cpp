@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "display/ddraw_manager.h"
+#include "flip_chain_rain.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
 #include "platform/desktop.h"
@@ -30,76 +31,34 @@
 namespace vorlix {
 namespace {
 
-constexpr std::uint32_t Density = 400;
-constexpr std::uint32_t Highlight = 8;
+using bench::Density;
+using bench::DefaultGlyphs;
+using bench::Highlight;
+using bench::KeepDrawing;
 
-// The default glyph set in the 5-6-5 layout, raw frames as the saver loads them.
-Animation* DefaultGlyphs() {
-    static Animation* glyphs = [] {
-        ActivePixelFormat = Rgb565;
-        GraphicsLoader loader;
-        loader.SetPixelFormat(Rgb565);
-        return loader.LoadAnimation(String(VORLIX_GLYPH_FILE), false);
-    }();
-    return glyphs;
-}
-
-// A lambda rather than a function so the passes inline the test into their loops.
-constexpr auto KeepDrawing = [] { return DrawActive.load() != 0; };
-
-constexpr int WarmUpFrames = 200;
-
-// Frames alternate between two buffers as on a flip chain; after a warm-up each buffer holds
-// the frame before last, as the screen's back buffer does. incremental: 0 draws every cell,
-// 1 only the cells whose look changed in the buffer drawn into.
+// incremental: 0 draws every cell, 1 only the cells whose look changed in the buffer drawn
+// into; a steady frame of a flip chain after a warm-up.
 void WholeFrame(benchmark::State& state) {
-    const auto width = static_cast<std::int32_t>(state.range(0));
-    const auto height = static_cast<std::int32_t>(state.range(1));
-    const bool incremental = state.range(2) != 0;
-    Animation* glyphs = DefaultGlyphs();
-    if (glyphs == nullptr) {
-        state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
-        return;
-    }
-    const std::size_t size = static_cast<std::size_t>(width) * height;
-    std::vector<std::uint16_t> pixels[2] = {std::vector<std::uint16_t>(size),
-                                            std::vector<std::uint16_t>(size)};
-    const SurfaceView views[2] = {{pixels[0].data(), width, height, width},
-                                  {pixels[1].data(), width, height, width}};
-    ClipRect =
-        ClipRectangle{0, 0, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
-    SeedRandom(1);
-    RainGrid grid;
-    if (!BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight)) {
-        state.SkipWithError("no grid");
-        return;
-    }
-    CellRecord record;
-    record.Allocate(grid.Columns * grid.Rows);
-    record.SetFullRedraw(!incremental);
-    DrawActive.store(1);
-    int back = 0;
+    bench::FlipChainRain rain(state, static_cast<std::int32_t>(state.range(0)),
+                              static_cast<std::int32_t>(state.range(1)), state.range(2) != 0);
+    if (!rain.Ready()) return;
     std::int64_t changed = 0;
     auto frame = [&] {
-        const FrameBuffers buffers{back, 1 - back, 0};
-        const platform::ChangedArea* changes =
-            DrawRainFrame(grid, *glyphs, views[back], &record, buffers, KeepDrawing);
+        const platform::ChangedArea* changes = rain.Draw();
         changed += changes != nullptr ? changes->count : 0;
-        back ^= 1;
+        rain.Flip();
     };
-    for (int i = 0; i < WarmUpFrames; ++i) frame();
+    for (int i = 0; i < bench::WarmUpFrames; ++i) frame();
     changed = 0;
     for (auto _ : state) {
         frame();
-        benchmark::DoNotOptimize(pixels[0].data());
-        benchmark::DoNotOptimize(pixels[1].data());
+        benchmark::DoNotOptimize(rain.Back());
+        benchmark::DoNotOptimize(rain.Front());
         benchmark::ClobberMemory();
     }
-    state.counters["cells"] = grid.Columns * grid.Rows;
+    state.counters["cells"] = rain.Cells();
     state.counters["spans"] =
         benchmark::Counter(static_cast<double>(changed), benchmark::Counter::kAvgIterations);
-    record.Free();
-    FreeRainGrid(grid);
 }
 
 // The two passes with a drawer that only counts: the model's own share of a frame.

@@ -7,12 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "glyphs/blitters.h"
-#include "glyphs/graphics_loader.h"
+#include "flip_chain_rain.h"
 #include "platform/sdl/frame_converter.h"
-#include "rain/frame_drawing.h"
-#include "rain/random.h"
-#include "rain/thread_flags.h"
 
 namespace vorlix {
 namespace {
@@ -20,32 +16,13 @@ namespace {
 constexpr std::int32_t ScreenWidth = 1600;
 constexpr std::int32_t ScreenHeight = 1200;
 
-Animation* Glyphs() {
-    static Animation* glyphs = [] {
-        ActivePixelFormat = Rgb565;
-        GraphicsLoader loader;
-        loader.SetPixelFormat(Rgb565);
-        return loader.LoadAnimation(String(VORLIX_GLYPH_FILE), false);
-    }();
-    return glyphs;
-}
-
-constexpr auto KeepDrawing = [] { return DrawActive.load() != 0; };
-
-// range(0) x range(1): the frame's size, shown in a 1600x1200 surface.
+// range(0) x range(1): the frame's size, shown in a 1600x1200 surface. Only the conversion
+// is timed.
 void PresentChanges(benchmark::State& state) {
     const auto width = static_cast<std::int32_t>(state.range(0));
     const auto height = static_cast<std::int32_t>(state.range(1));
-    Animation* glyphs = Glyphs();
-    if (glyphs == nullptr) {
-        state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
-        return;
-    }
-    const std::size_t size = static_cast<std::size_t>(width) * height;
-    std::vector<std::uint16_t> pixels[2] = {std::vector<std::uint16_t>(size),
-                                            std::vector<std::uint16_t>(size)};
-    const SurfaceView views[2] = {{pixels[0].data(), width, height, width},
-                                  {pixels[1].data(), width, height, width}};
+    bench::FlipChainRain rain(state, width, height, true);
+    if (!rain.Ready()) return;
     const std::int32_t targetPitch = ScreenWidth * 4;
     std::vector<std::uint8_t> target(static_cast<std::size_t>(targetPitch) * ScreenHeight);
     sdl::FrameConverter converter;
@@ -54,53 +31,34 @@ void PresentChanges(benchmark::State& state) {
         state.SkipWithError("no conversion");
         return;
     }
-    ClipRect =
-        ClipRectangle{0, 0, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
-    SeedRandom(1);
-    RainGrid grid;
-    if (!BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, 400, 8)) {
-        state.SkipWithError("no grid");
-        return;
-    }
-    CellRecord record;
-    record.Allocate(grid.Columns * grid.Rows);
-    DrawActive.store(1);
-    int back = 0;
     std::int64_t converted = 0;
-    const platform::ChangedArea* changes = nullptr;
-    auto draw = [&] {
-        changes =
-            DrawRainFrame(grid, *glyphs, views[back], &record, {back, 1 - back, 0}, KeepDrawing);
-    };
     // As the window presenter does: the spans that changed, or everything.
-    auto present = [&] {
+    auto present = [&](const platform::ChangedArea* changes) {
         if (changes == nullptr || changes->whole) {
-            converter.Convert(pixels[back].data(), width, target.data(), targetPitch);
+            converter.Convert(rain.Back(), width, target.data(), targetPitch);
         } else {
             for (std::int32_t i = 0; i < changes->count; ++i) {
                 const ScreenRect& r = changes->rects[i];
-                const sdl::Placement written = converter.ConvertArea(
-                    pixels[back].data(), width, target.data(), targetPitch, r.left, r.top,
-                    r.right, r.bottom);
+                const sdl::Placement written =
+                    converter.ConvertArea(rain.Back(), width, target.data(), targetPitch,
+                                          r.left, r.top, r.right, r.bottom);
                 converted += static_cast<std::int64_t>(written.width) * written.height;
             }
         }
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
-        back ^= 1;
+        rain.Flip();
     };
-    for (int i = 0; i < 200; ++i) draw(), present();
+    for (int i = 0; i < bench::WarmUpFrames; ++i) present(rain.Draw());
     converted = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        draw();
+        const platform::ChangedArea* changes = rain.Draw();
         state.ResumeTiming();
-        present();
+        present(changes);
     }
     state.counters["target_pixels"] =
         benchmark::Counter(static_cast<double>(converted), benchmark::Counter::kAvgIterations);
-    record.Free();
-    FreeRainGrid(grid);
 }
 
 BENCHMARK(PresentChanges)
