@@ -442,7 +442,10 @@ class Cases:
         proc = self.wine.saver("/s")
         started = self.wine.wait_log("vorlix_fs.log", THREAD_STARTED, 40)
         check(started, "the draw thread did not start; log:\n" + self.wine.log("vorlix_fs.log"))
-        check(self.wine.alive(proc), "the saver ended right after starting")
+        if not self.wine.alive(proc):
+            # Exit code 5 is the low byte of an access violation's code, 0xC0000005.
+            raise CaseFailure("the saver ended right after starting, exit code %r; log:\n%s"
+                              % (proc.poll(), self.wine.log("vorlix_fs.log")))
         return proc
 
     def close_with_keys(self, proc):
