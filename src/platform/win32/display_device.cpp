@@ -155,6 +155,9 @@ class DirectDrawDevice final : public DisplayDevice {
     DirectDrawDevice& operator=(const DirectDrawDevice&) = delete;
 
     DeviceResult SetCooperativeLevel(WindowHandle window, bool fullScreen) override {
+        // Shown before the first frame: under Wine, showing the window while the draw thread
+        // already presents into it races with that present and can crash inside Wine.
+        if (fullScreen && !IsWindowVisible(ToHwnd(window))) ShowWindow(ToHwnd(window), SW_SHOW);
         return Result(directDraw_->SetCooperativeLevel(
             ToHwnd(window), fullScreen ? FullScreenLevel : WindowedLevel));
     }
