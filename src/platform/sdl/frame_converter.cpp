@@ -333,6 +333,34 @@ Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t 
                      endRow - firstRow};
 }
 
+void FrameConverter::FetchArea(const std::uint16_t* source, std::int32_t sourcePitch,
+                               const std::uint8_t* target, std::int32_t targetPitch,
+                               std::int32_t left, std::int32_t top, std::int32_t right,
+                               std::int32_t bottom) const {
+    left = left < 0 ? 0 : left;
+    top = top < 0 ? 0 : top;
+    right = right > sourceWidth_ ? sourceWidth_ : right;
+    bottom = bottom > sourceHeight_ ? sourceHeight_ : bottom;
+    if (right <= left || bottom <= top) return;
+    for (std::int32_t y = top; y < bottom; ++y) {
+        const std::uint16_t* row = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
+        __builtin_prefetch(row + left);
+        __builtin_prefetch(row + right - 1);
+    }
+    const std::uint32_t bytes = layout_.bytesPerPixel;
+    const std::uint8_t* origin = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
+                                 static_cast<std::ptrdiff_t>(placement_.x) * bytes;
+    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(firstColumns_[left]) * bytes;
+    const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(firstColumns_[right]) * bytes - 1;
+    if (last < first) return;
+    const std::int32_t endRow = firstRows_[static_cast<std::size_t>(bottom)];
+    for (std::int32_t y = firstRows_[static_cast<std::size_t>(top)]; y < endRow; ++y) {
+        const std::uint8_t* row = origin + static_cast<std::ptrdiff_t>(y) * targetPitch;
+        for (std::ptrdiff_t at = first & ~std::ptrdiff_t{63}; at <= last; at += 64)
+            __builtin_prefetch(row + at, 1);
+    }
+}
+
 void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePitch,
                              std::uint8_t* target, std::int32_t targetPitch,
                              const std::uint16_t* previous) const {

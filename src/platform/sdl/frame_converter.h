@@ -51,6 +51,12 @@ public:
                           std::uint8_t* target, std::int32_t targetPitch, std::int32_t left,
                           std::int32_t top, std::int32_t right, std::int32_t bottom);
 
+    // Asks the cache for the memory ConvertArea will read and write for this area, so that
+    // converting one changed area can overlap the wait for the next one's.
+    void FetchArea(const std::uint16_t* source, std::int32_t sourcePitch,
+                   const std::uint8_t* target, std::int32_t targetPitch, std::int32_t left,
+                   std::int32_t top, std::int32_t right, std::int32_t bottom) const;
+
     // The source rectangle at (x, y) of the target without scaling, cut to the target's size.
     // Returns false when nothing of it lies inside.
     bool ConvertUnscaled(const std::uint16_t* source, std::int32_t sourcePitch,

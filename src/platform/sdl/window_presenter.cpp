@@ -102,6 +102,10 @@ bool WindowPresenter::UpdateParts() {
     return result == 0;
 }
 
+// Changed areas lie far apart in the frame and in the window surface, both larger than the
+// cache: the memory of the area after next is fetched while one is converted.
+constexpr std::int32_t FetchAhead = 2;
+
 // Only what changed when the window shows the frame before this one, whole and in place.
 bool WindowPresenter::Partial(bool fresh, const platform::ChangedArea* changes) const {
     return !fresh && shown_ != nullptr && changes != nullptr && !changes->whole;
@@ -164,6 +168,12 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
     if (partial) {
         partCount_ = 0;
         for (std::int32_t i = 0; i < changes->count; ++i) {
+            if (i + FetchAhead < changes->count) {
+                const ScreenRect& next = changes->rects[i + FetchAhead];
+                converter_.FetchArea(pixels, pitch, target, surface->pitch,
+                                     next.left - changesLeft, next.top - changesTop,
+                                     next.right - changesLeft, next.bottom - changesTop);
+            }
             const ScreenRect& rect = changes->rects[i];
             AddPart(converter_.ConvertArea(pixels, pitch, target, surface->pitch,
                                            rect.left - changesLeft, rect.top - changesTop,

@@ -193,6 +193,10 @@ TEST(FrameConverter, AreasOutsideTheSourceWriteNothing) {
     std::vector<std::uint8_t> target(20 * 80, 0);
     EXPECT_EQ(converter.ConvertArea(source.data(), 10, target.data(), 80, 10, 0, 15, 5).width, 0);
     EXPECT_EQ(converter.ConvertArea(source.data(), 10, target.data(), 80, 4, 4, 4, 8).width, 0);
+    // Fetching ahead stays inside both buffers whatever the area, and writes nothing.
+    converter.FetchArea(source.data(), 10, target.data(), 80, -5, -5, 30, 30);
+    converter.FetchArea(source.data(), 10, target.data(), 80, 10, 0, 15, 5);
+    converter.FetchArea(source.data(), 10, target.data(), 80, 9, 9, 10, 10);
     EXPECT_EQ(std::count(target.begin(), target.end(), 0), static_cast<long>(target.size()));
 }
 
