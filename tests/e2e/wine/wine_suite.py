@@ -259,6 +259,15 @@ class Wine:
     def alive(proc):
         return proc.poll() is None
 
+    def stuck_report(self, proc):
+        """For a program that did not get going: its state, Wine's processes and their waits."""
+        state = "still running" if self.alive(proc) else "exit code %r" % proc.poll()
+        listing = subprocess.run(["ps", "-eo", "pid,ppid,stat,etimes,wchan:24,args"],
+                                 capture_output=True, text=True).stdout.splitlines()
+        wine = [line for line in listing[1:] if ".exe" in line or "wine" in line
+                or "vorlix" in line]
+        return "%s; processes:\n%s" % (state, "\n".join([listing[0]] + wine))
+
     def probe(self, *args):
         return self.run(["wine", self.probe_exe] + list(args), timeout=30, check_rc=False)
 
@@ -441,7 +450,8 @@ class Cases:
         self.wine.xdotool("mousemove", "500", "400")
         proc = self.wine.saver("/s")
         started = self.wine.wait_log("vorlix_fs.log", THREAD_STARTED, 40)
-        check(started, "the draw thread did not start; log:\n" + self.wine.log("vorlix_fs.log"))
+        check(started, "the draw thread did not start; %s; log:\n%s"
+              % (self.wine.stuck_report(proc), self.wine.log("vorlix_fs.log")))
         if not self.wine.alive(proc):
             # Exit code 5 is the low byte of an access violation's code, 0xC0000005.
             raise CaseFailure("the saver ended right after starting, exit code %r; log:\n%s"
