@@ -7,7 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vorlix;
     static GraphicsLoader loader;
-    static const std::string path = fuzz::ScratchPath("glyph_file", ".ani");
+    static const fuzz::ScratchFile scratch("glyph_file", ".ani");
+    const std::string& path = scratch.Path();
     if (!fuzz::WriteWhole(path, data, size)) return 0;
     for (bool compress : {false, true}) {
         loader.SetPixelFormat(compress ? Rgb565 : Rgb555);

@@ -8,7 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vorlix;
     static GraphicsLoader loader;
-    static const std::string path = fuzz::ScratchPath("glyph_stream", ".ani");
+    static const fuzz::ScratchFile scratch("glyph_stream", ".ani");
+    const std::string& path = scratch.Path();
     if (!fuzz::WriteWhole(path, data, size)) return 0;
     BinaryFile stream(path.c_str(), FileMode::Read);
     const bool compress = size > 0 && (data[0] & 1) != 0;

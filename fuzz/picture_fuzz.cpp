@@ -18,7 +18,8 @@ std::int32_t Signed16(const std::uint8_t* bytes) {
 // What SavePicture writes, LoadPicture must give back exactly (in 5-6-5 every value survives).
 void CheckSaveRoundTrip(vorlix::GraphicsLoader& loader, vorlix::fuzz::Surface& surface) {
     using namespace vorlix;
-    static const std::string saved = fuzz::ScratchPath("picture_saved", ".tga");
+    static const fuzz::ScratchFile savedFile("picture_saved", ".tga");
+    const std::string& saved = savedFile.Path();
     loader.SetPixelFormat(Rgb565);
     if (!loader.SavePicture(saved.c_str(), surface.View())) return;
     String name(saved.c_str());
@@ -34,8 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vorlix;
     if (size < Prefix) return 0;
     static GraphicsLoader loader;
-    static const std::string path = fuzz::ScratchPath("picture", ".tga");
-    static const std::string mapPath = fuzz::ScratchPath("picture", ".map");
+    static const fuzz::ScratchFile pictureFile("picture", ".tga");
+    const std::string& path = pictureFile.Path();
+    static const fuzz::ScratchFile mapFile("picture", ".map");
+    const std::string& mapPath = mapFile.Path();
     const bool compress = (data[0] & 1) != 0;
     const bool withMap = (data[0] & 2) != 0;
     loader.SetPixelFormat((data[0] & 4) != 0 ? Rgb565 : Rgb555);
