@@ -350,8 +350,10 @@ void FrameConverter::FetchArea(const std::uint16_t* source, std::int32_t sourceP
     const std::uint32_t bytes = layout_.bytesPerPixel;
     const std::uint8_t* origin = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
                                  static_cast<std::ptrdiff_t>(placement_.x) * bytes;
-    const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(firstColumns_[left]) * bytes;
-    const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(firstColumns_[right]) * bytes - 1;
+    const std::ptrdiff_t first =
+        static_cast<std::ptrdiff_t>(firstColumns_[static_cast<std::size_t>(left)]) * bytes;
+    const std::ptrdiff_t last =
+        static_cast<std::ptrdiff_t>(firstColumns_[static_cast<std::size_t>(right)]) * bytes - 1;
     if (last < first) return;
     const std::int32_t endRow = firstRows_[static_cast<std::size_t>(bottom)];
     for (std::int32_t y = firstRows_[static_cast<std::size_t>(top)]; y < endRow; ++y) {

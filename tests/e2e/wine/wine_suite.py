@@ -264,8 +264,8 @@ class Wine:
         state = "still running" if self.alive(proc) else "exit code %r" % proc.poll()
         listing = subprocess.run(["ps", "-eo", "pid,ppid,stat,etimes,wchan:24,args"],
                                  capture_output=True, text=True).stdout.splitlines()
-        wine = [line for line in listing[1:] if ".exe" in line or "wine" in line
-                or "vorlix" in line]
+        wine = [line for line in listing[1:] if "wine_suite.py" not in line
+                and (".exe" in line or "wine" in line or "vorlix" in line)]
         return "%s; processes:\n%s" % (state, "\n".join([listing[0]] + wine))
 
     def probe(self, *args):
