@@ -283,15 +283,20 @@ void FrameConverter::ConvertSpanScaled(const std::uint16_t* source, std::uint8_t
     }
 }
 
-Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t sourcePitch,
-                                      std::uint8_t* target, std::int32_t targetPitch,
-                                      std::int32_t left, std::int32_t top, std::int32_t right,
-                                      std::int32_t bottom) {
+bool FrameConverter::ClipToSource(std::int32_t& left, std::int32_t& top, std::int32_t& right,
+                                  std::int32_t& bottom) const {
     left = left < 0 ? 0 : left;
     top = top < 0 ? 0 : top;
     right = right > sourceWidth_ ? sourceWidth_ : right;
     bottom = bottom > sourceHeight_ ? sourceHeight_ : bottom;
-    if (right <= left || bottom <= top) return Placement{};
+    return right > left && bottom > top;
+}
+
+Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t sourcePitch,
+                                      std::uint8_t* target, std::int32_t targetPitch,
+                                      std::int32_t left, std::int32_t top, std::int32_t right,
+                                      std::int32_t bottom) {
+    if (!ClipToSource(left, top, right, bottom)) return Placement{};
     const std::int32_t firstColumn = firstColumns_[static_cast<std::size_t>(left)];
     const std::int32_t endColumn = firstColumns_[static_cast<std::size_t>(right)];
     const std::int32_t firstRow = firstRows_[static_cast<std::size_t>(top)];
@@ -337,11 +342,7 @@ void FrameConverter::FetchArea(const std::uint16_t* source, std::int32_t sourceP
                                const std::uint8_t* target, std::int32_t targetPitch,
                                std::int32_t left, std::int32_t top, std::int32_t right,
                                std::int32_t bottom) const {
-    left = left < 0 ? 0 : left;
-    top = top < 0 ? 0 : top;
-    right = right > sourceWidth_ ? sourceWidth_ : right;
-    bottom = bottom > sourceHeight_ ? sourceHeight_ : bottom;
-    if (right <= left || bottom <= top) return;
+    if (!ClipToSource(left, top, right, bottom)) return;
     for (std::int32_t y = top; y < bottom; ++y) {
         const std::uint16_t* row = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
         __builtin_prefetch(row + left);

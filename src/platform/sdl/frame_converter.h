@@ -80,6 +80,9 @@ private:
     void ConvertSpanScaled(const std::uint16_t* source, std::uint8_t* target, std::int32_t first,
                            std::int32_t end) const;
     void ChoosePath(const TargetLayout& layout);
+    // Cuts an area to the source; false when nothing of it is left.
+    bool ClipToSource(std::int32_t& left, std::int32_t& top, std::int32_t& right,
+                      std::int32_t& bottom) const;
 
     Path path_ = Path::Xrgb8888;
     TargetLayout layout_;
