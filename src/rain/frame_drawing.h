@@ -57,6 +57,47 @@ struct VisitList {
     std::int32_t count;
 };
 
+// Notes each cell's look as the draw-and-age pass hands it over, and lists the cells whose
+// look differs from the buffer drawn into or from the screen. Every cell is written to the
+// list; the count moves past it only when it differs, so the list is gathered without a
+// branch: which cells differ follows no pattern. Held by value through the pass.
+class LookLister {
+public:
+    LookLister(std::uint16_t* looks, const std::uint16_t* drawn, const std::uint16_t* shown,
+               std::int32_t* visits, std::int32_t columns, std::int32_t cells)
+        : looks_(looks), drawn_(drawn), shown_(shown), visits_(visits), columns_(columns),
+          rowStart_(cells) {}
+
+    // Cells come up the rows, left to right.
+    void operator()(std::int32_t x, std::int32_t, std::uint8_t glyph, std::uint8_t mode) {
+        if (x == 0) {
+            rowStart_ -= columns_;
+            at_ = rowStart_;
+        } else {
+            ++at_;
+        }
+        const std::uint16_t key = LookKeyOf(glyph, mode);
+        looks_[at_] = key;
+        visits_[listed_] = at_;
+        listed_ += (key != drawn_[at_]) | (key != shown_[at_]);
+        ++noted_;
+    }
+
+    std::int32_t Listed() const { return listed_; }
+    std::int32_t Noted() const { return noted_; }
+
+private:
+    std::uint16_t* looks_;
+    const std::uint16_t* drawn_;
+    const std::uint16_t* shown_;
+    std::int32_t* visits_;
+    std::int32_t columns_;
+    std::int32_t rowStart_;
+    std::int32_t at_ = 0;
+    std::int32_t listed_ = 0;
+    std::int32_t noted_ = 0;
+};
+
 // Draws each listed cell the buffer lacks and adds each the screen lacks to the changes.
 inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
                        const VisitList& list, const std::uint16_t* looks, std::uint16_t* drawn,
@@ -98,34 +139,16 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
     std::uint16_t* drawn = record->Looks(buffers.drawn);
     const std::uint16_t* shown = record->Looks(buffers.shown);
     std::int32_t* visits = record->Visits();
-    // Every cell is listed; the count moves past it only when it differs, so the list is
-    // gathered without a branch: which cells differ follows no pattern.
-    std::int32_t listed = 0;
-    std::int32_t noted = 0;
-    std::int32_t rowStart = cells;
-    std::int32_t at = 0;
-    const std::int32_t columns = grid.Columns;
-    DrawAndAgeCells(grid, keepGoing,
-                    [&](std::int32_t x, std::int32_t, std::uint8_t glyph, std::uint8_t mode) {
-                        if (x == 0) {
-                            rowStart -= columns;
-                            at = rowStart;
-                        } else {
-                            ++at;
-                        }
-                        const std::uint16_t key = LookKeyOf(glyph, mode);
-                        looks[at] = key;
-                        visits[listed] = at;
-                        listed += (key != drawn[at]) | (key != shown[at]);
-                        ++noted;
-                    });
-    if (noted != cells) {
+    const frame_detail::LookLister lister = DrawAndAgeCells(
+        grid, keepGoing, frame_detail::LookLister(looks, drawn, shown, visits, grid.Columns, cells));
+    if (lister.Noted() != cells) {
         record->Changes().whole = true;
         return &record->Changes();
     }
     frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth,
                                           grid.CellHeight);
-    frame_detail::DrawListed(grid, glyphs, view, {visits, listed}, looks, drawn, shown, changes);
+    frame_detail::DrawListed(grid, glyphs, view, {visits, lister.Listed()}, looks, drawn, shown,
+                            changes);
     return &record->Changes();
 }
 

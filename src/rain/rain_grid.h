@@ -51,10 +51,11 @@ bool BuildRainGrid(RainGrid& grid, std::int32_t width, std::int32_t height,
 void FreeRainGrid(RainGrid& grid);
 
 // The per-frame passes; keepGoing() is tested where a pass may stop early, and
-// drawCell(x, y, glyph, mode) draws one cell. Defined in rain_grid_passes.h.
+// drawCell(x, y, glyph, mode) draws one cell and is returned at the end. Defined in
+// rain_grid_passes.h.
 template <class KeepGoing>
 void AdvanceStreams(RainGrid& grid, KeepGoing keepGoing);
 template <class KeepGoing, class DrawCell>
-void DrawAndAgeCells(RainGrid& grid, KeepGoing keepGoing, DrawCell drawCell);
+DrawCell DrawAndAgeCells(RainGrid& grid, KeepGoing keepGoing, DrawCell drawCell);
 
 }  // namespace vorlix

@@ -20,13 +20,19 @@ inline void RestartStream(RainGrid& grid, RainStream& stream) {
     stream.Column = static_cast<std::uint16_t>(Random() % grid.Columns);
 }
 
+// Fields are read once into locals: a byte store may alias anything, so the compiler would
+// otherwise read them again after every cell it marks.
 template <class KeepGoing>
 void MarkStream(RainGrid& grid, const RainStream& stream, KeepGoing& keepGoing) {
     const std::int32_t length = stream.Length;
-    for (std::int32_t j = 0; stream.HeadRow - j >= 0 && j < length && keepGoing(); ++j) {
-        const std::int32_t row = stream.HeadRow - j;
-        if (row >= grid.Rows) continue;
-        grid.Cells[row * grid.Columns + stream.Column].Mode = StreamCellMode(length, j);
+    const std::int32_t headRow = stream.HeadRow;
+    const std::int32_t rows = grid.Rows;
+    const std::int32_t columns = grid.Columns;
+    GlyphCell* column = grid.Cells + stream.Column;
+    for (std::int32_t j = 0; headRow - j >= 0 && j < length && keepGoing(); ++j) {
+        const std::int32_t row = headRow - j;
+        if (row >= rows) continue;
+        column[row * columns].Mode = StreamCellMode(length, j);
     }
 }
 
@@ -54,7 +60,8 @@ inline void AgeCell(GlyphCell& cell, bool mayHighlight, std::uint32_t highlightP
 
 template <class KeepGoing>
 void AdvanceStreams(RainGrid& grid, KeepGoing keepGoing) {
-    for (std::int32_t s = 0; s < grid.StreamCount && keepGoing(); ++s) {
+    const std::int32_t streams = grid.StreamCount;
+    for (std::int32_t s = 0; s < streams && keepGoing(); ++s) {
         RainStream& stream = grid.Streams[s];
         if (stream.StepToggle == 1) {
             stream.StepToggle = 0;
@@ -70,25 +77,34 @@ void AdvanceStreams(RainGrid& grid, KeepGoing keepGoing) {
     }
 }
 
+// Returns the drawer, as std::for_each does: one that keeps counts by value keeps them in
+// registers through the pass (the cells' byte stores may alias anything in memory), and the
+// caller reads them afterwards. The grid's fields are read once for the same reason.
 template <class KeepGoing, class DrawCell>
-void DrawAndAgeCells(RainGrid& grid, KeepGoing keepGoing, DrawCell drawCell) {
+DrawCell DrawAndAgeCells(RainGrid& grid, KeepGoing keepGoing, DrawCell drawCell) {
+    const std::int32_t columns = grid.Columns;
+    const std::int32_t cellWidth = grid.CellWidth;
+    const std::int32_t cellHeight = grid.CellHeight;
+    const std::uint32_t highlightPercent = grid.HighlightPercent;
+    GlyphCell* const cells = grid.Cells;
     const std::int32_t lowest = grid.Rows - 1;
     const std::int32_t highlightRows = (2 * grid.Rows) / 3;
-    std::int32_t y = lowest * grid.CellHeight - RowLift;
-    for (std::int32_t r = lowest; r >= 0; --r, y -= grid.CellHeight) {
-        if (!keepGoing()) return;
-        GlyphCell* row = grid.Cells + r * grid.Columns;
+    std::int32_t y = lowest * cellHeight - RowLift;
+    for (std::int32_t r = lowest; r >= 0; --r, y -= cellHeight) {
+        if (!keepGoing()) return drawCell;
+        GlyphCell* row = cells + r * columns;
         const bool mayHighlight = r < highlightRows;
         std::int32_t x = 0;
-        for (std::int32_t c = 0; c < grid.Columns; ++c, x += grid.CellWidth) {
-            if (!keepGoing()) return;
+        for (std::int32_t c = 0; c < columns; ++c, x += cellWidth) {
+            if (!keepGoing()) return drawCell;
             GlyphCell& cell = row[c];
             drawCell(x, y, cell.Glyph, cell.Mode);
-            if (r < lowest) rain_detail::MoveHighlightDown(cell, row[c + grid.Columns]);
-            rain_detail::AgeCell(cell, mayHighlight, grid.HighlightPercent);
+            if (r < lowest) rain_detail::MoveHighlightDown(cell, row[c + columns]);
+            rain_detail::AgeCell(cell, mayHighlight, highlightPercent);
             cell.Mode = DrawBlank;
         }
     }
+    return drawCell;
 }
 
 }  // namespace vorlix
