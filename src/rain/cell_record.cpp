@@ -22,9 +22,10 @@ bool CellRecord::Allocate(std::int32_t cells) {
         if (!looks) return Free(), false;
     }
     frame_.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(cells)]);
-    visits_.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(cells)]);
+    toDraw_.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(cells)]);
+    toShow_.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(cells)]);
     changes_.reset(new (std::nothrow) platform::ChangedArea);
-    if (!frame_ || !visits_ || !changes_) return Free(), false;
+    if (!frame_ || !toDraw_ || !toShow_ || !changes_) return Free(), false;
     cells_ = cells;
     ForgetAll();
     return true;
@@ -33,7 +34,8 @@ bool CellRecord::Allocate(std::int32_t cells) {
 void CellRecord::Free() {
     for (auto& looks : looks_) looks.reset();
     frame_.reset();
-    visits_.reset();
+    toDraw_.reset();
+    toShow_.reset();
     changes_.reset();
     cells_ = 0;
     glyphs_ = nullptr;

@@ -40,14 +40,17 @@ public:
                const FrameBuffers& buffers);
     std::uint16_t* Looks(int buffer) { return looks_[buffer].get(); }
     std::uint16_t* FrameLooks() { return frame_.get(); }  // the frame being drawn
-    // Room for one index per cell: the cells a frame has to visit after its passes.
-    std::int32_t* Visits() { return visits_.get(); }
+    // Room for one index per cell each: the cells a frame has to draw after its passes, and
+    // those it has to report as changed on the screen.
+    std::int32_t* ToDraw() { return toDraw_.get(); }
+    std::int32_t* ToShow() { return toShow_.get(); }
     platform::ChangedArea& Changes() { return *changes_; }
 
 private:
     std::unique_ptr<std::uint16_t[]> looks_[Buffers];
     std::unique_ptr<std::uint16_t[]> frame_;
-    std::unique_ptr<std::int32_t[]> visits_;
+    std::unique_ptr<std::int32_t[]> toDraw_;
+    std::unique_ptr<std::int32_t[]> toShow_;
     std::unique_ptr<platform::ChangedArea> changes_;
     std::int32_t cells_ = 0;
     bool fullRedraw_ = false;

@@ -50,23 +50,23 @@ private:
     std::int32_t cellHeight_;
 };
 
-// The cells a frame listed after its pass: those whose look differs from the buffer drawn
-// into or from the screen, in the pass's order (up the rows, left to right).
-struct VisitList {
+// Cells listed by a frame's pass, in the pass's order (up the rows, left to right).
+struct CellList {
     const std::int32_t* cells;
     std::int32_t count;
 };
 
 // Notes each cell's look as the draw-and-age pass hands it over, and lists the cells whose
-// look differs from the buffer drawn into or from the screen. Every cell is written to the
-// list; the count moves past it only when it differs, so the list is gathered without a
+// look the buffer drawn into lacks, and those the screen lacks. Every cell is written to both
+// lists; a count moves past it only when it differs, so the lists are gathered without a
 // branch: which cells differ follows no pattern. Held by value through the pass.
 class LookLister {
 public:
     LookLister(std::uint16_t* looks, const std::uint16_t* drawn, const std::uint16_t* shown,
-               std::int32_t* visits, std::int32_t columns, std::int32_t cells)
-        : looks_(looks), drawn_(drawn), shown_(shown), visits_(visits), columns_(columns),
-          rowStart_(cells) {}
+               std::int32_t* toDraw, std::int32_t* toShow, std::int32_t columns,
+               std::int32_t cells)
+        : looks_(looks), drawn_(drawn), shown_(shown), toDraw_(toDraw), toShow_(toShow),
+          columns_(columns), rowStart_(cells) {}
 
     // Cells come up the rows, left to right.
     void operator()(std::int32_t x, std::int32_t, std::uint8_t glyph, std::uint8_t mode) {
@@ -78,42 +78,43 @@ public:
         }
         const std::uint16_t key = LookKeyOf(glyph, mode);
         looks_[at_] = key;
-        visits_[listed_] = at_;
-        listed_ += (key != drawn_[at_]) | (key != shown_[at_]);
+        toDraw_[drawCount_] = at_;
+        drawCount_ += key != drawn_[at_];
+        toShow_[showCount_] = at_;
+        showCount_ += key != shown_[at_];
         ++noted_;
     }
 
-    std::int32_t Listed() const { return listed_; }
+    CellList ToDraw() const { return {toDraw_, drawCount_}; }
+    CellList ToShow() const { return {toShow_, showCount_}; }
     std::int32_t Noted() const { return noted_; }
 
 private:
     std::uint16_t* looks_;
     const std::uint16_t* drawn_;
     const std::uint16_t* shown_;
-    std::int32_t* visits_;
+    std::int32_t* toDraw_;
+    std::int32_t* toShow_;
     std::int32_t columns_;
     std::int32_t rowStart_;
     std::int32_t at_ = 0;
-    std::int32_t listed_ = 0;
+    std::int32_t drawCount_ = 0;
+    std::int32_t showCount_ = 0;
     std::int32_t noted_ = 0;
 };
 
-// Draws each listed cell the buffer lacks and adds each the screen lacks to the changes.
-inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
-                       const VisitList& list, const std::uint16_t* looks, std::uint16_t* drawn,
-                       const std::uint16_t* shown, ChangeCollector& changes) {
+// Walks a list with each cell's position on the surface.
+template <class Visit>
+void ForEachListed(const RainGrid& grid, const CellList& list, Visit visit) {
     const std::int32_t columns = grid.Columns;
+    const std::int32_t cellWidth = grid.CellWidth;
+    const std::int32_t cellHeight = grid.CellHeight;
     std::int32_t rowStart = (grid.Rows - 1) * columns;
-    std::int32_t y = (grid.Rows - 1) * grid.CellHeight - RowLift;
+    std::int32_t y = (grid.Rows - 1) * cellHeight - RowLift;
     for (std::int32_t i = 0; i < list.count; ++i) {
         const std::int32_t at = list.cells[i];
-        for (; at < rowStart; rowStart -= columns) y -= grid.CellHeight;
-        const std::int32_t x = (at - rowStart) * grid.CellWidth;
-        const std::uint16_t key = looks[at];
-        if (key != shown[at]) changes.Add(x, y);
-        if (key == drawn[at]) continue;
-        DrawCellLook(glyphs, view, x, y, LookOfKey(key));
-        drawn[at] = key;
+        for (; at < rowStart; rowStart -= columns) y -= cellHeight;
+        visit(at, (at - rowStart) * cellWidth, y);
     }
 }
 
@@ -138,17 +139,25 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
     std::uint16_t* looks = record->FrameLooks();
     std::uint16_t* drawn = record->Looks(buffers.drawn);
     const std::uint16_t* shown = record->Looks(buffers.shown);
-    std::int32_t* visits = record->Visits();
-    const frame_detail::LookLister lister = DrawAndAgeCells(
-        grid, keepGoing, frame_detail::LookLister(looks, drawn, shown, visits, grid.Columns, cells));
+    const frame_detail::LookLister lister =
+        DrawAndAgeCells(grid, keepGoing,
+                        frame_detail::LookLister(looks, drawn, shown, record->ToDraw(),
+                                                 record->ToShow(), grid.Columns, cells));
     if (lister.Noted() != cells) {
         record->Changes().whole = true;
         return &record->Changes();
     }
+    frame_detail::ForEachListed(grid, lister.ToDraw(),
+                                [&](std::int32_t at, std::int32_t x, std::int32_t y) {
+                                    DrawCellLook(glyphs, view, x, y, LookOfKey(looks[at]));
+                                    drawn[at] = looks[at];
+                                });
     frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth,
                                           grid.CellHeight);
-    frame_detail::DrawListed(grid, glyphs, view, {visits, lister.Listed()}, looks, drawn, shown,
-                            changes);
+    frame_detail::ForEachListed(grid, lister.ToShow(),
+                                [&](std::int32_t, std::int32_t x, std::int32_t y) {
+                                    changes.Add(x, y);
+                                });
     return &record->Changes();
 }
 
