@@ -65,14 +65,24 @@ inline bool SameEight(const std::uint16_t* a, const std::uint16_t* b) {
 }
 #endif
 
+#ifdef __SSE2__
+inline void EightToXrgb(const std::uint16_t* source, std::uint32_t* target) {
+    __m128i low, high;
+    ExpandEight(Load(source), low, high);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4), high);
+}
+#endif
+
+// A row of eight pixels or more ends with a block that overlaps the one before it rather
+// than a pixel-by-pixel tail: a cell 12 pixels wide is a block and a half.
 void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t count) {
     std::int32_t i = 0;
 #ifdef __SSE2__
-    for (; i + 8 <= count; i += 8) {
-        __m128i low, high;
-        ExpandEight(Load(source + i), low, high);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), low);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i + 4), high);
+    if (count >= 8) {
+        for (; i + 8 < count; i += 8) EightToXrgb(source + i, target + i);
+        EightToXrgb(source + count - 8, target + count - 8);
+        return;
     }
 #endif
     for (; i < count; ++i) target[i] = ExpandToXrgb(source[i]);

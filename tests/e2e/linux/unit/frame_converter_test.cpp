@@ -53,7 +53,7 @@ TEST(FrameConverter, FittingKeepsTheShapeAndCentres) {
 // pixels as the one-pixel rule.
 TEST(FrameConverter, EveryPathAgreesWithThePixelRule) {
     for (const TargetLayout& layout : {Xrgb, Rgb565, Bgr24, Rgb555}) {
-        for (int width : {1, 7, 8, 9, 17, 64}) {
+        for (int width : {1, 7, 8, 9, 12, 17, 64}) {
             const int height = 3;
             std::vector<std::uint16_t> source(static_cast<std::size_t>(width) * height);
             for (std::size_t i = 0; i < source.size(); ++i)
