@@ -74,6 +74,24 @@ inline void EightToXrgb(const std::uint16_t* source, std::uint32_t* target) {
 }
 #endif
 
+// Rows of 32-bit pixels that do not overlap; four or more are copied in blocks of four, the
+// last overlapping the one before it.
+void CopyXrgb(const std::uint32_t* source, std::uint32_t* target, std::int32_t count) {
+#ifdef __SSE2__
+    if (count >= 4) {
+        const auto copy = [&](std::int32_t at) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + at),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + at)));
+        };
+        std::int32_t i = 0;
+        for (; i + 4 < count; i += 4) copy(i);
+        copy(count - 4);
+        return;
+    }
+#endif
+    for (std::int32_t i = 0; i < count; ++i) target[i] = source[i];
+}
+
 // A row of eight pixels or more ends with a block that overlaps the one before it rather
 // than a pixel-by-pixel tail: a cell 12 pixels wide is a block and a half.
 void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t count) {
@@ -322,11 +340,17 @@ Placement FrameConverter::ConvertArea(const std::uint16_t* source, std::int32_t 
         const std::int32_t sourceRow = rows_[static_cast<std::size_t>(y)];
         const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
         if (widen) {
-            // Widen the source pixels once, eight at a time, then pick them per target pixel;
-            // a repeated source row picks again rather than copy a short row, which costs more.
-            if (sourceRow != widenedRow) RowToXrgb(in + left, widened_.data(), right - left);
-            widenedRow = sourceRow;
             auto* out = reinterpret_cast<std::uint32_t*>(row);
+            // A repeated source row copies the row above, four pixels a step: picking pixel by
+            // pixel again costs more.
+            if (sourceRow == widenedRow) {
+                const auto* above = reinterpret_cast<const std::uint32_t*>(row - targetPitch);
+                CopyXrgb(above + firstColumn, out + firstColumn, endColumn - firstColumn);
+                continue;
+            }
+            // Widen the source pixels once, eight at a time, then pick them per target pixel.
+            RowToXrgb(in + left, widened_.data(), right - left);
+            widenedRow = sourceRow;
             const std::uint32_t* picked = widened_.data() - left;
             for (std::int32_t i = firstColumn; i < endColumn; ++i) out[i] = picked[columns_[i]];
             continue;

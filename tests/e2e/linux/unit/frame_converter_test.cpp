@@ -161,8 +161,8 @@ TEST(FrameConverter, AChangedAreaOverThePreviousPictureGivesTheWholeNewPicture) 
                 before[i] = static_cast<std::uint16_t>(i * 2654435761u >> 9);
                 after[i] = before[i];
             }
-            // Two areas change, one of them on the frame's edge.
-            const int areas[2][4] = {{3, 4, 11, 9}, {30, 22, 40, 30}};
+            // Three areas change: one on the frame's edge, one a single column wide.
+            const int areas[3][4] = {{3, 4, 11, 9}, {30, 22, 40, 30}, {20, 10, 21, 16}};
             for (const auto& a : areas)
                 for (int y = a[1]; y < a[3]; ++y)
                     for (int x = a[0]; x < a[2]; ++x)
