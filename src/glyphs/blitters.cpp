@@ -1,6 +1,7 @@
 #include "glyphs/blitters.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "glyphs/frame_walkers.h"
 #include "glyphs/row_kernels.h"
@@ -150,6 +151,30 @@ void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t
         case 2: DrawFrame(animation, words, view, x, y, DimOp<2>{masks.quarter}); return;
         case 3: DrawFrame(animation, words, view, x, y, DimOp<3>{masks.eighth}); return;
         default: DrawFrame(animation, words, view, x, y, CopyOp{}); return;
+    }
+}
+
+void DrawGlyphRows(Animation& animation, const SurfaceView& view, std::int32_t x, std::int32_t y,
+                   std::int32_t frame, std::int32_t level, std::int32_t first, std::int32_t end) {
+    if (animation.compressed != 0) {
+        DrawGlyphDimmed(animation, view, x, y, frame, level);
+        return;
+    }
+    animation.currentFrame = frame;
+    const std::uint16_t* words = FrameWords(animation, frame);
+    if (words == nullptr) return;
+    first = std::max(first, 0);
+    end = std::min(end, animation.height);
+    if (first >= end || y > std::numeric_limits<std::int32_t>::max() - first) return;
+    const Frame rows{words + static_cast<std::ptrdiff_t>(first) * animation.width, animation.width,
+                     end - first};
+    const kernels::DimMasks masks = kernels::MasksFor(ActivePixelFormat);
+    const std::int32_t top = y + first;
+    switch (level) {
+        case 1: DrawRaw(rows, view, x, top, DimOp<1>{masks.half}); return;
+        case 2: DrawRaw(rows, view, x, top, DimOp<2>{masks.quarter}); return;
+        case 3: DrawRaw(rows, view, x, top, DimOp<3>{masks.eighth}); return;
+        default: DrawRaw(rows, view, x, top, CopyOp{}); return;
     }
 }
 

@@ -22,6 +22,10 @@ void DrawGlyph(Animation& animation, const SurfaceView& view, std::int32_t x, st
                std::int32_t frame);
 void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t x,
                      std::int32_t y, std::int32_t frame, std::int32_t level);
+// Rows first ... end - 1 of a glyph at a dim level (0 full, as DrawGlyphDimmed), each where
+// drawing the whole glyph puts it. An LLE glyph is drawn whole.
+void DrawGlyphRows(Animation& animation, const SurfaceView& view, std::int32_t x, std::int32_t y,
+                   std::int32_t frame, std::int32_t level, std::int32_t first, std::int32_t end);
 void DrawGlyphBlended(Animation& animation, const SurfaceView& view, std::int32_t x,
                       std::int32_t y, std::int32_t frame, std::int32_t level);
 void DrawPicture(const Picture& picture, const SurfaceView& view, std::int32_t x,

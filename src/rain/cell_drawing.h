@@ -19,6 +19,13 @@ inline void DrawCellLook(Animation& glyphs, const SurfaceView& view, std::int32_
     DrawGlyphDimmed(glyphs, view, x, y, look.frame, look.dimLevel);
 }
 
+// Only rows first ... end - 1 of the look: outside them the buffer already shows it.
+inline void DrawCellLookRows(Animation& glyphs, const SurfaceView& view, std::int32_t x,
+                             std::int32_t y, const CellLook& look, std::int32_t first,
+                             std::int32_t end) {
+    DrawGlyphRows(glyphs, view, x, y, look.frame, look.dimLevel, first, end);
+}
+
 inline void DrawRainCell(Animation& glyphs, const SurfaceView& view, std::int32_t x, std::int32_t y,
                          std::uint8_t glyph, std::uint8_t mode) {
     DrawCellLook(glyphs, view, x, y, LookOf(glyph, mode));

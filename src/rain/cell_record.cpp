@@ -12,7 +12,34 @@ bool SameView(const SurfaceView& a, const SurfaceView& b) {
            a.pitch == b.pitch;
 }
 
+bool RowHasInk(const std::uint16_t* row, std::int32_t width) {
+    for (std::int32_t x = 0; x < width; ++x)
+        if (row[x] != 0) return true;
+    return false;
+}
+
 }  // namespace
+
+void CellRecord::MeasureInk(const Animation& glyphs) {
+    cellHeight_ = glyphs.height > 0 ? glyphs.height : 0;
+    const InkRows whole{0, cellHeight_};
+    for (int frame = 0; frame < Frames; ++frame) {
+        ink_[frame] = whole;
+        // A frame that is not there draws nothing, so the buffer keeps what it had.
+        if (glyphs.compressed != 0 || glyphs.width <= 0 || frame >= glyphs.frameCount ||
+            frame >= MaxAnimationFrames || glyphs.frames[frame] == nullptr)
+            continue;
+        const std::uint16_t* words = glyphs.frames[frame];
+        InkRows ink{cellHeight_, 0};
+        for (std::int32_t row = 0; row < cellHeight_; ++row) {
+            if (!RowHasInk(words + static_cast<std::ptrdiff_t>(row) * glyphs.width, glyphs.width))
+                continue;
+            if (ink.top > row) ink.top = row;
+            ink.bottom = row + 1;
+        }
+        ink_[frame] = ink;
+    }
+}
 
 bool CellRecord::Allocate(std::int32_t cells) {
     Free();
@@ -60,6 +87,7 @@ bool CellRecord::Track(std::int32_t cells, const Animation& glyphs, const Surfac
         ForgetAll();
         epoch_ = buffers.epoch;
         glyphs_ = &glyphs;
+        MeasureInk(glyphs);
     }
     if (!SameView(views_[buffers.drawn], view)) {
         if (views_[buffers.drawn].pixels != nullptr) ForgetAll();

@@ -13,6 +13,13 @@ namespace vorlix {
 
 constexpr std::uint16_t UnknownLook = 0xFFFF;
 
+// The rows of a cell, top to bottom - 1, outside which a look is all black (pixel 0); none
+// when top >= bottom.
+struct InkRows {
+    std::int32_t top;
+    std::int32_t bottom;
+};
+
 // The buffers of one frame: the one drawn into and the one whose frame is on the screen (the
 // same one for a single buffer); -1 when the display cannot say. epoch changes whenever the
 // buffers may have changed behind the drawing's back.
@@ -46,7 +53,26 @@ public:
     std::int32_t* ToShow() { return toShow_.get(); }
     platform::ChangedArea& Changes() { return *changes_; }
 
+    // The rows that may differ between two looks of the glyphs last tracked: all of them
+    // where either look is unknown, none where both are all black. Raw glyphs only; an LLE
+    // frame leaves its transparent runs as they were, so its cells are always drawn whole.
+    // An all black look is kept as the rows from the bottom to the top, so that joining it
+    // to another needs no branch: which looks are blank follows no pattern.
+    InkRows RowsBetween(std::uint16_t a, std::uint16_t b) const {
+        const InkRows inkA = InkOf(a);
+        const InkRows inkB = InkOf(b);
+        return {inkA.top < inkB.top ? inkA.top : inkB.top,
+                inkA.bottom > inkB.bottom ? inkA.bottom : inkB.bottom};
+    }
+
 private:
+    static constexpr int Frames = 256;  // every frame a look key can name
+    void MeasureInk(const Animation& glyphs);
+    InkRows InkOf(std::uint16_t key) const {
+        const std::uint32_t frame = key >> 2;
+        return frame < Frames ? ink_[frame] : InkRows{0, cellHeight_};
+    }
+
     std::unique_ptr<std::uint16_t[]> looks_[Buffers];
     std::unique_ptr<std::uint16_t[]> frame_;
     std::unique_ptr<std::int32_t[]> toDraw_;
@@ -57,6 +83,8 @@ private:
     SurfaceView views_[Buffers];
     const Animation* glyphs_ = nullptr;
     std::uint32_t epoch_ = 0;
+    InkRows ink_[Frames] = {};
+    std::int32_t cellHeight_ = 0;
 };
 
 }  // namespace vorlix

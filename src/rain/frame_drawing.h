@@ -1,7 +1,8 @@
 #pragma once
 // One frame of rain: the stream pass, then the draw-and-age pass. With a cell record, a cell is
 // blitted only when the buffer drawn into does not already show its look, and the cells whose
-// look differs from the frame on the screen are gathered as row spans for the present step.
+// look differs from the frame on the screen are gathered as row spans for the present step;
+// of both, only the pixel rows where the old look or the new one has ink.
 // The passes, their order and their random draws are the same either way.
 #include <cstdint>
 
@@ -16,23 +17,26 @@ namespace vorlix {
 
 namespace frame_detail {
 
-// Appends a cell to the changed area, joined to the span before it when they share a row
-// and at most one unchanged cell lies between them. Cut to the buffer.
+// Appends the changed rows of a cell to the changed area, joined to the span before it when
+// they share a row of cells and at most one unchanged cell lies between them (the span then
+// covers the rows of both). Cut to the buffer.
 class ChangeCollector {
 public:
-    ChangeCollector(platform::ChangedArea& area, const SurfaceView& view, std::int32_t cellWidth,
-                    std::int32_t cellHeight)
-        : area_(area), view_(view), cellWidth_(cellWidth), cellHeight_(cellHeight) {}
+    ChangeCollector(platform::ChangedArea& area, const SurfaceView& view, std::int32_t cellWidth)
+        : area_(area), view_(view), cellWidth_(cellWidth) {}
 
-    void Add(std::int32_t x, std::int32_t y) {
-        const std::int32_t top = y < 0 ? 0 : y;
-        const std::int32_t bottom = y + cellHeight_ > view_.height ? view_.height : y + cellHeight_;
+    // The cell at (x, y); rows are counted from its top.
+    void Add(std::int32_t x, std::int32_t y, const InkRows& rows) {
+        const std::int32_t top = y + rows.top < 0 ? 0 : y + rows.top;
+        const std::int32_t bottom = y + rows.bottom > view_.height ? view_.height : y + rows.bottom;
         const std::int32_t right = x + cellWidth_ > view_.width ? view_.width : x + cellWidth_;
         if (area_.whole || bottom <= top || right <= x) return;
-        if (area_.count > 0) {
+        if (area_.count > 0 && y == lastY_) {
             ScreenRect& last = area_.rects[area_.count - 1];
-            if (last.top == top && x >= last.right && x - last.right <= cellWidth_) {
+            if (x >= last.right && x - last.right <= cellWidth_) {
                 last.right = right;
+                last.top = top < last.top ? top : last.top;
+                last.bottom = bottom > last.bottom ? bottom : last.bottom;
                 return;
             }
         }
@@ -41,13 +45,14 @@ public:
             return;
         }
         area_.rects[area_.count++] = ScreenRect{x, top, right, bottom};
+        lastY_ = y;
     }
 
 private:
     platform::ChangedArea& area_;
     const SurfaceView& view_;
     std::int32_t cellWidth_;
-    std::int32_t cellHeight_;
+    std::int32_t lastY_ = 0;
 };
 
 // Cells listed by a frame's pass, in the pass's order (up the rows, left to right).
@@ -103,18 +108,57 @@ private:
     std::int32_t noted_ = 0;
 };
 
-// Walks a list with each cell's position on the surface.
-template <class Visit>
-void ForEachListed(const RainGrid& grid, const CellList& list, Visit visit) {
-    const std::int32_t columns = grid.Columns;
-    const std::int32_t cellWidth = grid.CellWidth;
-    const std::int32_t cellHeight = grid.CellHeight;
-    std::int32_t rowStart = (grid.Rows - 1) * columns;
-    std::int32_t y = (grid.Rows - 1) * cellHeight - RowLift;
+// Where listed cells lie on the surface, for cells taken in the list's order.
+class CellPlacer {
+public:
+    explicit CellPlacer(const RainGrid& grid)
+        : columns_(grid.Columns), cellWidth_(grid.CellWidth), cellHeight_(grid.CellHeight),
+          rowStart_((grid.Rows - 1) * grid.Columns),
+          y_((grid.Rows - 1) * grid.CellHeight - RowLift) {}
+
+    // The cell at index at; at never rises from one call to the next.
+    void Place(std::int32_t at, std::int32_t& x, std::int32_t& y) {
+        for (; at < rowStart_; rowStart_ -= columns_) y_ -= cellHeight_;
+        x = (at - rowStart_) * cellWidth_;
+        y = y_;
+    }
+
+private:
+    std::int32_t columns_;
+    std::int32_t cellWidth_;
+    std::int32_t cellHeight_;
+    std::int32_t rowStart_;
+    std::int32_t y_;
+};
+
+// Draws the listed cells: of a cell the buffer shows a known look in, only the rows where
+// the two looks may differ.
+inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
+                       const CellList& list, const std::uint16_t* looks, std::uint16_t* drawn,
+                       const CellRecord& record) {
+    CellPlacer placer(grid);
+    std::int32_t x = 0;
+    std::int32_t y = 0;
     for (std::int32_t i = 0; i < list.count; ++i) {
         const std::int32_t at = list.cells[i];
-        for (; at < rowStart; rowStart -= columns) y -= cellHeight;
-        visit(at, (at - rowStart) * cellWidth, y);
+        placer.Place(at, x, y);
+        const InkRows rows = record.RowsBetween(drawn[at], looks[at]);
+        DrawCellLookRows(glyphs, view, x, y, LookOfKey(looks[at]), rows.top, rows.bottom);
+        drawn[at] = looks[at];
+    }
+}
+
+// Adds the rows of each listed cell where the screen's look and the frame's may differ.
+inline void CollectListed(const RainGrid& grid, const CellList& list, const std::uint16_t* looks,
+                          const std::uint16_t* shown, const CellRecord& record,
+                          ChangeCollector& changes) {
+    CellPlacer placer(grid);
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    for (std::int32_t i = 0; i < list.count; ++i) {
+        const std::int32_t at = list.cells[i];
+        placer.Place(at, x, y);
+        changes.Add(x, y, record.RowsBetween(shown[at], looks[at]));
     }
 }
 
@@ -147,17 +191,10 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
         record->Changes().whole = true;
         return &record->Changes();
     }
-    frame_detail::ForEachListed(grid, lister.ToDraw(),
-                                [&](std::int32_t at, std::int32_t x, std::int32_t y) {
-                                    DrawCellLook(glyphs, view, x, y, LookOfKey(looks[at]));
-                                    drawn[at] = looks[at];
-                                });
-    frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth,
-                                          grid.CellHeight);
-    frame_detail::ForEachListed(grid, lister.ToShow(),
-                                [&](std::int32_t, std::int32_t x, std::int32_t y) {
-                                    changes.Add(x, y);
-                                });
+    // Changes first: with a single buffer, drawing overwrites the looks of the screen.
+    frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth);
+    frame_detail::CollectListed(grid, lister.ToShow(), looks, shown, *record, changes);
+    frame_detail::DrawListed(grid, glyphs, view, lister.ToDraw(), looks, drawn, *record);
     return &record->Changes();
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "platform/headless/headless_host.h"
 #include "rain/cell_look.h"
 #include "rain/draw_thread.h"
+#include "rain/frame_drawing.h"
 #include "rain/random.h"
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
@@ -41,14 +43,20 @@ constexpr int Frames = 2000;
 constexpr std::uint16_t RestoredFill = 0x7BEF;
 constexpr std::uint16_t Scribble = 0x4A69;
 
-// 55 glyphs of 8x8 whose pixels all differ, so a cell drawn wrong or not at all shows.
+// 55 glyphs of 8x8 whose inked pixels all differ, so a cell drawn wrong or not at all shows.
+// Each leaves its own number of rows black at the top and bottom, as real glyphs do, so rows
+// a look change does not touch are left out of drawing and out of the changes.
+bool Inked(int frame, int row) {
+    return frame != BlankGlyph && row >= frame % 3 && row < 8 - frame % 4;
+}
+
 std::unique_ptr<Animation> MakeGlyphs() {
     auto glyphs = std::make_unique<Animation>(8, 8, 55, 0);
     for (int frame = 0; frame < 55; ++frame) {
         glyphs->frames[frame] = new std::uint16_t[64];
         for (int i = 0; i < 64; ++i)
             glyphs->frames[frame][i] =
-                frame == BlankGlyph ? 0 : static_cast<std::uint16_t>(frame * 977 + i * 131 + 1);
+                Inked(frame, i / 8) ? static_cast<std::uint16_t>(frame * 977 + i * 131 + 1) : 0;
     }
     return glyphs;
 }
@@ -245,6 +253,90 @@ TEST_F(IncrementalFrames, PauseAndResumeDrawEverythingAgain) {
     script.fullScreen = false;
     script.layout = headless::DisplayLayout::Rgb555;
     Compare(script);
+}
+
+// Frames drawn straight into memory, one buffer or two taking turns: every pixel that
+// differs from the frame on the screen before lies in the changes the frame reports.
+class ChangedAreas : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ClipRect = saved_;
+        SeedRandom(1);
+    }
+
+    static void CheckChangesCoverDifferences(int buffers) {
+        ClipRect = ClipRectangle{0, 0, Width, Height};
+        SeedRandom(11);
+        const std::unique_ptr<Animation> glyphs = MakeGlyphs();
+        RainGrid grid;
+        ASSERT_TRUE(BuildRainGrid(grid, Width, Height, 8, 8, 40, 20));
+        CellRecord record;
+        ASSERT_TRUE(record.Allocate(grid.Columns * grid.Rows));
+        std::vector<std::uint16_t> memory[2] = {
+            std::vector<std::uint16_t>(static_cast<std::size_t>(Width) * Height, 0),
+            std::vector<std::uint16_t>(static_cast<std::size_t>(Width) * Height, 0)};
+        std::vector<std::uint16_t> screen = memory[0];
+        int back = 0;
+        for (int frame = 0; frame < 500; ++frame) {
+            const int front = buffers == 2 ? 1 - back : back;
+            const SurfaceView view{memory[back].data(), Width, Height, Width};
+            const platform::ChangedArea* changes = DrawRainFrame(
+                grid, *glyphs, view, &record, {back, front, 0}, [] { return true; });
+            ASSERT_NE(changes, nullptr);
+            ASSERT_FALSE(changes->whole);
+            std::vector<bool> covered(screen.size(), false);
+            for (std::int32_t i = 0; i < changes->count; ++i) {
+                const ScreenRect& r = changes->rects[i];
+                ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= Width && r.bottom <= Height);
+                for (std::int32_t y = r.top; y < r.bottom; ++y)
+                    for (std::int32_t x = r.left; x < r.right; ++x)
+                        covered[static_cast<std::size_t>(y) * Width + x] = true;
+            }
+            for (std::size_t i = 0; i < screen.size(); ++i)
+                ASSERT_TRUE(covered[i] || screen[i] == memory[back][i])
+                    << "frame " << frame << ", pixel " << i % Width << "," << i / Width;
+            screen = memory[back];
+            if (buffers == 2) back = 1 - back;
+        }
+        FreeRainGrid(grid);
+    }
+
+    ClipRectangle saved_ = ClipRect;
+};
+
+TEST_F(ChangedAreas, CoverEveryChangedPixelOfOneBufferAndOfTwo) {
+    CheckChangesCoverDifferences(1);
+    CheckChangesCoverDifferences(2);
+}
+
+// Between two looks only the rows where either has ink may differ; an unknown look or an
+// LLE glyph set gives every row.
+TEST(CellRecordRows, OnlyInkedRowsOfEitherLookDiffer) {
+    const std::unique_ptr<Animation> glyphs = MakeGlyphs();
+    CellRecord record;
+    ASSERT_TRUE(record.Allocate(4));
+    std::vector<std::uint16_t> pixels(64);
+    const SurfaceView view{pixels.data(), 8, 8, 8};
+    ASSERT_TRUE(record.Track(4, *glyphs, view, {0, 0, 0}));
+    const auto key = [](int frame, int level) {
+        return LookKey(CellLook{static_cast<std::uint8_t>(frame), static_cast<std::uint8_t>(level)});
+    };
+    const auto rows = [&](std::uint16_t a, std::uint16_t b) {
+        const InkRows r = record.RowsBetween(a, b);
+        return std::make_pair(r.top, r.bottom);
+    };
+    const std::uint16_t blank = key(BlankGlyph, 0);
+    EXPECT_EQ(rows(key(5, 0), blank), std::make_pair(2, 7));  // inked rows 2 to 6
+    EXPECT_EQ(rows(blank, key(5, 2)), std::make_pair(2, 7));
+    EXPECT_EQ(rows(key(5, 0), key(4, 1)), std::make_pair(1, 8));  // 1 to 7 and 2 to 6
+    EXPECT_GE(rows(blank, blank).first, rows(blank, blank).second);
+    EXPECT_EQ(rows(UnknownLook, blank), std::make_pair(0, 8));
+    EXPECT_EQ(rows(key(5, 0), key(60, 0)), std::make_pair(0, 8));  // no such frame
+
+    Animation lle(8, 8, 55, 1);
+    for (int frame = 0; frame < 55; ++frame) lle.frames[frame] = new std::uint16_t[9]();
+    ASSERT_TRUE(record.Track(4, lle, view, {0, 0, 0}));
+    EXPECT_EQ(rows(key(5, 0), blank), std::make_pair(0, 8));
 }
 
 // The draw-mode table: what each mode shows of a cell's glyph.

@@ -23,13 +23,15 @@ SDL_Rect Bounding(const SDL_Rect& a, const SDL_Rect& b) {
     return SDL_Rect{left, top, right - left, bottom - top};
 }
 
-int JoinSameRows(SDL_Rect* rects, int count, int gap) {
+int JoinSharedRows(SDL_Rect* rects, int count, int gap) {
     int kept = 0;
     for (int i = 0; i < count; ++i) {
         if (kept > 0) {
             SDL_Rect& last = rects[kept - 1];
-            const bool sameRows = last.y == rects[i].y && last.h == rects[i].h;
-            if (sameRows && rects[i].x - (last.x + last.w) <= gap) {
+            // Rows that overlap: the changed spans of one row of cells need not cover the
+            // same pixel rows.
+            const bool sharedRows = rects[i].y < last.y + last.h && last.y < rects[i].y + rects[i].h;
+            if (sharedRows && rects[i].x - (last.x + last.w) <= gap) {
                 last = Bounding(last, rects[i]);
                 continue;
             }
@@ -51,7 +53,7 @@ int JoinPairs(SDL_Rect* rects, int count) {
 int JoinRects(SDL_Rect* rects, int count, int limit) {
     if (limit < 1) limit = 1;
     for (int gap = 16; count > limit && gap < (1 << 16); gap *= 4)
-        count = JoinSameRows(rects, count, gap);
+        count = JoinSharedRows(rects, count, gap);
     while (count > limit) count = JoinPairs(rects, count);
     return count;
 }

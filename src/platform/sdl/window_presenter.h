@@ -61,7 +61,7 @@ private:
     int partCount_ = 0;
 };
 
-// Joins rectangles until at most limit are left: first neighbours on the same rows with gaps
+// Joins rectangles until at most limit are left: first neighbours on shared rows with gaps
 // that grow each round, then, if need be, each rectangle with the next. Returns the count.
 int JoinRects(SDL_Rect* rects, int count, int limit);
 
