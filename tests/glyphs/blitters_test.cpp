@@ -138,6 +138,36 @@ TEST_F(Blitters, DimmedGlyphAtEveryEdgeAndCorner) {
     }
 }
 
+// Some rows of a raw glyph land where drawing it whole puts them, at every level, and nothing
+// else is written; an LLE glyph is drawn whole.
+TEST_F(Blitters, GlyphRowsAtEveryEdgeAndCorner) {
+    const int first = 2, end = 6;
+    const Pixels rows(rawFrame.begin() + first * FrameWidth, rawFrame.begin() + end * FrameWidth);
+    for (int level = 0; level <= 3; ++level) {
+        const std::uint16_t mask = level == 1 ? 0x3DEF : level == 2 ? 0x1CE7 : 0x0C63;
+        const Transform dim = [&](std::uint16_t, std::uint16_t p) {
+            return level == 0 ? p : static_cast<std::uint16_t>((p >> level) & mask);
+        };
+        for (int y = Inner.top - FrameHeight - 2; y <= Inner.bottom + 2; ++y) {
+            for (int x = Inner.left - FrameWidth - 2; x <= Inner.right + 2; ++x) {
+                Reset();
+                DrawGlyphRows(*raw, View(), x, y, 1, level, first, end);
+                ASSERT_EQ(surface, Expected(rows, FrameWidth, end - first, x, y + first, false, dim))
+                    << "level " << level << " at " << x << "," << y;
+            }
+        }
+    }
+    SweepAllPositions([&](int x, int y) { DrawGlyphRows(*lle, View(), x, y, 1, 0, first, end); },
+                      true, Copy);
+    // Rows cut to the frame; none at all draws nothing.
+    Reset();
+    DrawGlyphRows(*raw, View(), 10, 10, 1, 0, -5, 100);
+    EXPECT_EQ(surface, Expected(rawFrame, FrameWidth, FrameHeight, 10, 10, false, Copy));
+    Reset();
+    DrawGlyphRows(*raw, View(), 10, 10, 1, 0, 9, 0);
+    EXPECT_EQ(surface, Pixels(Pitch * SurfaceHeight, Background));
+}
+
 // The wholly inside copy and dim pick their block sizes by the frame width; every width from
 // 1 to 33 writes exactly its own pixels, inside and at the edges.
 TEST_F(Blitters, EveryFrameWidthWritesExactlyItsPixels) {
