@@ -108,58 +108,40 @@ private:
     std::int32_t noted_ = 0;
 };
 
-// Where listed cells lie on the surface, for cells taken in the list's order.
-class CellPlacer {
-public:
-    explicit CellPlacer(const RainGrid& grid)
-        : columns_(grid.Columns), cellWidth_(grid.CellWidth), cellHeight_(grid.CellHeight),
-          rowStart_((grid.Rows - 1) * grid.Columns),
-          y_((grid.Rows - 1) * grid.CellHeight - RowLift) {}
-
-    // The cell at index at; at never rises from one call to the next.
-    void Place(std::int32_t at, std::int32_t& x, std::int32_t& y) {
-        for (; at < rowStart_; rowStart_ -= columns_) y_ -= cellHeight_;
-        x = (at - rowStart_) * cellWidth_;
-        y = y_;
+// Walks a list with each cell's position on the surface.
+template <class Visit>
+void ForEachListed(const RainGrid& grid, const CellList& list, Visit visit) {
+    const std::int32_t columns = grid.Columns;
+    const std::int32_t cellWidth = grid.CellWidth;
+    const std::int32_t cellHeight = grid.CellHeight;
+    std::int32_t rowStart = (grid.Rows - 1) * columns;
+    std::int32_t y = (grid.Rows - 1) * cellHeight - RowLift;
+    for (std::int32_t i = 0; i < list.count; ++i) {
+        const std::int32_t at = list.cells[i];
+        for (; at < rowStart; rowStart -= columns) y -= cellHeight;
+        visit(at, (at - rowStart) * cellWidth, y);
     }
-
-private:
-    std::int32_t columns_;
-    std::int32_t cellWidth_;
-    std::int32_t cellHeight_;
-    std::int32_t rowStart_;
-    std::int32_t y_;
-};
+}
 
 // Draws the listed cells: of a cell the buffer shows a known look in, only the rows where
 // the two looks may differ.
 inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
                        const CellList& list, const std::uint16_t* looks, std::uint16_t* drawn,
                        const CellRecord& record) {
-    CellPlacer placer(grid);
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    for (std::int32_t i = 0; i < list.count; ++i) {
-        const std::int32_t at = list.cells[i];
-        placer.Place(at, x, y);
+    ForEachListed(grid, list, [&](std::int32_t at, std::int32_t x, std::int32_t y) {
         const InkRows rows = record.RowsBetween(drawn[at], looks[at]);
         DrawCellLookRows(glyphs, view, x, y, LookOfKey(looks[at]), rows.top, rows.bottom);
         drawn[at] = looks[at];
-    }
+    });
 }
 
 // Adds the rows of each listed cell where the screen's look and the frame's may differ.
 inline void CollectListed(const RainGrid& grid, const CellList& list, const std::uint16_t* looks,
                           const std::uint16_t* shown, const CellRecord& record,
                           ChangeCollector& changes) {
-    CellPlacer placer(grid);
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    for (std::int32_t i = 0; i < list.count; ++i) {
-        const std::int32_t at = list.cells[i];
-        placer.Place(at, x, y);
+    ForEachListed(grid, list, [&](std::int32_t at, std::int32_t x, std::int32_t y) {
         changes.Add(x, y, record.RowsBetween(shown[at], looks[at]));
-    }
+    });
 }
 
 }  // namespace frame_detail
