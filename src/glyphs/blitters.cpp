@@ -112,6 +112,19 @@ void DrawMappedPicture(const Picture& picture, const SurfaceView& view, std::int
     }
 }
 
+// Calls draw with the row operation of a dim level: 1, 2 and 3 dim by half, quarter and
+// eighth in the active layout; any other level copies.
+template <class Draw>
+void WithLevelOp(std::int32_t level, Draw draw) {
+    const kernels::DimMasks masks = kernels::MasksFor(ActivePixelFormat);
+    switch (level) {
+        case 1: draw(DimOp<1>{masks.half}); return;
+        case 2: draw(DimOp<2>{masks.quarter}); return;
+        case 3: draw(DimOp<3>{masks.eighth}); return;
+        default: draw(CopyOp{}); return;
+    }
+}
+
 }  // namespace
 
 void DrawGlyph(Animation& animation, const SurfaceView& view, std::int32_t x, std::int32_t y,
@@ -145,13 +158,7 @@ void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t
     const std::uint16_t* words = FrameWords(animation, frame);
     if (words == nullptr) return;
     // LLE frames are dimmed run by run rather than read as raw pixels they are not.
-    const kernels::DimMasks masks = kernels::MasksFor(ActivePixelFormat);
-    switch (level) {
-        case 1: DrawFrame(animation, words, view, x, y, DimOp<1>{masks.half}); return;
-        case 2: DrawFrame(animation, words, view, x, y, DimOp<2>{masks.quarter}); return;
-        case 3: DrawFrame(animation, words, view, x, y, DimOp<3>{masks.eighth}); return;
-        default: DrawFrame(animation, words, view, x, y, CopyOp{}); return;
-    }
+    WithLevelOp(level, [&](auto op) { DrawFrame(animation, words, view, x, y, op); });
 }
 
 void DrawGlyphRows(Animation& animation, const SurfaceView& view, std::int32_t x, std::int32_t y,
@@ -168,14 +175,8 @@ void DrawGlyphRows(Animation& animation, const SurfaceView& view, std::int32_t x
     if (first >= end || y > std::numeric_limits<std::int32_t>::max() - first) return;
     const Frame rows{words + static_cast<std::ptrdiff_t>(first) * animation.width, animation.width,
                      end - first};
-    const kernels::DimMasks masks = kernels::MasksFor(ActivePixelFormat);
     const std::int32_t top = y + first;
-    switch (level) {
-        case 1: DrawRaw(rows, view, x, top, DimOp<1>{masks.half}); return;
-        case 2: DrawRaw(rows, view, x, top, DimOp<2>{masks.quarter}); return;
-        case 3: DrawRaw(rows, view, x, top, DimOp<3>{masks.eighth}); return;
-        default: DrawRaw(rows, view, x, top, CopyOp{}); return;
-    }
+    WithLevelOp(level, [&](auto op) { DrawRaw(rows, view, x, top, op); });
 }
 
 void DrawGlyphBlended(Animation& animation, const SurfaceView& view, std::int32_t x,
