@@ -20,19 +20,31 @@ inline void RestartStream(RainGrid& grid, RainStream& stream) {
     stream.Column = static_cast<std::uint16_t>(Random() % grid.Columns);
 }
 
-// Fields are read once into locals: a byte store may alias anything, so the compiler would
-// otherwise read them again after every cell it marks.
+// Marks j = 0, 1, ... while HeadRow - j >= 0, j < Length and keepGoing() holds, tested before
+// each j; rows below the grid are tested for but not marked. The bounds are worked out once,
+// so each loop does nothing per cell but the test and the store.
 template <class KeepGoing>
 void MarkStream(RainGrid& grid, const RainStream& stream, KeepGoing& keepGoing) {
     const std::int32_t length = stream.Length;
     const std::int32_t headRow = stream.HeadRow;
-    const std::int32_t rows = grid.Rows;
     const std::int32_t columns = grid.Columns;
-    GlyphCell* column = grid.Cells + stream.Column;
-    for (std::int32_t j = 0; headRow - j >= 0 && j < length && keepGoing(); ++j) {
-        const std::int32_t row = headRow - j;
-        if (row >= rows) continue;
-        column[row * columns].Mode = StreamCellMode(length, j);
+    GlyphCell* const cells = grid.Cells;
+    const std::int32_t end = headRow + 1 < length ? headRow + 1 : length;
+    const std::int32_t belowGrid = headRow - grid.Rows + 1;
+    const std::int32_t inside = belowGrid < 0 ? 0 : (belowGrid < end ? belowGrid : end);
+    const std::int32_t fading = length - 3 < end ? length - 3 : end;
+    std::int32_t j = 0;
+    for (; j < inside; ++j) {
+        if (!keepGoing()) return;
+    }
+    std::int32_t at = (headRow - j) * columns + stream.Column;
+    for (; j < fading; ++j, at -= columns) {
+        if (!keepGoing()) return;
+        cells[at].Mode = DrawFull;
+    }
+    for (; j < end; ++j, at -= columns) {
+        if (!keepGoing()) return;
+        cells[at].Mode = StreamCellMode(length, j);
     }
 }
 
