@@ -63,6 +63,12 @@ void DrawFrame(const Animation& animation, const std::uint16_t* words, const Sur
     DrawRaw(f, view, x, y, op);
 }
 
+// DrawGlyph's less common cases: clipped at an edge, or LLE.
+[[gnu::noinline]] void DrawFrameApart(const Animation& animation, const std::uint16_t* words,
+                                      const SurfaceView& view, std::int32_t x, std::int32_t y) {
+    DrawFrame(animation, words, view, x, y, CopyOp{});
+}
+
 template <int Level>
 void DrawBlendedRaw(const Frame& f, const SurfaceView& view, std::int32_t x, std::int32_t y,
                     const kernels::DimMasks& masks) {
@@ -132,24 +138,14 @@ void DrawGlyph(Animation& animation, const SurfaceView& view, std::int32_t x, st
     animation.currentFrame = frame;
     const std::uint16_t* words = FrameWords(animation, frame);
     if (words == nullptr) return;
-    // Spelled out rather than through DrawFrame: this is the call made for every cell of
-    // every frame, and the wholly inside raw copy is its common case.
+    // This is the call made for every cell of every frame, and a raw glyph wholly inside is
+    // its common case: kept apart from the others so that it builds nothing in memory.
     const Frame f{words, animation.width, animation.height};
-    const Bounds bounds = BoundsFor(view);
-    const bool inside = walkers::WhollyInside(bounds, f, x, y);
-    if (animation.compressed != 0) {
-        if (inside) {
-            walkers::LleUnclipped(f, view, x, y, CopyOp{});
-            return;
-        }
-        walkers::LleClipped(f, bounds, view, x, y, CopyOp{});
-        return;
-    }
-    if (inside) {
+    if (animation.compressed == 0 && walkers::WhollyInside(BoundsFor(view), f, x, y)) {
         walkers::RawUnclipped(f, view, x, y, CopyOp{});
         return;
     }
-    walkers::RawClipped(f, bounds, view, x, y, CopyOp{});
+    DrawFrameApart(animation, words, view, x, y);
 }
 
 void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t x,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "glyphs/masked_rows.h"
 #include "glyphs/surface_view.h"
 
 namespace vorlix::walkers {
@@ -48,13 +49,12 @@ template <int Size, class Op>
     }
 }
 
-// Always inlined: it is the whole work of most draw calls.
+// Whole rows in blocks of up to eight pixels, the last block of a row overlapping the one
+// before it where the operation allows.
 template <class Op>
-[[gnu::always_inline]] inline void RawUnclipped(const Frame& f, const SurfaceView& view,
-                                                std::int64_t x, std::int64_t y, Op op) {
+[[gnu::always_inline]] inline void RowsInBlocks(const Frame& f, std::uint16_t* destination,
+                                                std::int64_t pitch, const Op& op) {
     const std::uint16_t* source = f.words;
-    std::uint16_t* destination = PixelAt(view, x, y);
-    const std::int64_t pitch = view.pitch;
     const std::int64_t height = f.height;
     if constexpr (Op::SourceOnly) {
         if (f.width >= 8 && f.width <= 16) {
@@ -72,6 +72,20 @@ template <class Op>
         source += width;
         destination += pitch;
     }
+}
+
+// Always inlined: it is the whole work of most draw calls.
+template <class Op>
+[[gnu::always_inline]] inline void RawUnclipped(const Frame& f, const SurfaceView& view,
+                                                std::int64_t x, std::int64_t y, Op op) {
+    std::uint16_t* destination = PixelAt(view, x, y);
+    if constexpr (Op::SourceOnly && masked_rows::Built) {
+        if (f.width <= masked_rows::MaxWidth && masked_rows::Available()) {
+            op.MaskedRows(destination, f.words, f.width, f.height, view.pitch);
+            return;
+        }
+    }
+    RowsInBlocks(f, destination, view.pitch, op);
 }
 
 template <class Op>

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "glyphs/masked_rows.h"
 #include "glyphs/pixel_format.h"
 
 namespace vorlix::kernels {
@@ -105,6 +106,10 @@ struct CopyOp {
     void operator()(std::uint16_t* d, const std::uint16_t* s, std::int32_t n) const {
         OverlappingSpan(*this, d, s, n);
     }
+    void MaskedRows(std::uint16_t* d, const std::uint16_t* s, std::int64_t width,
+                    std::int64_t height, std::int64_t pitch) const {
+        masked_rows::Copy(d, s, width, height, pitch);
+    }
 };
 
 template <int Shift>
@@ -117,6 +122,10 @@ struct DimOp {
     }
     void operator()(std::uint16_t* d, const std::uint16_t* s, std::int32_t n) const {
         OverlappingSpan(*this, d, s, n);
+    }
+    void MaskedRows(std::uint16_t* d, const std::uint16_t* s, std::int64_t width,
+                    std::int64_t height, std::int64_t pitch) const {
+        masked_rows::Dim<Shift>(d, s, width, height, pitch, mask);
     }
 };
 
