@@ -30,15 +30,15 @@ void MarkStream(RainGrid& grid, const RainStream& stream, KeepGoing& keepGoing) 
     const std::int32_t columns = grid.Columns;
     GlyphCell* const cells = grid.Cells;
     const std::int32_t end = headRow + 1 < length ? headRow + 1 : length;
-    const std::int32_t belowGrid = headRow - grid.Rows + 1;
-    const std::int32_t inside = belowGrid < 0 ? 0 : (belowGrid < end ? belowGrid : end);
-    const std::int32_t fading = length - 3 < end ? length - 3 : end;
+    const std::int32_t belowGrid = headRow - grid.Rows + 1;  // cells of the stream below it
+    const std::int32_t firstInside = belowGrid < 0 ? 0 : (belowGrid < end ? belowGrid : end);
+    const std::int32_t firstFading = length - 3 < end ? length - 3 : end;
     std::int32_t j = 0;
-    for (; j < inside; ++j) {
+    for (; j < firstInside; ++j) {
         if (!keepGoing()) return;
     }
     std::int32_t at = (headRow - j) * columns + stream.Column;
-    for (; j < fading; ++j, at -= columns) {
+    for (; j < firstFading; ++j, at -= columns) {
         if (!keepGoing()) return;
         cells[at].Mode = DrawFull;
     }

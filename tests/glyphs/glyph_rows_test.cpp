@@ -49,7 +49,8 @@ void CheckEveryWidthAndLevel(const WriteRows& write) {
                 Pixels expected(surface.size(), Guard);
                 for (std::int64_t r = 0; r < height; ++r) {
                     for (std::int64_t c = 0; c < width; ++c) {
-                        expected[(Top + r) * Pitch + Left + c] = Expected(frame[r * width + c], level);
+                        expected[(Top + r) * Pitch + Left + c] =
+                            Expected(frame[r * width + c], level);
                     }
                 }
                 ASSERT_EQ(surface, expected)
@@ -71,8 +72,8 @@ void WithOp(int level, Write write) {
 }
 
 TEST(GlyphRows, BlocksWriteExactlyTheFramesPixels) {
-    CheckEveryWidthAndLevel([](std::uint16_t* destination, const Pixels& frame,
-                               std::int64_t width, std::int64_t height, int level) {
+    CheckEveryWidthAndLevel([](std::uint16_t* destination, const Pixels& frame, std::int64_t width,
+                               std::int64_t height, int level) {
         const walkers::Frame f{frame.data(), width, height};
         WithOp(level, [&](auto op) { walkers::RowsInBlocks(f, destination, Pitch, op); });
     });
@@ -80,11 +81,10 @@ TEST(GlyphRows, BlocksWriteExactlyTheFramesPixels) {
 
 TEST(GlyphRows, MaskedStoresWriteExactlyTheFramesPixels) {
     if (!masked_rows::Available()) GTEST_SKIP() << "no AVX-512 on this processor";
-    CheckEveryWidthAndLevel([](std::uint16_t* destination, const Pixels& frame,
-                               std::int64_t width, std::int64_t height, int level) {
-        WithOp(level, [&](auto op) {
-            op.MaskedRows(destination, frame.data(), width, height, Pitch);
-        });
+    CheckEveryWidthAndLevel([](std::uint16_t* destination, const Pixels& frame, std::int64_t width,
+                               std::int64_t height, int level) {
+        WithOp(level,
+               [&](auto op) { op.MaskedRows(destination, frame.data(), width, height, Pitch); });
     });
 }
 
