@@ -16,6 +16,7 @@
 #include "settings/resolution_table.h"
 #include "settings/settings_override.h"
 #include "settings/settings_store.h"
+#include "support/fresh_process.h"
 
 namespace vorlix {
 namespace {
@@ -26,7 +27,7 @@ using platform::RegistryRoot;
 const char* const Key = "Software\\Korvanth\\Vorlix";
 const char* const Unreadable = "The settings file /x/settings.reg is not a regular file.";
 
-class DesktopSizeSettings : public ::testing::Test {
+class DesktopSizeSettings : public testing::FreshProcessTest {
 protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
