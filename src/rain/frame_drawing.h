@@ -124,12 +124,14 @@ void ForEachListed(const RainGrid& grid, const CellList& list, Visit visit) {
 }
 
 // Draws the listed cells: of a cell the buffer shows a known look in, only the rows where
-// the two looks may differ.
+// the two looks may differ. With changes, also adds those rows to them: where the buffer drawn
+// into is the one on the screen, what it lacks is what the screen lacks.
 inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
                        const CellList& list, const std::uint16_t* looks, std::uint16_t* drawn,
-                       const CellRecord& record) {
+                       const CellRecord& record, ChangeCollector* changes = nullptr) {
     ForEachListed(grid, list, [&](std::int32_t at, std::int32_t x, std::int32_t y) {
         const InkRows rows = record.RowsBetween(drawn[at], looks[at]);
+        if (changes != nullptr) changes->Add(x, y, rows);
         DrawCellLookRows(glyphs, view, x, y, LookOfKey(looks[at]), rows.top, rows.bottom);
         drawn[at] = looks[at];
     });
@@ -173,8 +175,13 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
         record->Changes().whole = true;
         return &record->Changes();
     }
-    // Changes first: with a single buffer, drawing overwrites the looks of the screen.
     frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth);
+    if (drawn == shown) {
+        // One buffer: the cells to draw are the cells the screen lacks, one walk for both.
+        frame_detail::DrawListed(grid, glyphs, view, lister.ToDraw(), looks, drawn, *record,
+                                 &changes);
+        return &record->Changes();
+    }
     frame_detail::CollectListed(grid, lister.ToShow(), looks, shown, *record, changes);
     frame_detail::DrawListed(grid, glyphs, view, lister.ToDraw(), looks, drawn, *record);
     return &record->Changes();
