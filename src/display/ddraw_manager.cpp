@@ -137,8 +137,9 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
 
 // The lock-and-present passes, with a marker written into each buffer: a flip chain that
 // exchanges the buffers' memory hands back the buffer of the frame before last, marker and
-// all, and a colour fill through the back-buffer surface reaches the recorded memory. Only
-// then may a frame draw over what the buffer already shows. False when set-up fails.
+// all; one that keeps a single buffer hands back the last frame's. A colour fill through the
+// back-buffer surface must reach the recorded memory too. Only then may a frame draw over
+// what the buffer already shows. False when set-up fails.
 bool DDrawManager::ProveBuffersKeepFrames() {
     backIndex_ = 0;
     const std::uint32_t epoch = epoch_.load();
@@ -148,9 +149,9 @@ bool DDrawManager::ProveBuffersKeepFrames() {
         WriteMarker(backViews_[backIndex_], pass);
         if (!PresentUntilShown()) return false;
     }
-    if (fullScreen_) {
-        kept = backViews_[0].pixels != backViews_[1].pixels && HoldsMarker(backViews_[0], 0) &&
-               HoldsMarker(backViews_[1], 1) && backIndex_ == 0;
+    oneBufferChain_ = fullScreen_ && backViews_[0].pixels == backViews_[1].pixels;
+    if (fullScreen_ && !oneBufferChain_) {
+        kept = HoldsMarker(backViews_[0], 0) && HoldsMarker(backViews_[1], 1) && backIndex_ == 0;
     } else {
         kept = HoldsMarker(backViews_[0], 1);
     }
@@ -163,8 +164,14 @@ bool DDrawManager::ProveBuffersKeepFrames() {
     return true;
 }
 
+int DDrawManager::DrawnBuffer() const {
+    if (!keepsFrames_) return -1;
+    return oneBufferChain_ ? 0 : backIndex_;
+}
+
 int DDrawManager::ShownBuffer() const {
     if (!keepsFrames_) return -1;
+    if (oneBufferChain_) return 0;
     return fullScreen_ ? 1 - backIndex_ : backIndex_;
 }
 

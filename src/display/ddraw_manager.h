@@ -56,8 +56,9 @@ public:
     // The buffer GetBackBuffer handed out, the one whose frame is on the screen, and a count
     // that moves whenever the buffers may have changed behind the drawing's back (a restore, a
     // lost surface, the desktop shown). The indexes are -1 unless set-up proved that each
-    // buffer keeps its own pixels from one frame to its next.
-    int DrawnBuffer() const { return keepsFrames_ ? backIndex_ : -1; }
+    // buffer keeps its own pixels from one frame to its next. A flip chain of one buffer,
+    // which a flip shows and leaves behind the back-buffer surface, is buffer 0 throughout.
+    int DrawnBuffer() const;
     int ShownBuffer() const;
     std::uint32_t BufferEpoch() const { return epoch_.load(); }
     bool KeepsFrames() const { return keepsFrames_; }
@@ -93,6 +94,7 @@ private:
     int offCount_ = 0;
     bool displayModeChanged_ = false;
     bool keepsFrames_ = false;
+    bool oneBufferChain_ = false;
     std::atomic<std::uint32_t> epoch_{0};
 
     WindowHandle window_ = 0;

@@ -32,6 +32,21 @@ TEST_F(DisplayTest, AFlipChainThatExchangesItsBuffersDrawsIncrementally) {
     EXPECT_EQ(display.BackView(1).pixels[0], 0);
 }
 
+TEST_F(DisplayTest, AFlipChainOfOneBufferIsDrawnAndShownFromThatBuffer) {
+    headless::SetFlipChainBuffers(1);
+    DDrawManager display;
+    ASSERT_TRUE(display.CreateDirectDraw(FullScreenWindow(), 640, 480, true));
+    EXPECT_TRUE(display.KeepsFrames());
+    EXPECT_TRUE(Logged("LOG_INFO: ", Incremental));
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_NE(display.GetBackBuffer(), nullptr);
+        EXPECT_EQ(display.GetBackBuffer()->pixels, display.BackView(0).pixels);
+        EXPECT_EQ(display.DrawnBuffer(), 0);
+        EXPECT_EQ(display.ShownBuffer(), 0);
+        ASSERT_EQ(display.Present(), 0);
+    }
+}
+
 TEST_F(DisplayTest, AWindowedBackBufferIsDrawnAndShownFromOneBuffer) {
     headless::SetDesktopMode(640, 480, 16);
     DDrawManager display;

@@ -65,6 +65,7 @@ std::unique_ptr<Animation> MakeGlyphs() {
 // What happens to a run besides drawing.
 struct Script {
     bool fullScreen = true;
+    int flipBuffers = 2;  // 1: the chain shows its only buffer and keeps drawing into it
     headless::DisplayLayout layout = headless::DisplayLayout::Rgb565;
     std::vector<int> pauses;     // after these shown frames: pause, disturb, resume
     std::vector<int> lostFlips;  // these presents (counted from the first frame) meet Lost
@@ -141,6 +142,7 @@ protected:
         headless::ResetDisplay();
         headless::ResetWindowManager();
         headless::SetDisplayLayout(script.layout);
+        headless::SetFlipChainBuffers(script.flipBuffers);
         headless::SetDesktopMode(Width, Height, 16);
         headless::FillOnRestore(true, RestoredFill);
         headless::UseVirtualClock(1000);
@@ -234,6 +236,16 @@ TEST_F(IncrementalFrames, FlipChainShowsTheSameFramesInBothLayouts) {
     Script script;
     Compare(script);
     script.layout = headless::DisplayLayout::Rgb555;
+    Compare(script);
+}
+
+// The Linux window's chain: lost flips and pauses as well, since one buffer has no second
+// copy of the frame to fall back on.
+TEST_F(IncrementalFrames, FlipChainOfOneBufferShowsTheSameFrames) {
+    Script script;
+    script.flipBuffers = 1;
+    script.lostFlips = {5, 6, 1001};
+    script.pauses = {3, 500, 1700};
     Compare(script);
 }
 

@@ -43,6 +43,7 @@ struct Buffer {
 
 struct Chain {
     Buffer buffers[2];
+    int count = 2;  // with 1, a flip shows buffers[0] and leaves it the back buffer
     int front = 0;
 };
 
@@ -81,6 +82,7 @@ struct Display {
     bool desktopShown = false;
     bool fillOnRestore = false;
     std::uint16_t restoreFill = 0;
+    int flipChainBuffers = 2;
 
     std::map<int, Object> objects;
     int nextId = 1;
@@ -106,6 +108,7 @@ struct Display {
         desktopShown = false;
         fillOnRestore = false;
         restoreFill = 0;
+        flipChainBuffers = 2;
         desktopBuffer.reset();
         faultCount = 0;
         calls.clear();
@@ -183,8 +186,10 @@ int AddObject(Display& d, Object object) {
 
 Buffer* BufferBehind(Object& object) {
     if (object.chain) {
-        int index = object.role == Role::Primary ? object.chain->front : 1 - object.chain->front;
-        return &object.chain->buffers[index];
+        Chain& chain = *object.chain;
+        if (chain.count == 1) return &chain.buffers[0];
+        int index = object.role == Role::Primary ? chain.front : 1 - chain.front;
+        return &chain.buffers[index];
     }
     return object.buffer.get();
 }
@@ -377,7 +382,7 @@ public:
             if (!self.flipChain) return DeviceResult::Failed;
             if (self.lost) return DeviceResult::Lost;
             if (ChainLocked(d, self)) return DeviceResult::Busy;
-            self.chain->front = 1 - self.chain->front;
+            if (self.chain->count == 2) self.chain->front = 1 - self.chain->front;
             d.desktopShown = false;
             Buffer& front = self.chain->buffers[self.chain->front];
             ShowFrame(d, front, ScreenRect{0, 0, front.width, front.height});
@@ -548,6 +553,7 @@ public:
             object.flipChain = flipChain;
             if (flipChain) {
                 object.chain = std::make_shared<Chain>();
+                object.chain->count = d.flipChainBuffers;
                 for (Buffer& buffer : object.chain->buffers) {
                     MakeBuffer(buffer, d.mode.width, d.mode.height, d.layout, d.padding);
                 }
@@ -692,6 +698,12 @@ void SetRowPaddingBytes(std::int32_t bytes) {
     std::lock_guard lock(d.mutex);
     d.padding = std::max(0, bytes);
     d.desktopBuffer.reset();
+}
+
+void SetFlipChainBuffers(int count) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.flipChainBuffers = count == 1 ? 1 : 2;
 }
 
 void SetOffscreenPlacement(Placement placement) {

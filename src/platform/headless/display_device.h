@@ -4,7 +4,8 @@
 // There is one display per process, like a real screen: every device made by
 // CreateDisplayDevice shares it. Full screen it holds a flip chain of two distinct buffers of
 // the current mode's size (locking the back-buffer surface reports the buffer currently
-// behind it; a flip swaps them). Windowed, the primary is the desktop itself, of the desktop
+// behind it; a flip swaps them), or of one buffer that a flip shows and leaves behind the
+// back-buffer surface, as the Linux window's chain does. Windowed, the primary is the desktop itself, of the desktop
 // mode's size; copies into it are clipped to the desktop and, once a clipper with a window is
 // set on it, to that window's client area as the headless window manager places it.
 //
@@ -85,6 +86,7 @@ void OfferDesktopSize(bool offered);
 void RefuseDisplayMode(std::int32_t width, std::int32_t height);  // SetDisplayMode fails for it
 void SetRowPaddingBytes(std::int32_t bytes);  // added to every new surface's pitch
 void SetOffscreenPlacement(Placement placement);  // for surfaces made from now on
+void SetFlipChainBuffers(int count);  // 2 or 1, for flip chains made from now on
 
 // ----- Fault injection -----
 // The next `calls` calls of op on objects of the role (after `skip` of them have gone through)

@@ -158,12 +158,13 @@ sdl::Placement PlacementOf(const ScreenRect& rect) {
 
 bool IsEmpty(const ScreenRect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
-// The full-screen flip chain: two memory buffers; a flip puts the back one on the screen and
-// exchanges them. Without a plan the window shows the frame scaled to fit, with black bars;
-// with one, each monitor's window shows its part of the frame as the plan places it.
+// The full-screen flip chain: one memory buffer, which a flip converts into the windows and
+// leaves to be drawn over. The windows hold the shown frame themselves, so a second buffer
+// would only make every frame redraw the cells of the frame before last as well. Without a
+// plan the window shows the frame scaled to fit, with black bars; with one, each monitor's
+// window shows its part of the frame as the plan places it.
 struct FlipChain {
-    PixelBuffer buffers[2];
-    int back = 0;
+    PixelBuffer buffer;
     sdl::WindowPresenter presenter;  // the saver window's, without a plan
     ScreenPlan plan;
     sdl::WindowPresenter screens[MaxMonitors];
@@ -211,7 +212,7 @@ bool PlanFits(const ScreenPlan& plan, std::int32_t width, std::int32_t height) {
 class FlipBackBuffer final : public SurfaceBase, public MemoryBacked {
 public:
     explicit FlipBackBuffer(std::shared_ptr<FlipChain> chain) : chain_(std::move(chain)) {}
-    PixelBuffer* Buffer() override { return &chain_->buffers[chain_->back]; }
+    PixelBuffer* Buffer() override { return &chain_->buffer; }
 
     DeviceResult Lock(LockedMemory& memory) override {
         if (chain_->Hidden()) return DeviceResult::Lost;
@@ -253,10 +254,9 @@ public:
     void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
     DeviceResult Flip() override {
         if (chain_->Hidden()) return DeviceResult::Lost;
-        if (!chain_->Present(chain_->buffers[chain_->back], changes_)) {
+        if (!chain_->Present(chain_->buffer, changes_)) {
             return chain_->Hidden() ? DeviceResult::Lost : DeviceResult::Failed;
         }
-        chain_->back ^= 1;
         return DeviceResult::Ok;
     }
     DeviceResult FlipStatus() override {
@@ -370,10 +370,7 @@ public:
         }
         if (!fullScreen_ || modeWidth_ == 0) return DeviceResult::Failed;
         std::shared_ptr<FlipChain> chain(new (std::nothrow) FlipChain);
-        if (!chain || !chain->buffers[0].Allocate(modeWidth_, modeHeight_) ||
-            !chain->buffers[1].Allocate(modeWidth_, modeHeight_)) {
-            return DeviceResult::Failed;
-        }
+        if (!chain || !chain->buffer.Allocate(modeWidth_, modeHeight_)) return DeviceResult::Failed;
         chain->presenter.Attach(host_);
         if (plan_.count > 0 && PlanFits(plan_, modeWidth_, modeHeight_)) {
             chain->plan = plan_;
