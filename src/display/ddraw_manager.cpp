@@ -252,12 +252,33 @@ SurfaceView* DDrawManager::GetBackBuffer() {
         if (backBuffer_->FlipStatus() != DeviceResult::Pending) break;
         platform::SleepMilliseconds(1);
     }
+    wideHandedOut_ = false;
     return &backViews_[backIndex_];
+}
+
+// Only a chain of one buffer: its memory is drawn over frame after frame, as the screen's is.
+// Memory made anew is black: every cell is drawn again.
+WideView* DDrawManager::GetWideBackBuffer() {
+    wideHandedOut_ = false;
+    if (notReady_ || !keepsFrames_ || !oneBufferChain_) return nullptr;
+    platform::LockedMemory memory;
+    DeviceResult result = backBuffer_->LockWide(memory);
+    if (result == DeviceResult::Lost) {
+        ForgetBuffers();
+        result = backBuffer_->LockWide(memory);
+    }
+    if (result != DeviceResult::Ok || memory.pixels == nullptr || memory.pitchBytes < width_ * 4)
+        return nullptr;
+    wideView_ = WideView{static_cast<std::uint32_t*>(memory.pixels), width_, height_,
+                         memory.pitchBytes / 4};
+    wideHandedOut_ = true;
+    return &wideView_;
 }
 
 int DDrawManager::Present(const platform::ChangedArea* changes) {
     if (!primary_ || !backBuffer_) return 1;
     primary_->SetChangedArea(changes);
+    primary_->SetWideFrame(wideHandedOut_);
     return fullScreen_ ? PresentFullScreen() : PresentWindowed();
 }
 

@@ -37,6 +37,10 @@ public:
                           bool fullScreen);
     PixelFormat GetPixelFormat() const { return pixelFormat_; }
     SurfaceView* GetBackBuffer();
+    // After GetBackBuffer, in its place: the screen's own 32-bit pixels, where the display can
+    // show a frame drawn straight into them; null where it cannot. The frame presented next is
+    // the one drawn into the buffer last handed out.
+    WideView* GetWideBackBuffer();
     // 0: the frame is on the screen; 1: call again. changes: what differs from the frame
     // presented before (null: everything), for a device that can use it.
     int Present(const platform::ChangedArea* changes = nullptr);
@@ -89,6 +93,8 @@ private:
     std::int32_t height_ = 0;
     PixelFormat pixelFormat_ = Rgb565;
     SurfaceView backViews_[2];
+    WideView wideView_;
+    bool wideHandedOut_ = false;
     SurfaceView offView_;
     int backIndex_ = 0;
     int offCount_ = 0;

@@ -85,6 +85,16 @@ public:
     // converts or copies frames itself may do only that much; null means everything. The
     // area stays valid until the next call.
     virtual void SetChangedArea(const ChangedArea* area) { (void)area; }
+    // On a back buffer: the screen's own 32-bit XRGB pixels, for a frame drawn straight into
+    // them rather than into the 16-bit buffer (then shown as they are, with SetWideFrame on
+    // the primary). Lost once each time that memory was made anew, black; Failed where the
+    // screen's pixels cannot take the frame as it is, or the device has none to give.
+    virtual DeviceResult LockWide(LockedMemory& memory) {
+        (void)memory;
+        return DeviceResult::Failed;
+    }
+    // On a primary, before Flip: whether the coming frame was drawn into LockWide's memory.
+    virtual void SetWideFrame(bool wide) { (void)wide; }
 };
 
 class DisplayDevice {

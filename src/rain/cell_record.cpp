@@ -7,11 +7,6 @@ namespace vorlix {
 
 namespace {
 
-bool SameView(const SurfaceView& a, const SurfaceView& b) {
-    return a.pixels == b.pixels && a.width == b.width && a.height == b.height &&
-           a.pitch == b.pitch;
-}
-
 bool RowHasInk(const std::uint16_t* row, std::int32_t width) {
     for (std::int32_t x = 0; x < width; ++x)
         if (row[x] != 0) return true;
@@ -72,11 +67,11 @@ void CellRecord::ForgetAll() {
     for (auto& looks : looks_) {
         if (looks) std::fill_n(looks.get(), cells_, UnknownLook);
     }
-    for (auto& view : views_) view = SurfaceView{};
+    for (auto& view : views_) view = ViewIdentity{};
 }
 
-bool CellRecord::Track(std::int32_t cells, const Animation& glyphs, const SurfaceView& view,
-                       const FrameBuffers& buffers) {
+bool CellRecord::TrackView(std::int32_t cells, const Animation& glyphs, const ViewIdentity& view,
+                           const FrameBuffers& buffers) {
     const bool known = buffers.drawn >= 0 && buffers.drawn < Buffers && buffers.shown >= 0 &&
                        buffers.shown < Buffers;
     if (cells_ == 0 || cells != cells_ || fullRedraw_ || !known) {
@@ -89,8 +84,12 @@ bool CellRecord::Track(std::int32_t cells, const Animation& glyphs, const Surfac
         glyphs_ = &glyphs;
         MeasureInk(glyphs);
     }
-    if (!SameView(views_[buffers.drawn], view)) {
-        if (views_[buffers.drawn].pixels != nullptr) ForgetAll();
+    const ViewIdentity& last = views_[buffers.drawn];
+    const bool sameView = last.pixels == view.pixels && last.width == view.width &&
+                          last.height == view.height && last.pitch == view.pitch &&
+                          last.pixelBytes == view.pixelBytes;
+    if (!sameView) {
+        if (last.pixels != nullptr) ForgetAll();
         views_[buffers.drawn] = view;
     }
     changes_->whole = false;

@@ -42,9 +42,15 @@ public:
     bool FullRedraw() const { return fullRedraw_; }
 
     // Before a frame: true when it may draw only what changed, with the looks of the buffers
-    // checked against what the record knew of them; false when it must draw every cell.
-    bool Track(std::int32_t cells, const Animation& glyphs, const SurfaceView& view,
-               const FrameBuffers& buffers);
+    // checked against what the record knew of them; false when it must draw every cell. A
+    // buffer reached through another view than last time is forgotten.
+    template <class Pixel>
+    bool Track(std::int32_t cells, const Animation& glyphs, const PixelView<Pixel>& view,
+               const FrameBuffers& buffers) {
+        return TrackView(cells, glyphs, ViewIdentity{view.pixels, view.width, view.height,
+                                                     view.pitch, sizeof(Pixel)},
+                         buffers);
+    }
     std::uint16_t* Looks(int buffer) { return looks_[buffer].get(); }
     std::uint16_t* FrameLooks() { return frame_.get(); }  // the frame being drawn
     // Room for one index per cell each: the cells a frame has to draw after its passes, and
@@ -67,6 +73,15 @@ public:
 
 private:
     static constexpr int Frames = 256;  // every frame a look key can name
+    struct ViewIdentity {
+        const void* pixels = nullptr;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t pitch = 0;
+        std::size_t pixelBytes = 0;
+    };
+    bool TrackView(std::int32_t cells, const Animation& glyphs, const ViewIdentity& view,
+                   const FrameBuffers& buffers);
     void MeasureInk(const Animation& glyphs);
     InkRows InkOf(std::uint16_t key) const {
         const std::uint32_t frame = key >> 2;
@@ -80,7 +95,7 @@ private:
     std::unique_ptr<platform::ChangedArea> changes_;
     std::int32_t cells_ = 0;
     bool fullRedraw_ = false;
-    SurfaceView views_[Buffers];
+    ViewIdentity views_[Buffers];
     const Animation* glyphs_ = nullptr;
     std::uint32_t epoch_ = 0;
     InkRows ink_[Frames] = {};

@@ -46,16 +46,34 @@ bool PresentFrame(DDrawManager& display, const platform::ChangedArea* changes) {
     }
 }
 
+// The screen's own pixels, where the display offers them for this frame and the glyphs can be
+// widened; otherwise null, and the 16-bit back buffer is drawn. Full redraws, kept for
+// comparison, always take the 16-bit way.
+const WideView* WideTarget(const DrawTargets& targets, DDrawManager& display) {
+    if (targets.wide == nullptr || targets.record == nullptr || targets.record->FullRedraw())
+        return nullptr;
+    const WideView* view = display.GetWideBackBuffer();
+    if (view == nullptr) return nullptr;
+    if (targets.wide->Build(*targets.glyphs, display.GetPixelFormat())) return view;
+    display.GetBackBuffer();  // the frame goes to the 16-bit buffer after all
+    return nullptr;
+}
+
 void RunFrame(const DrawTargets& targets) {
     PaceFrame();
     DDrawManager& display = *targets.display;
     const SurfaceView* view = display.GetBackBuffer();
     const platform::ChangedArea* changes = nullptr;
     if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr && targets.grid != nullptr) {
+        const WideView* wide = WideTarget(targets, display);
+        // Read after the wide buffer was asked for: memory made anew moves the epoch.
         const FrameBuffers buffers{display.DrawnBuffer(), display.ShownBuffer(),
                                    display.BufferEpoch()};
-        changes = DrawRainFrame(*targets.grid, *targets.glyphs, *view, targets.record, buffers,
-                                KeepDrawing);
+        changes = wide != nullptr
+                      ? DrawRainFrame(*targets.grid, *targets.glyphs, *targets.wide, *wide,
+                                      targets.record, buffers, KeepDrawing)
+                      : DrawRainFrame(*targets.grid, *targets.glyphs, *view, targets.record,
+                                      buffers, KeepDrawing);
     }
     if (!KeepDrawing()) return;
     if (PresentFrame(display, changes)) FramePresented.store(1);

@@ -3,6 +3,7 @@
 
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
+#include "glyphs/wide_glyphs.h"
 #include "rain/cell_record.h"
 #include "rain/rain_grid.h"
 
@@ -15,6 +16,9 @@ struct DrawTargets {
     Animation* glyphs = nullptr;
     RainGrid* grid = nullptr;
     CellRecord* record = nullptr;  // null: every frame drawn in full
+    // Room for the glyphs widened to the screen's own pixels, made when first drawn into
+    // them; null: always drawn into the 16-bit back buffer.
+    WideGlyphs* wide = nullptr;
 };
 extern DrawTargets Drawing;
 

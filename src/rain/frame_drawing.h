@@ -8,6 +8,7 @@
 
 #include "glyphs/animation.h"
 #include "glyphs/surface_view.h"
+#include "glyphs/wide_glyphs.h"
 #include "platform/display_device.h"
 #include "rain/cell_drawing.h"
 #include "rain/cell_record.h"
@@ -22,14 +23,15 @@ namespace frame_detail {
 // covers the rows of both). Cut to the buffer.
 class ChangeCollector {
 public:
-    ChangeCollector(platform::ChangedArea& area, const SurfaceView& view, std::int32_t cellWidth)
-        : area_(area), view_(view), cellWidth_(cellWidth) {}
+    ChangeCollector(platform::ChangedArea& area, std::int32_t width, std::int32_t height,
+                    std::int32_t cellWidth)
+        : area_(area), width_(width), height_(height), cellWidth_(cellWidth) {}
 
     // The cell at (x, y); rows are counted from its top.
     void Add(std::int32_t x, std::int32_t y, const InkRows& rows) {
         const std::int32_t top = y + rows.top < 0 ? 0 : y + rows.top;
-        const std::int32_t bottom = y + rows.bottom > view_.height ? view_.height : y + rows.bottom;
-        const std::int32_t right = x + cellWidth_ > view_.width ? view_.width : x + cellWidth_;
+        const std::int32_t bottom = y + rows.bottom > height_ ? height_ : y + rows.bottom;
+        const std::int32_t right = x + cellWidth_ > width_ ? width_ : x + cellWidth_;
         if (area_.whole || bottom <= top || right <= x) return;
         if (area_.count > 0 && y == lastY_) {
             ScreenRect& last = area_.rects[area_.count - 1];
@@ -50,7 +52,8 @@ public:
 
 private:
     platform::ChangedArea& area_;
-    const SurfaceView& view_;
+    std::int32_t width_;
+    std::int32_t height_;
     std::int32_t cellWidth_;
     std::int32_t lastY_ = 0;
 };
@@ -108,6 +111,35 @@ private:
     std::int32_t noted_ = 0;
 };
 
+// Draws looks into the buffer's 16-bit pixels with the blitters.
+struct NarrowPainter {
+    Animation& glyphs;
+    const SurfaceView& view;
+
+    void Cell(std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) const {
+        DrawRainCell(glyphs, view, x, y, glyph, mode);
+    }
+    void Rows(std::int32_t x, std::int32_t y, const CellLook& look, std::int32_t first,
+              std::int32_t end) const {
+        DrawCellLookRows(glyphs, view, x, y, look, first, end);
+    }
+};
+
+// Draws looks into the screen's own 32-bit pixels from the widened glyph set.
+struct WidePainter {
+    const WideGlyphs& glyphs;
+    const WideView& view;
+
+    void Cell(std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) const {
+        const CellLook look = LookOf(glyph, mode);
+        DrawWideGlyphRows(glyphs, view, x, y, look.frame, look.dimLevel, 0, glyphs.Height());
+    }
+    void Rows(std::int32_t x, std::int32_t y, const CellLook& look, std::int32_t first,
+              std::int32_t end) const {
+        DrawWideGlyphRows(glyphs, view, x, y, look.frame, look.dimLevel, first, end);
+    }
+};
+
 // Walks a list with each cell's position on the surface.
 template <class Visit>
 void ForEachListed(const RainGrid& grid, const CellList& list, Visit visit) {
@@ -126,13 +158,14 @@ void ForEachListed(const RainGrid& grid, const CellList& list, Visit visit) {
 // Draws the listed cells: of a cell the buffer shows a known look in, only the rows where
 // the two looks may differ. With changes, also adds those rows to them: where the buffer drawn
 // into is the one on the screen, what it lacks is what the screen lacks.
-inline void DrawListed(const RainGrid& grid, Animation& glyphs, const SurfaceView& view,
-                       const CellList& list, const std::uint16_t* looks, std::uint16_t* drawn,
-                       const CellRecord& record, ChangeCollector* changes = nullptr) {
+template <class Painter>
+void DrawListed(const RainGrid& grid, const Painter& painter, const CellList& list,
+                const std::uint16_t* looks, std::uint16_t* drawn, const CellRecord& record,
+                ChangeCollector* changes = nullptr) {
     ForEachListed(grid, list, [&](std::int32_t at, std::int32_t x, std::int32_t y) {
         const InkRows rows = record.RowsBetween(drawn[at], looks[at]);
         if (changes != nullptr) changes->Add(x, y, rows);
-        DrawCellLookRows(glyphs, view, x, y, LookOfKey(looks[at]), rows.top, rows.bottom);
+        painter.Rows(x, y, LookOfKey(looks[at]), rows.top, rows.bottom);
         drawn[at] = looks[at];
     });
 }
@@ -146,6 +179,44 @@ inline void CollectListed(const RainGrid& grid, const CellList& list, const std:
     });
 }
 
+// The frame drawn with the painter into its view.
+template <class KeepGoing, class Painter>
+const platform::ChangedArea* DrawRainFrameWith(RainGrid& grid, Animation& glyphs,
+                                               const Painter& painter, CellRecord* record,
+                                               const FrameBuffers& buffers,
+                                               KeepGoing keepGoing) {
+    AdvanceStreams(grid, keepGoing);
+    const std::int32_t cells = grid.Columns * grid.Rows;
+    if (record == nullptr || !record->Track(cells, glyphs, painter.view, buffers)) {
+        DrawAndAgeCells(grid, keepGoing,
+                        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
+                            painter.Cell(x, y, glyph, mode);
+                        });
+        return nullptr;
+    }
+    std::uint16_t* looks = record->FrameLooks();
+    std::uint16_t* drawn = record->Looks(buffers.drawn);
+    const std::uint16_t* shown = record->Looks(buffers.shown);
+    const LookLister lister =
+        DrawAndAgeCells(grid, keepGoing,
+                        LookLister(looks, drawn, shown, record->ToDraw(), record->ToShow(),
+                                   grid.Columns, cells));
+    if (lister.Noted() != cells) {
+        record->Changes().whole = true;
+        return &record->Changes();
+    }
+    ChangeCollector changes(record->Changes(), painter.view.width, painter.view.height,
+                            grid.CellWidth);
+    if (drawn == shown) {
+        // One buffer: the cells to draw are the cells the screen lacks, one walk for both.
+        DrawListed(grid, painter, lister.ToDraw(), looks, drawn, *record, &changes);
+        return &record->Changes();
+    }
+    CollectListed(grid, lister.ToShow(), looks, shown, *record, changes);
+    DrawListed(grid, painter, lister.ToDraw(), looks, drawn, *record);
+    return &record->Changes();
+}
+
 }  // namespace frame_detail
 
 // Returns what changed on the screen, or null for everything. The pixels are the same either
@@ -155,36 +226,18 @@ template <class KeepGoing>
 const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
                                            const SurfaceView& view, CellRecord* record,
                                            const FrameBuffers& buffers, KeepGoing keepGoing) {
-    AdvanceStreams(grid, keepGoing);
-    const std::int32_t cells = grid.Columns * grid.Rows;
-    if (record == nullptr || !record->Track(cells, glyphs, view, buffers)) {
-        DrawAndAgeCells(grid, keepGoing,
-                        [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
-                            DrawRainCell(glyphs, view, x, y, glyph, mode);
-                        });
-        return nullptr;
-    }
-    std::uint16_t* looks = record->FrameLooks();
-    std::uint16_t* drawn = record->Looks(buffers.drawn);
-    const std::uint16_t* shown = record->Looks(buffers.shown);
-    const frame_detail::LookLister lister =
-        DrawAndAgeCells(grid, keepGoing,
-                        frame_detail::LookLister(looks, drawn, shown, record->ToDraw(),
-                                                 record->ToShow(), grid.Columns, cells));
-    if (lister.Noted() != cells) {
-        record->Changes().whole = true;
-        return &record->Changes();
-    }
-    frame_detail::ChangeCollector changes(record->Changes(), view, grid.CellWidth);
-    if (drawn == shown) {
-        // One buffer: the cells to draw are the cells the screen lacks, one walk for both.
-        frame_detail::DrawListed(grid, glyphs, view, lister.ToDraw(), looks, drawn, *record,
-                                 &changes);
-        return &record->Changes();
-    }
-    frame_detail::CollectListed(grid, lister.ToShow(), looks, shown, *record, changes);
-    frame_detail::DrawListed(grid, glyphs, view, lister.ToDraw(), looks, drawn, *record);
-    return &record->Changes();
+    return frame_detail::DrawRainFrameWith(grid, glyphs, frame_detail::NarrowPainter{glyphs, view},
+                                           record, buffers, keepGoing);
+}
+
+// The same frame in the screen's own 32-bit pixels, from glyphs widened from that set.
+template <class KeepGoing>
+const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
+                                           const WideGlyphs& wide, const WideView& view,
+                                           CellRecord* record, const FrameBuffers& buffers,
+                                           KeepGoing keepGoing) {
+    return frame_detail::DrawRainFrameWith(grid, glyphs, frame_detail::WidePainter{wide, view},
+                                           record, buffers, keepGoing);
 }
 
 }  // namespace vorlix

@@ -167,6 +167,9 @@ void PrepareThreadStart() {
     Drawing.glyphs = WindowObjects.glyphs;
     Drawing.grid = &WindowObjects.grid;
     Drawing.record = &WindowObjects.record;
+    // Made again from the glyphs now loaded, when first drawn with.
+    WindowObjects.wide.Clear();
+    Drawing.wide = &WindowObjects.wide;
     ThreadAlive.store(1);
     ThreadEnded.store(0);
     ThreadDrawing.store(1);
@@ -309,6 +312,7 @@ LResult TeardownSaverObjects() {
     if (WindowObjects.grid.Cells != nullptr) FreeRainGrid(WindowObjects.grid);
     WindowObjects.grid.Cells = nullptr;
     WindowObjects.record.Free();
+    WindowObjects.wide.Clear();
     delete WindowObjects.loader;
     WindowObjects.loader = nullptr;
     if (WindowObjects.display != nullptr) {

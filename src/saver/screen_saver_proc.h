@@ -5,6 +5,7 @@
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
 #include "glyphs/graphics_loader.h"
+#include "glyphs/wide_glyphs.h"
 #include "platform/screen_layout.h"
 #include "platform/types.h"
 #include "rain/cell_record.h"
@@ -20,6 +21,7 @@ struct SaverObjects {
     RainGrid grid;  // its cell block is owned here
     ScreenPlan plan;  // where the picture goes; none where the host has one screen, unzoomed
     CellRecord record;  // what each back buffer shows, sized for the grid
+    WideGlyphs wide;    // the glyphs in the screen's own pixels, where drawn straight into them
 };
 extern SaverObjects WindowObjects;
 

@@ -45,6 +45,7 @@ constexpr std::uint16_t RestoredFill = 0x7BEF;
 constexpr std::uint16_t Scribble = 0x4A69;
 
 // 55 glyphs of 8x8 whose inked pixels all differ, so a cell drawn wrong or not at all shows.
+// Bit 15 stays clear: the 5-5-5 layout has no use for it, and the screen's pixels keep none.
 // Each leaves its own number of rows black at the top and bottom, as real glyphs do, so rows
 // a look change does not touch are left out of drawing and out of the changes.
 bool Inked(int frame, int row) {
@@ -57,7 +58,8 @@ std::unique_ptr<Animation> MakeGlyphs() {
         glyphs->frames[frame] = new std::uint16_t[64];
         for (int i = 0; i < 64; ++i)
             glyphs->frames[frame][i] =
-                Inked(frame, i / 8) ? static_cast<std::uint16_t>(frame * 977 + i * 131 + 1) : 0;
+                Inked(frame, i / 8) ? static_cast<std::uint16_t>((frame * 977 + i * 131) % 0x7FFF + 1)
+                                    : 0;
     }
     return glyphs;
 }
@@ -66,9 +68,11 @@ std::unique_ptr<Animation> MakeGlyphs() {
 struct Script {
     bool fullScreen = true;
     int flipBuffers = 2;  // 1: the chain shows its only buffer and keeps drawing into it
+    bool wide = false;    // with one buffer: the screen's own 32-bit pixels are offered too
     headless::DisplayLayout layout = headless::DisplayLayout::Rgb565;
     std::vector<int> pauses;     // after these shown frames: pause, disturb, resume
     std::vector<int> lostFlips;  // these presents (counted from the first frame) meet Lost
+    std::vector<int> renewals;   // after these shown frames the screen's pixels are made anew
 };
 
 using Frames_ = std::vector<std::vector<std::uint16_t>>;
@@ -138,11 +142,14 @@ protected:
     }
 
     // Every frame the run showed after set-up.
-    Frames_ Run(const Script& script, bool full, bool* keptFrames = nullptr) {
+    // wideFrames: how many frames were drawn straight into the screen's own pixels.
+    Frames_ Run(const Script& script, bool full, bool* keptFrames = nullptr,
+                int* wideFrames = nullptr) {
         headless::ResetDisplay();
         headless::ResetWindowManager();
         headless::SetDisplayLayout(script.layout);
         headless::SetFlipChainBuffers(script.flipBuffers);
+        headless::OfferWideBackBuffer(script.wide);
         headless::SetDesktopMode(Width, Height, 16);
         headless::FillOnRestore(true, RestoredFill);
         headless::UseVirtualClock(1000);
@@ -171,10 +178,12 @@ protected:
         }
         Capture capture;
         capture.first = headless::ShownFrameCount() + 1;
+        for (int at : script.renewals) headless::RenewWideAfter(capture.first + at);
         capture.pauses = script.pauses;
         Current = &capture;
         headless::SetShownFrameHook(TakeFrame);
-        Drawing = DrawTargets{&display, glyphs_.get(), &grid, &record};
+        WideGlyphs wide;
+        Drawing = DrawTargets{&display, glyphs_.get(), &grid, &record, &wide};
         ThreadAlive.store(1);
         ThreadEnded.store(0);
         ThreadDrawing.store(1);
@@ -200,17 +209,25 @@ protected:
         headless::SetShownFrameHook(nullptr);
         Drawing = DrawTargets{};
         FreeRainGrid(grid);
+        if (wideFrames != nullptr) {
+            *wideFrames = 0;
+            for (const headless::DisplayCall& call : headless::DisplayCalls(DisplayOp::LockWide))
+                *wideFrames += call.result == DeviceResult::Ok;
+        }
         return std::move(capture.frames);
     }
 
-    // While paused, something else draws into both buffers.
+    // While paused, something else draws into both buffers, and into the screen's own pixels.
     static void Disturb(DDrawManager& display) {
-        for (int i = 0; i < 2; ++i) {
-            const SurfaceView& view = display.BackView(i);
-            for (std::int32_t y = 0; y < view.height; ++y)
-                for (std::int32_t x = 0; x < view.width; ++x)
-                    view.pixels[static_cast<std::ptrdiff_t>(y) * view.pitch + x] = Scribble;
-        }
+        for (int i = 0; i < 2; ++i) ScribbleOver(display.BackView(i), Scribble);
+        if (const WideView* wide = display.GetWideBackBuffer()) ScribbleOver(*wide, 0xFF4A4D4Au);
+    }
+
+    template <class Pixel>
+    static void ScribbleOver(const PixelView<Pixel>& view, Pixel value) {
+        for (std::int32_t y = 0; y < view.height; ++y)
+            for (std::int32_t x = 0; x < view.width; ++x)
+                view.pixels[static_cast<std::ptrdiff_t>(y) * view.pitch + x] = value;
     }
 
     static void ExpectSameFrames(const Frames_& full, const Frames_& incremental) {
@@ -222,9 +239,14 @@ protected:
 
     void Compare(const Script& script) {
         bool kept = false;
+        int wideFrames = 0;
         const Frames_ full = Run(script, true);
-        const Frames_ incremental = Run(script, false, &kept);
+        const Frames_ incremental = Run(script, false, &kept, &wideFrames);
         EXPECT_TRUE(kept);  // the headless display keeps each buffer's pixels
+        // Full redraws stay in 16 bits; incremental ones take the screen's pixels when offered.
+        if (script.wide) {
+            EXPECT_GT(wideFrames, Frames / 2);
+        }
         ExpectSameFrames(full, incremental);
     }
 
@@ -246,6 +268,19 @@ TEST_F(IncrementalFrames, FlipChainOfOneBufferShowsTheSameFrames) {
     script.flipBuffers = 1;
     script.lostFlips = {5, 6, 1001};
     script.pauses = {3, 500, 1700};
+    Compare(script);
+}
+
+// Drawn straight into the screen's own pixels, which a restore makes anew.
+TEST_F(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayouts) {
+    Script script;
+    script.flipBuffers = 1;
+    script.wide = true;
+    script.lostFlips = {5, 6, 1001};
+    script.pauses = {3, 500, 1700};
+    script.renewals = {20, 21, 900, 1400};
+    Compare(script);
+    script.layout = headless::DisplayLayout::Rgb555;
     Compare(script);
 }
 

@@ -45,6 +45,9 @@ struct Chain {
     Buffer buffers[2];
     int count = 2;  // with 1, a flip shows buffers[0] and leaves it the back buffer
     int front = 0;
+    std::vector<std::uint32_t> wide;  // the screen's own pixels, where offered
+    bool wideRenewed = true;          // made anew since LockWide last handed it out
+    bool wideFrame = false;           // the coming flip shows wide
 };
 
 struct Object {
@@ -83,6 +86,8 @@ struct Display {
     bool fillOnRestore = false;
     std::uint16_t restoreFill = 0;
     int flipChainBuffers = 2;
+    bool wideOffered = false;
+    std::vector<std::uint64_t> wideRenewals;  // shown frame numbers
 
     std::map<int, Object> objects;
     int nextId = 1;
@@ -109,6 +114,8 @@ struct Display {
         fillOnRestore = false;
         restoreFill = 0;
         flipChainBuffers = 2;
+        wideOffered = false;
+        wideRenewals.clear();
         desktopBuffer.reset();
         faultCount = 0;
         calls.clear();
@@ -209,6 +216,45 @@ void ShowFrame(Display& d, Buffer& buffer, const ScreenRect& area) {
                     static_cast<std::size_t>(width) * 2);
     }
     if (d.hook) d.hook(d.shown.pixels.data(), width, height, width, d.shown.number);
+}
+
+// A 16-bit pixel of the display's layout as the screen's own: each channel's bits repeated.
+std::uint32_t Widened(std::uint16_t pixel, DisplayLayout layout) {
+    const bool six = layout == DisplayLayout::Rgb565;
+    std::uint32_t r = six ? pixel >> 11 & 31 : pixel >> 10 & 31;
+    std::uint32_t g = six ? pixel >> 5 & 63 : pixel >> 5 & 31;
+    std::uint32_t b = pixel & 31;
+    r = r << 3 | r >> 2;
+    g = six ? (g << 2 | g >> 4) : (g << 3 | g >> 2);
+    b = b << 3 | b >> 2;
+    return 0xFF000000u | r << 16 | g << 8 | b;
+}
+
+void RenewWide(Display& d, Chain& chain) {
+    const auto& renewals = d.wideRenewals;
+    if (std::find(renewals.begin(), renewals.end(), d.shown.number) == renewals.end()) return;
+    std::fill(chain.wide.begin(), chain.wide.end(), 0xFF000000u);
+    chain.wideRenewed = true;
+}
+
+// The screen's own pixels back in the display's 16-bit layout: each channel's top bits.
+void ShowWideFrame(Display& d, const std::vector<std::uint32_t>& wide, std::int32_t width,
+                   std::int32_t height) {
+    Buffer narrow;
+    narrow.width = width;
+    narrow.height = height;
+    narrow.pixelBytes = 2;
+    narrow.pitch = width * 2;
+    narrow.bytes.resize(static_cast<std::size_t>(width) * height * 2);
+    const bool six = d.layout == DisplayLayout::Rgb565;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const std::uint32_t r = (wide[i] >> 19) & 31, b = (wide[i] >> 3) & 31;
+        const std::uint32_t g = six ? (wide[i] >> 10) & 63 : (wide[i] >> 11) & 31;
+        const auto pixel = static_cast<std::uint16_t>(six ? r << 11 | g << 5 | b
+                                                          : r << 10 | g << 5 | b);
+        std::memcpy(&narrow.bytes[i * 2], &pixel, 2);
+    }
+    ShowFrame(d, narrow, ScreenRect{0, 0, width, height});
 }
 
 platform::PixelMasks MasksOf(DisplayLayout layout) {
@@ -385,6 +431,11 @@ public:
             if (self.chain->count == 2) self.chain->front = 1 - self.chain->front;
             d.desktopShown = false;
             Buffer& front = self.chain->buffers[self.chain->front];
+            if (self.chain->wideFrame && !self.chain->wide.empty()) {
+                ShowWideFrame(d, self.chain->wide, front.width, front.height);
+                RenewWide(d, *self.chain);
+                return DeviceResult::Ok;
+            }
             ShowFrame(d, front, ScreenRect{0, 0, front.width, front.height});
             return DeviceResult::Ok;
         });
@@ -412,6 +463,25 @@ public:
             self.key = key;
             return DeviceResult::Ok;
         }, key);
+    }
+    DeviceResult LockWide(platform::LockedMemory& memory) override {
+        return Run(DisplayOp::LockWide, [&](Display&, Object& self) {
+            if (!self.chain || self.chain->wide.empty()) return DeviceResult::Failed;
+            if (self.lost) return DeviceResult::Lost;
+            if (self.chain->wideRenewed) {
+                self.chain->wideRenewed = false;
+                return DeviceResult::Lost;
+            }
+            memory.pixels = self.chain->wide.data();
+            memory.pitchBytes = self.chain->buffers[0].width * 4;
+            return DeviceResult::Ok;
+        });
+    }
+    void SetWideFrame(bool wide) override {
+        Display& d = TheDisplay();
+        std::lock_guard lock(d.mutex);
+        auto found = d.objects.find(id_);
+        if (found != d.objects.end() && found->second.chain) found->second.chain->wideFrame = wide;
     }
     DeviceResult Capabilities(std::uint32_t& caps) override {
         return Run(DisplayOp::Capabilities, [&](Display&, Object& self) {
@@ -445,6 +515,9 @@ private:
     static void FillRestored(Display& d, Object& self) {
         if (self.chain) {
             for (Buffer& buffer : self.chain->buffers) FillBuffer(buffer, d.restoreFill);
+            std::fill(self.chain->wide.begin(), self.chain->wide.end(),
+                      Widened(d.restoreFill, d.layout));
+            self.chain->wideRenewed = true;
         } else if (self.buffer && self.buffer != d.desktopBuffer) {
             FillBuffer(*self.buffer, d.restoreFill);
         }
@@ -554,6 +627,9 @@ public:
             if (flipChain) {
                 object.chain = std::make_shared<Chain>();
                 object.chain->count = d.flipChainBuffers;
+                if (d.wideOffered && d.flipChainBuffers == 1)
+                    object.chain->wide.assign(
+                        static_cast<std::size_t>(d.mode.width) * d.mode.height, 0);
                 for (Buffer& buffer : object.chain->buffers) {
                     MakeBuffer(buffer, d.mode.width, d.mode.height, d.layout, d.padding);
                 }
@@ -636,7 +712,8 @@ const char* OpName(DisplayOp op) {
         "Lock",       "Unlock",              "PixelFormat",    "SetClipper",
         "AttachedBackBuffer", "FillBlack",   "CopyFrom",       "CopyKeyedFrom",
         "FlipStatus", "BlitStatus",          "Flip",           "Restore",
-        "IsLost",     "SetColorKey",         "Capabilities",   "Release"};
+        "IsLost",     "SetColorKey",         "Capabilities",   "LockWide",
+        "Release"};
     return names[static_cast<int>(op)];
 }
 
@@ -704,6 +781,18 @@ void SetFlipChainBuffers(int count) {
     Display& d = TheDisplay();
     std::lock_guard lock(d.mutex);
     d.flipChainBuffers = count == 1 ? 1 : 2;
+}
+
+void OfferWideBackBuffer(bool offered) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.wideOffered = offered;
+}
+
+void RenewWideAfter(std::uint64_t shownFrame) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.wideRenewals.push_back(shownFrame);
 }
 
 void SetOffscreenPlacement(Placement placement) {

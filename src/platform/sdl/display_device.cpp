@@ -158,6 +158,10 @@ sdl::Placement PlacementOf(const ScreenRect& rect) {
 
 bool IsEmpty(const ScreenRect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
+bool SameRect(const ScreenRect& a, const ScreenRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 // The full-screen flip chain: one memory buffer, which a flip converts into the windows and
 // leaves to be drawn over. The windows hold the shown frame themselves, so a second buffer
 // would only make every frame redraw the cells of the frame before last as well. Without a
@@ -171,7 +175,30 @@ struct FlipChain {
 
     bool Hidden() const { return presenter.Host() == nullptr || presenter.Host()->hidden.load(); }
 
-    bool Present(const PixelBuffer& shown, const ChangedArea* changes) {
+    // The window that shows the whole frame unscaled, filling it: the saver window without a
+    // plan, or the one monitor of a plan that places the frame so. Null for any other.
+    sdl::WindowPresenter* Unscaled() {
+        if (plan.count == 0) return &presenter;
+        const PlannedScreen& only = plan.screens[0];
+        const ScreenRect whole{0, 0, buffer.Width(), buffer.Height()};
+        if (plan.count != 1 || !SameRect(only.source, whole) || !SameRect(only.target, whole))
+            return nullptr;
+        return &screens[0];
+    }
+
+    // That window's own pixels, to draw the frame straight into.
+    DeviceResult LockWide(LockedMemory& memory) {
+        sdl::WindowPresenter* window = Unscaled();
+        if (Hidden() || window == nullptr) return DeviceResult::Failed;
+        bool renewed = false;
+        if (!window->WideTarget(buffer.Width(), buffer.Height(), memory, renewed))
+            return DeviceResult::Failed;
+        return renewed ? DeviceResult::Lost : DeviceResult::Ok;
+    }
+
+    bool Present(const PixelBuffer& shown, const ChangedArea* changes, bool wide) {
+        sdl::WindowPresenter* window = wide ? Unscaled() : nullptr;
+        if (window != nullptr) return window->PresentWide(changes);
         if (plan.count == 0)
             return presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
                                            shown.Height(), changes);
@@ -238,6 +265,7 @@ public:
         return chain_->Hidden() ? DeviceResult::Failed : DeviceResult::Ok;
     }
     bool IsLost() override { return chain_->Hidden(); }
+    DeviceResult LockWide(LockedMemory& memory) override { return chain_->LockWide(memory); }
 
 private:
     std::shared_ptr<FlipChain> chain_;
@@ -252,9 +280,10 @@ public:
         return backBuffer ? DeviceResult::Ok : DeviceResult::Failed;
     }
     void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
+    void SetWideFrame(bool wide) override { wide_ = wide; }
     DeviceResult Flip() override {
         if (chain_->Hidden()) return DeviceResult::Lost;
-        if (!chain_->Present(chain_->buffer, changes_)) {
+        if (!chain_->Present(chain_->buffer, changes_, wide_)) {
             return chain_->Hidden() ? DeviceResult::Lost : DeviceResult::Failed;
         }
         return DeviceResult::Ok;
@@ -270,6 +299,7 @@ public:
 private:
     std::shared_ptr<FlipChain> chain_;
     const ChangedArea* changes_ = nullptr;
+    bool wide_ = false;
 };
 
 class WindowClipper final : public DisplayClipper {

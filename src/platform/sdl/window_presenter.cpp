@@ -77,9 +77,49 @@ SDL_Surface* WindowPresenter::Surface(bool& fresh) {
             SDL_UnlockSurface(surface_);
         }
         fresh = true;
+        ++generation_;
     }
     if (host_->exposed.exchange(false)) fresh = true;
     return surface_;
+}
+
+bool WindowPresenter::WideTarget(std::int32_t width, std::int32_t height,
+                                 platform::LockedMemory& memory, bool& renewed) {
+    bool fresh = false;
+    SDL_Surface* surface = Surface(fresh);
+    if (surface == nullptr) return false;
+    const SDL_PixelFormat& format = *surface->format;
+    if (format.BytesPerPixel != 4 || format.Rmask != 0x00FF0000 || format.Gmask != 0x0000FF00 ||
+        format.Bmask != 0x000000FF || surface->w != width || surface->h != height) {
+        // Left for the 16-bit frame's present to see: it must then put the whole window.
+        if (fresh) host_->exposed.store(true);
+        return false;
+    }
+    wholeOwed_ = wholeOwed_ || fresh;
+    renewed = generation_ != wideGeneration_;
+    wideGeneration_ = generation_;
+    memory.pixels = surface->pixels;
+    memory.pitchBytes = surface->pitch;
+    // The window no longer shows a 16-bit buffer's frame as it was converted.
+    shown_ = nullptr;
+    return true;
+}
+
+bool WindowPresenter::PresentWide(const platform::ChangedArea* changes) {
+    bool fresh = false;
+    SDL_Surface* surface = Surface(fresh);
+    if (surface == nullptr) return false;
+    shown_ = nullptr;
+    const bool whole = fresh || wholeOwed_ || generation_ != wideGeneration_ ||
+                       changes == nullptr || changes->whole;
+    wholeOwed_ = false;
+    if (whole) return Update(true, Placement{});
+    partCount_ = 0;
+    for (std::int32_t i = 0; i < changes->count; ++i) {
+        const ScreenRect& r = changes->rects[i];
+        AddPart(Placement{r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+    return UpdateParts();
 }
 
 bool WindowPresenter::Update(bool whole, const Placement& part) {

@@ -32,6 +32,14 @@ public:
                        std::int32_t changesLeft = 0, std::int32_t changesTop = 0);
     // Only black: put once, when the window's surface is new or was uncovered.
     bool PresentBlack();
+    // The window's own pixels, for a frame of width x height drawn straight into them: only
+    // where they are XRGB 8-8-8-8 and the window is exactly that size. renewed: the surface
+    // was made anew, black, since the last call.
+    bool WideTarget(std::int32_t width, std::int32_t height, platform::LockedMemory& memory,
+                    bool& renewed);
+    // Shows the frame drawn into WideTarget's pixels: the changes, or all of it. A surface
+    // made anew meanwhile has lost the frame and is shown black.
+    bool PresentWide(const platform::ChangedArea* changes);
     // The frame unscaled at (x, y) of the window, cut to the window; changes as above.
     bool PresentAt(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
                    std::int32_t height, std::int32_t x, std::int32_t y,
@@ -59,6 +67,9 @@ private:
     std::int32_t shownY_ = 0;
     SDL_Rect parts_[platform::MaxChangedRects];
     int partCount_ = 0;
+    std::uint32_t generation_ = 0;      // counts the surfaces fetched
+    std::uint32_t wideGeneration_ = 0;  // the one WideTarget last gave
+    bool wholeOwed_ = false;            // uncovered since WideTarget: show all of the next
 };
 
 // Joins rectangles until at most limit are left: first neighbours on shared rows with gaps

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "glyphs/wide_glyphs.h"
 #include "platform/sdl/frame_converter.h"
 
 namespace vorlix::sdl {
@@ -31,6 +32,15 @@ TEST(FrameConverter, ChannelsWidenByRepeatingTheirTopBits) {
     EXPECT_EQ(ConvertPixel(0x1234, Rgb565), 0x1234u);
     EXPECT_EQ(ConvertPixel(0xF800, Rgb555), 0x7C00u);
     EXPECT_EQ(ConvertPixel(0xF800, Bgr24), 0x0000FFu);
+}
+
+// Rain drawn straight into the window's pixels must look as rain converted into them does.
+TEST(FrameConverter, ConvertsEveryPixelAsGlyphsWidenedForTheWindowAre) {
+    for (std::uint32_t pixel = 0; pixel < 65536; ++pixel) {
+        const auto value = static_cast<std::uint16_t>(pixel);
+        ASSERT_EQ(ConvertPixel(value, Xrgb) | 0xFF000000u, WidenPixel(value, vorlix::Rgb565))
+            << pixel;
+    }
 }
 
 TEST(FrameConverter, FittingKeepsTheShapeAndCentres) {

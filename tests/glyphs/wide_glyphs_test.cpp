@@ -1,0 +1,119 @@
+// Glyphs drawn straight into a screen's 32-bit pixels give what drawing them in 16 bits and
+// widening every pixel gives: the same pixels, the same dim levels, the same clipping.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "glyphs/blitters.h"
+#include "glyphs/wide_glyphs.h"
+#include "support/fresh_process.h"
+
+namespace vorlix {
+namespace {
+
+constexpr std::int32_t GlyphWidth = 12;
+constexpr std::int32_t GlyphHeight = 16;
+constexpr std::int32_t Width = 40;
+constexpr std::int32_t Height = 36;
+constexpr std::uint16_t Background = 0x1234;
+
+std::unique_ptr<Animation> MakeGlyphs(PixelFormat format) {
+    auto glyphs = std::make_unique<Animation>(GlyphWidth, GlyphHeight, 3, 0);
+    for (int frame = 0; frame < 2; ++frame) {  // frame 2 is left out
+        glyphs->frames[frame] = new std::uint16_t[GlyphWidth * GlyphHeight];
+        for (int i = 0; i < GlyphWidth * GlyphHeight; ++i) {
+            auto pixel = static_cast<std::uint16_t>(frame * 40503 + i * 2654435761u % 65536);
+            glyphs->frames[frame][i] = format == Rgb555 ? pixel & 0x7FFF : pixel;
+        }
+    }
+    return glyphs;
+}
+
+class WideGlyphDrawing : public testing::FreshProcessTest {
+protected:
+    void TearDown() override {
+        ClipRect = ClipRectangle{};
+        ActivePixelFormat = Rgb565;
+    }
+
+    // Every place (inside, across each edge, past the clip), level and run of rows.
+    static void CheckAgainstNarrow(PixelFormat format, const ClipRectangle& clip) {
+        ActivePixelFormat = format;
+        ClipRect = clip;
+        const std::unique_ptr<Animation> glyphs = MakeGlyphs(format);
+        WideGlyphs wide;
+        ASSERT_TRUE(wide.Build(*glyphs, format));
+        const std::int32_t places[][2] = {{10, 9},  {-5, 4},  {33, 12}, {3, -7},
+                                          {20, 28}, {-11, -15}, {39, 35}, {50, 2}};
+        const std::int32_t rowRuns[][2] = {{0, 16}, {3, 11}, {-4, 5}, {14, 40}, {9, 9}};
+        for (const auto& place : places) {
+            for (int level = 0; level <= 4; ++level) {
+                for (const auto& rows : rowRuns) {
+                    for (int frame = 0; frame < 4; ++frame) {
+                        std::vector<std::uint16_t> narrow(Width * Height, Background);
+                        std::vector<std::uint32_t> screen(Width * Height,
+                                                          WidenPixel(Background, format));
+                        DrawGlyphRows(*glyphs, SurfaceView{narrow.data(), Width, Height, Width},
+                                      place[0], place[1], frame, level, rows[0], rows[1]);
+                        DrawWideGlyphRows(wide, WideView{screen.data(), Width, Height, Width},
+                                          place[0], place[1], frame, level, rows[0], rows[1]);
+                        for (std::size_t i = 0; i < narrow.size(); ++i) {
+                            ASSERT_EQ(screen[i], WidenPixel(narrow[i], format))
+                                << "at " << place[0] << "," << place[1] << " level " << level
+                                << " rows " << rows[0] << "-" << rows[1] << " frame " << frame
+                                << ", pixel " << i % Width << "," << i / Width;
+                        }
+                    }
+                }
+            }
+        }
+    }
+};
+
+TEST_F(WideGlyphDrawing, MatchesWideningTheSixteenBitDrawingInBothLayouts) {
+    const ClipRectangle whole{0, 0, Width, Height};
+    CheckAgainstNarrow(Rgb565, whole);
+    CheckAgainstNarrow(Rgb555, whole);
+}
+
+TEST_F(WideGlyphDrawing, KeepsInsideAClipSmallerThanTheScreen) {
+    CheckAgainstNarrow(Rgb565, ClipRectangle{4, 6, 31, 29});
+    // A clip larger than the screen is cut to it.
+    CheckAgainstNarrow(Rgb565, ClipRectangle{0, 0, 200, 200});
+}
+
+// Each channel's bits are repeated into the low bits: black stays black, full stays full.
+TEST(WidenPixel, RepeatsEachChannelsTopBits) {
+    EXPECT_EQ(WidenPixel(0x0000, Rgb565), 0xFF000000u);
+    EXPECT_EQ(WidenPixel(0xFFFF, Rgb565), 0xFFFFFFFFu);
+    EXPECT_EQ(WidenPixel(0x7FFF, Rgb555), 0xFFFFFFFFu);
+    EXPECT_EQ(WidenPixel(0x07E0, Rgb565), 0xFF00FF00u);
+    EXPECT_EQ(WidenPixel(0x03E0, Rgb555), 0xFF00FF00u);
+    EXPECT_EQ(WidenPixel(0x8410, Rgb565), 0xFF848284u);  // 10000 100000 10000
+}
+
+// An LLE set keeps its transparent runs: there is nothing to widen, and it is drawn in 16 bits.
+TEST(WideGlyphSet, IsMadeOnlyOfRawGlyphsAndOnlyAgainForAnotherSet) {
+    const std::unique_ptr<Animation> raw = MakeGlyphs(Rgb565);
+    WideGlyphs wide;
+    ASSERT_TRUE(wide.Build(*raw, Rgb565));
+    const std::uint32_t* first = wide.Image(0, 0);
+    ASSERT_TRUE(wide.Build(*raw, Rgb565));
+    EXPECT_EQ(wide.Image(0, 0), first);
+    EXPECT_EQ(wide.Image(2, 0), nullptr);   // a frame the set lacks
+    EXPECT_EQ(wide.Image(3, 0), nullptr);   // past the set
+    EXPECT_EQ(wide.Image(-1, 0), nullptr);
+    ASSERT_TRUE(wide.Build(*raw, Rgb555));  // another layout
+    EXPECT_TRUE(wide.Holds(*raw, Rgb555));
+    EXPECT_FALSE(wide.Holds(*raw, Rgb565));
+
+    Animation lle(GlyphWidth, GlyphHeight, 55, 1);
+    EXPECT_FALSE(wide.Build(lle, Rgb565));
+    EXPECT_FALSE(wide.Holds(*raw, Rgb555));
+    EXPECT_EQ(wide.Image(0, 0), nullptr);
+}
+
+}  // namespace
+}  // namespace vorlix
