@@ -1,7 +1,8 @@
 // A whole frame of rain (stream pass, then every cell drawn and aged with the real blitters and
 // the default glyphs, 400 streams) in the steady state of a two-buffer flip chain, drawn in
-// full and incrementally, against a memcpy of a frame-sized buffer in the same run; and the
-// process CPU time of the real draw thread on the headless display, drawing and paused.
+// full and incrementally, and straight into a window's 32-bit pixels, against a memcpy of a
+// frame-sized buffer in the same run; and the process CPU time of the real draw thread on the
+// headless display, drawing and paused.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -17,6 +18,7 @@
 #include "flip_chain_rain.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
+#include "glyphs/wide_glyphs.h"
 #include "platform/desktop.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/headless_host.h"
@@ -84,6 +86,40 @@ void GridPassesOnly(benchmark::State& state) {
     FreeRainGrid(grid);
 }
 
+// A steady frame as the Linux window draws it when the picture fills it unscaled: one buffer,
+// the window's own 32-bit pixels, drawn straight into from the widened glyphs; nothing is
+// converted afterwards.
+void ScreenPixelsFrame(benchmark::State& state) {
+    const auto width = static_cast<std::int32_t>(state.range(0));
+    const auto height = static_cast<std::int32_t>(state.range(1));
+    Animation* glyphs = DefaultGlyphs();
+    WideGlyphs wide;
+    if (glyphs == nullptr || !wide.Build(*glyphs, Rgb565)) {
+        state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
+        return;
+    }
+    ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(width),
+                             static_cast<std::uint16_t>(height)};
+    SeedRandom(1);
+    RainGrid grid;
+    BuildRainGrid(grid, width, height, glyphs->width, glyphs->height, Density, Highlight);
+    CellRecord record;
+    record.Allocate(grid.Columns * grid.Rows);
+    std::vector<std::uint32_t> screen(static_cast<std::size_t>(width) * height);
+    const WideView view{screen.data(), width, height, width};
+    DrawActive.store(1);
+    const auto frame = [&] {
+        return DrawRainFrame(grid, *glyphs, wide, view, &record, {0, 0, 0}, KeepDrawing);
+    };
+    for (int i = 0; i < bench::WarmUpFrames; ++i) frame();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(frame());
+        benchmark::ClobberMemory();
+    }
+    record.Free();
+    FreeRainGrid(grid);
+}
+
 void FrameMemcpy(benchmark::State& state) {
     const auto bytes = static_cast<std::size_t>(state.range(0) * state.range(1) * 2);
     std::vector<std::uint8_t> from(bytes, 1);
@@ -116,6 +152,7 @@ void AddSizesBothWays(benchmark::internal::Benchmark* bench) {
 BENCHMARK(FrameMemcpy)->Apply(AddSizes);
 BENCHMARK(WholeFrame)->Apply(AddSizesBothWays);
 BENCHMARK(GridPassesOnly)->Apply(AddSizes);
+BENCHMARK(ScreenPixelsFrame)->Apply(AddSizes);
 
 double ProcessCpuMilliseconds() {
     rusage usage{};
