@@ -1,6 +1,7 @@
 #include "display/ddraw_manager.h"
 
 #include "diagnostics/debug_log.h"
+#include "glyphs/wide_glyphs.h"
 #include "platform/desktop.h"
 
 namespace vorlix {
@@ -267,10 +268,12 @@ WideView* DDrawManager::GetWideBackBuffer() {
         ForgetBuffers();
         result = backBuffer_->LockWide(memory);
     }
-    if (result != DeviceResult::Ok || memory.pixels == nullptr || memory.pitchBytes < width_ * 4)
+    if (result != DeviceResult::Ok || memory.pixels == nullptr || memory.zoom < 1 ||
+        memory.zoom > WideGlyphs::MaxZoom || memory.pitchBytes / 4 < width_ * memory.zoom)
         return nullptr;
-    wideView_ = WideView{static_cast<std::uint32_t*>(memory.pixels), width_, height_,
-                         memory.pitchBytes / 4};
+    wideZoom_ = memory.zoom;
+    wideView_ = WideView{static_cast<std::uint32_t*>(memory.pixels), width_ * wideZoom_,
+                         height_ * wideZoom_, memory.pitchBytes / 4};
     wideHandedOut_ = true;
     return &wideView_;
 }

@@ -38,9 +38,11 @@ public:
     PixelFormat GetPixelFormat() const { return pixelFormat_; }
     SurfaceView* GetBackBuffer();
     // After GetBackBuffer, in its place: the screen's own 32-bit pixels, where the display can
-    // show a frame drawn straight into them; null where it cannot. The frame presented next is
-    // the one drawn into the buffer last handed out.
+    // show a frame drawn straight into them; null where it cannot. The view is the frame's
+    // size times WideZoom(). The frame presented next is the one drawn into the buffer last
+    // handed out.
     WideView* GetWideBackBuffer();
+    std::int32_t WideZoom() const { return wideZoom_; }
     // 0: the frame is on the screen; 1: call again. changes: what differs from the frame
     // presented before (null: everything), for a device that can use it.
     int Present(const platform::ChangedArea* changes = nullptr);
@@ -94,6 +96,7 @@ private:
     PixelFormat pixelFormat_ = Rgb565;
     SurfaceView backViews_[2];
     WideView wideView_;
+    std::int32_t wideZoom_ = 1;
     bool wideHandedOut_ = false;
     SurfaceView offView_;
     int backIndex_ = 0;

@@ -26,6 +26,7 @@ constexpr std::uint32_t CapsLocalVideoMemory = 0x10000000;
 struct LockedMemory {
     void* pixels = nullptr;
     std::int32_t pitchBytes = 0;
+    std::int32_t zoom = 1;  // LockWide's: the whole-number zoom the screen shows the frame at
 };
 
 struct PixelMasks {
@@ -85,10 +86,11 @@ public:
     // converts or copies frames itself may do only that much; null means everything. The
     // area stays valid until the next call.
     virtual void SetChangedArea(const ChangedArea* area) { (void)area; }
-    // On a back buffer: the screen's own 32-bit XRGB pixels, for a frame drawn straight into
-    // them rather than into the 16-bit buffer (then shown as they are, with SetWideFrame on
-    // the primary). Lost once each time that memory was made anew, black; Failed where the
-    // screen's pixels cannot take the frame as it is, or the device has none to give.
+    // On a back buffer: the screen's own 32-bit XRGB pixels where the frame's top left corner
+    // shows, for a frame drawn straight into them rather than into the 16-bit buffer (then
+    // shown as they are, with SetWideFrame on the primary), each frame pixel zoom by zoom.
+    // Lost once each time that memory was made anew, black; Failed where the screen's pixels
+    // cannot take the frame so, or the device has none to give.
     virtual DeviceResult LockWide(LockedMemory& memory) {
         (void)memory;
         return DeviceResult::Failed;

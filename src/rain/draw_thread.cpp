@@ -54,7 +54,8 @@ const WideView* WideTarget(const DrawTargets& targets, DDrawManager& display) {
         return nullptr;
     const WideView* view = display.GetWideBackBuffer();
     if (view == nullptr) return nullptr;
-    if (targets.wide->Build(*targets.glyphs, display.GetPixelFormat())) return view;
+    if (targets.wide->Build(*targets.glyphs, display.GetPixelFormat(), display.WideZoom()))
+        return view;
     display.GetBackBuffer();  // the frame goes to the 16-bit buffer after all
     return nullptr;
 }

@@ -116,6 +116,8 @@ struct NarrowPainter {
     Animation& glyphs;
     const SurfaceView& view;
 
+    std::int32_t Width() const { return view.width; }  // the picture's
+    std::int32_t Height() const { return view.height; }
     void Cell(std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) const {
         DrawRainCell(glyphs, view, x, y, glyph, mode);
     }
@@ -125,11 +127,13 @@ struct NarrowPainter {
     }
 };
 
-// Draws looks into the screen's own 32-bit pixels from the widened glyph set.
+// Draws looks into the screen's own 32-bit pixels from the widened glyph set, at its zoom.
 struct WidePainter {
     const WideGlyphs& glyphs;
-    const WideView& view;
+    const WideView& view;  // the picture at the glyphs' zoom
 
+    std::int32_t Width() const { return view.width / glyphs.Zoom(); }  // the picture's
+    std::int32_t Height() const { return view.height / glyphs.Zoom(); }
     void Cell(std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) const {
         const CellLook look = LookOf(glyph, mode);
         DrawWideGlyphRows(glyphs, view, x, y, look.frame, look.dimLevel, 0, glyphs.Height());
@@ -205,8 +209,7 @@ const platform::ChangedArea* DrawRainFrameWith(RainGrid& grid, Animation& glyphs
         record->Changes().whole = true;
         return &record->Changes();
     }
-    ChangeCollector changes(record->Changes(), painter.view.width, painter.view.height,
-                            grid.CellWidth);
+    ChangeCollector changes(record->Changes(), painter.Width(), painter.Height(), grid.CellWidth);
     if (drawn == shown) {
         // One buffer: the cells to draw are the cells the screen lacks, one walk for both.
         DrawListed(grid, painter, lister.ToDraw(), looks, drawn, *record, &changes);

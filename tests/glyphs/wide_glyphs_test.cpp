@@ -38,13 +38,16 @@ protected:
         ActivePixelFormat = Rgb565;
     }
 
-    // Every place (inside, across each edge, past the clip), level and run of rows.
-    static void CheckAgainstNarrow(PixelFormat format, const ClipRectangle& clip) {
+    // Every place (inside, across each edge, past the clip), level and run of rows; zoomed,
+    // each 16-bit pixel stands for zoom by zoom screen pixels.
+    static void CheckAgainstNarrow(PixelFormat format, const ClipRectangle& clip,
+                                   std::int32_t zoom = 1) {
         ActivePixelFormat = format;
         ClipRect = clip;
         const std::unique_ptr<Animation> glyphs = MakeGlyphs(format);
         WideGlyphs wide;
-        ASSERT_TRUE(wide.Build(*glyphs, format));
+        ASSERT_TRUE(wide.Build(*glyphs, format, zoom));
+        const std::int32_t screenWidth = Width * zoom;
         const std::int32_t places[][2] = {{10, 9},  {-5, 4},  {33, 12}, {3, -7},
                                           {20, 28}, {-11, -15}, {39, 35}, {50, 2}};
         const std::int32_t rowRuns[][2] = {{0, 16}, {3, 11}, {-4, 5}, {14, 40}, {9, 9}};
@@ -53,17 +56,22 @@ protected:
                 for (const auto& rows : rowRuns) {
                     for (int frame = 0; frame < 4; ++frame) {
                         std::vector<std::uint16_t> narrow(Width * Height, Background);
-                        std::vector<std::uint32_t> screen(Width * Height,
+                        std::vector<std::uint32_t> screen(Width * Height * zoom * zoom,
                                                           WidenPixel(Background, format));
                         DrawGlyphRows(*glyphs, SurfaceView{narrow.data(), Width, Height, Width},
                                       place[0], place[1], frame, level, rows[0], rows[1]);
-                        DrawWideGlyphRows(wide, WideView{screen.data(), Width, Height, Width},
+                        DrawWideGlyphRows(wide,
+                                          WideView{screen.data(), screenWidth, Height * zoom,
+                                                   screenWidth},
                                           place[0], place[1], frame, level, rows[0], rows[1]);
-                        for (std::size_t i = 0; i < narrow.size(); ++i) {
-                            ASSERT_EQ(screen[i], WidenPixel(narrow[i], format))
+                        for (std::size_t i = 0; i < screen.size(); ++i) {
+                            const std::size_t x = i % screenWidth / zoom;
+                            const std::size_t y = i / screenWidth / zoom;
+                            ASSERT_EQ(screen[i], WidenPixel(narrow[y * Width + x], format))
                                 << "at " << place[0] << "," << place[1] << " level " << level
                                 << " rows " << rows[0] << "-" << rows[1] << " frame " << frame
-                                << ", pixel " << i % Width << "," << i / Width;
+                                << " zoom " << zoom << ", screen pixel " << i % screenWidth
+                                << "," << i / screenWidth;
                         }
                     }
                 }
@@ -82,6 +90,12 @@ TEST_F(WideGlyphDrawing, KeepsInsideAClipSmallerThanTheScreen) {
     CheckAgainstNarrow(Rgb565, ClipRectangle{4, 6, 31, 29});
     // A clip larger than the screen is cut to it.
     CheckAgainstNarrow(Rgb565, ClipRectangle{0, 0, 200, 200});
+}
+
+// Zoomed, rows 24 and 36 pixels wide take the longer copies, and clipping still holds.
+TEST_F(WideGlyphDrawing, ZoomedRepeatsEachPixelZoomByZoom) {
+    CheckAgainstNarrow(Rgb565, ClipRectangle{0, 0, Width, Height}, 2);
+    CheckAgainstNarrow(Rgb555, ClipRectangle{4, 6, 31, 29}, 3);
 }
 
 // Each channel's bits are repeated into the low bits: black stays black, full stays full.
@@ -108,6 +122,12 @@ TEST(WideGlyphSet, IsMadeOnlyOfRawGlyphsAndOnlyAgainForAnotherSet) {
     ASSERT_TRUE(wide.Build(*raw, Rgb555));  // another layout
     EXPECT_TRUE(wide.Holds(*raw, Rgb555));
     EXPECT_FALSE(wide.Holds(*raw, Rgb565));
+    ASSERT_TRUE(wide.Build(*raw, Rgb555, 2));  // another zoom
+    EXPECT_EQ(wide.Width(), GlyphWidth * 2);
+    EXPECT_FALSE(wide.Holds(*raw, Rgb555));
+    EXPECT_FALSE(wide.Build(*raw, Rgb555, 0));
+    EXPECT_FALSE(wide.Build(*raw, Rgb555, WideGlyphs::MaxZoom + 1));
+    ASSERT_TRUE(wide.Build(*raw, Rgb555));
 
     Animation lle(GlyphWidth, GlyphHeight, 55, 1);
     EXPECT_FALSE(wide.Build(lle, Rgb565));

@@ -69,6 +69,7 @@ struct Script {
     bool fullScreen = true;
     int flipBuffers = 2;  // 1: the chain shows its only buffer and keeps drawing into it
     bool wide = false;    // with one buffer: the screen's own 32-bit pixels are offered too
+    std::int32_t zoom = 1;  // at which the screen shows the frame's pixels
     headless::DisplayLayout layout = headless::DisplayLayout::Rgb565;
     std::vector<int> pauses;     // after these shown frames: pause, disturb, resume
     std::vector<int> lostFlips;  // these presents (counted from the first frame) meet Lost
@@ -149,7 +150,7 @@ protected:
         headless::ResetWindowManager();
         headless::SetDisplayLayout(script.layout);
         headless::SetFlipChainBuffers(script.flipBuffers);
-        headless::OfferWideBackBuffer(script.wide);
+        headless::OfferWideBackBuffer(script.wide, script.zoom);
         headless::SetDesktopMode(Width, Height, 16);
         headless::FillOnRestore(true, RestoredFill);
         headless::UseVirtualClock(1000);
@@ -271,8 +272,9 @@ TEST_F(IncrementalFrames, FlipChainOfOneBufferShowsTheSameFrames) {
     Compare(script);
 }
 
-// Drawn straight into the screen's own pixels, which a restore makes anew.
-TEST_F(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayouts) {
+// Drawn straight into the screen's own pixels, which a restore or a resize makes anew, also
+// where the screen shows each frame pixel two by two.
+TEST_F(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayoutsAndZoomed) {
     Script script;
     script.flipBuffers = 1;
     script.wide = true;
@@ -281,6 +283,9 @@ TEST_F(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayouts) {
     script.renewals = {20, 21, 900, 1400};
     Compare(script);
     script.layout = headless::DisplayLayout::Rgb555;
+    Compare(script);
+    script.layout = headless::DisplayLayout::Rgb565;
+    script.zoom = 2;
     Compare(script);
 }
 

@@ -46,6 +46,7 @@ struct Chain {
     int count = 2;  // with 1, a flip shows buffers[0] and leaves it the back buffer
     int front = 0;
     std::vector<std::uint32_t> wide;  // the screen's own pixels, where offered
+    std::int32_t wideZoom = 1;
     bool wideRenewed = true;          // made anew since LockWide last handed it out
     bool wideFrame = false;           // the coming flip shows wide
 };
@@ -87,6 +88,7 @@ struct Display {
     std::uint16_t restoreFill = 0;
     int flipChainBuffers = 2;
     bool wideOffered = false;
+    std::int32_t wideZoom = 1;
     std::vector<std::uint64_t> wideRenewals;  // shown frame numbers
 
     std::map<int, Object> objects;
@@ -115,6 +117,7 @@ struct Display {
         restoreFill = 0;
         flipChainBuffers = 2;
         wideOffered = false;
+        wideZoom = 1;
         wideRenewals.clear();
         desktopBuffer.reset();
         faultCount = 0;
@@ -237,22 +240,44 @@ void RenewWide(Display& d, Chain& chain) {
     chain.wideRenewed = true;
 }
 
-// The screen's own pixels back in the display's 16-bit layout: each channel's top bits.
-void ShowWideFrame(Display& d, const std::vector<std::uint32_t>& wide, std::int32_t width,
-                   std::int32_t height) {
+// The screen's own pixels back in the display's 16-bit layout: each channel's top bits, of
+// each frame pixel's first screen pixel.
+std::uint16_t Narrowed(std::uint32_t wide, DisplayLayout layout) {
+    const bool six = layout == DisplayLayout::Rgb565;
+    const std::uint32_t r = (wide >> 19) & 31, b = (wide >> 3) & 31;
+    const std::uint32_t g = six ? (wide >> 10) & 63 : (wide >> 11) & 31;
+    return static_cast<std::uint16_t>(six ? r << 11 | g << 5 | b : r << 10 | g << 5 | b);
+}
+
+// True when the zoom by zoom screen pixels of frame pixel (x, y) are all alike.
+bool ZoomedEvenly(const Chain& chain, std::int32_t width, std::int32_t x, std::int32_t y) {
+    const std::int32_t zoom = chain.wideZoom;
+    const std::size_t pitch = static_cast<std::size_t>(width) * zoom;
+    const std::uint32_t first = chain.wide[static_cast<std::size_t>(y) * zoom * pitch + x * zoom];
+    for (std::int32_t dy = 0; dy < zoom; ++dy)
+        for (std::int32_t dx = 0; dx < zoom; ++dx)
+            if (chain.wide[(static_cast<std::size_t>(y) * zoom + dy) * pitch + x * zoom + dx] !=
+                first)
+                return false;
+    return true;
+}
+
+void ShowWideFrame(Display& d, const Chain& chain, std::int32_t width, std::int32_t height) {
     Buffer narrow;
     narrow.width = width;
     narrow.height = height;
     narrow.pixelBytes = 2;
     narrow.pitch = width * 2;
     narrow.bytes.resize(static_cast<std::size_t>(width) * height * 2);
-    const bool six = d.layout == DisplayLayout::Rgb565;
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        const std::uint32_t r = (wide[i] >> 19) & 31, b = (wide[i] >> 3) & 31;
-        const std::uint32_t g = six ? (wide[i] >> 10) & 63 : (wide[i] >> 11) & 31;
-        const auto pixel = static_cast<std::uint16_t>(six ? r << 11 | g << 5 | b
-                                                          : r << 10 | g << 5 | b);
-        std::memcpy(&narrow.bytes[i * 2], &pixel, 2);
+    const std::int32_t zoom = chain.wideZoom;
+    const std::size_t pitch = static_cast<std::size_t>(width) * zoom;
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            std::uint16_t pixel =
+                Narrowed(chain.wide[static_cast<std::size_t>(y) * zoom * pitch + x * zoom], d.layout);
+            if (!ZoomedEvenly(chain, width, x, y)) pixel ^= 1;
+            std::memcpy(&narrow.bytes[(static_cast<std::size_t>(y) * width + x) * 2], &pixel, 2);
+        }
     }
     ShowFrame(d, narrow, ScreenRect{0, 0, width, height});
 }
@@ -432,7 +457,7 @@ public:
             d.desktopShown = false;
             Buffer& front = self.chain->buffers[self.chain->front];
             if (self.chain->wideFrame && !self.chain->wide.empty()) {
-                ShowWideFrame(d, self.chain->wide, front.width, front.height);
+                ShowWideFrame(d, *self.chain, front.width, front.height);
                 RenewWide(d, *self.chain);
                 return DeviceResult::Ok;
             }
@@ -473,7 +498,8 @@ public:
                 return DeviceResult::Lost;
             }
             memory.pixels = self.chain->wide.data();
-            memory.pitchBytes = self.chain->buffers[0].width * 4;
+            memory.pitchBytes = self.chain->buffers[0].width * self.chain->wideZoom * 4;
+            memory.zoom = self.chain->wideZoom;
             return DeviceResult::Ok;
         });
     }
@@ -627,9 +653,12 @@ public:
             if (flipChain) {
                 object.chain = std::make_shared<Chain>();
                 object.chain->count = d.flipChainBuffers;
-                if (d.wideOffered && d.flipChainBuffers == 1)
-                    object.chain->wide.assign(
-                        static_cast<std::size_t>(d.mode.width) * d.mode.height, 0);
+                if (d.wideOffered && d.flipChainBuffers == 1) {
+                    object.chain->wideZoom = d.wideZoom;
+                    object.chain->wide.assign(static_cast<std::size_t>(d.mode.width) *
+                                                  d.mode.height * d.wideZoom * d.wideZoom,
+                                              0);
+                }
                 for (Buffer& buffer : object.chain->buffers) {
                     MakeBuffer(buffer, d.mode.width, d.mode.height, d.layout, d.padding);
                 }
@@ -783,10 +812,11 @@ void SetFlipChainBuffers(int count) {
     d.flipChainBuffers = count == 1 ? 1 : 2;
 }
 
-void OfferWideBackBuffer(bool offered) {
+void OfferWideBackBuffer(bool offered, std::int32_t zoom) {
     Display& d = TheDisplay();
     std::lock_guard lock(d.mutex);
     d.wideOffered = offered;
+    d.wideZoom = std::clamp(zoom, 1, 8);
 }
 
 void RenewWideAfter(std::uint64_t shownFrame) {

@@ -89,10 +89,11 @@ void SetRowPaddingBytes(std::int32_t bytes);  // added to every new surface's pi
 void SetOffscreenPlacement(Placement placement);  // for surfaces made from now on
 void SetFlipChainBuffers(int count);  // 2 or 1, for flip chains made from now on
 // From now on a flip chain of one buffer also offers the screen's own pixels, 8-8-8 in 32 bits,
-// through LockWide on its back buffer: Lost the first time and after each restore (the memory
-// is then made anew), Lost while the surfaces are lost. A flip after SetWideFrame(true) shows
-// them, taken back to the display's 16-bit layout for ShownFrame and the hook.
-void OfferWideBackBuffer(bool offered);
+// through LockWide on its back buffer, each frame pixel shown zoom by zoom: Lost the first time
+// and after each restore (the memory is then made anew), Lost while the surfaces are lost. A
+// flip after SetWideFrame(true) shows them, taken back to the display's 16-bit layout for
+// ShownFrame and the hook; a frame pixel whose zoom by zoom pixels differ shows changed.
+void OfferWideBackBuffer(bool offered, std::int32_t zoom = 1);
 // Right after that shown frame, the screen's own pixels are made anew, black, as a window's
 // are when it changes size; may be called for several frames.
 void RenewWideAfter(std::uint64_t shownFrame);

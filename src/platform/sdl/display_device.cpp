@@ -175,30 +175,44 @@ struct FlipChain {
 
     bool Hidden() const { return presenter.Host() == nullptr || presenter.Host()->hidden.load(); }
 
-    // The window that shows the whole frame unscaled, filling it: the saver window without a
-    // plan, or the one monitor of a plan that places the frame so. Null for any other.
-    sdl::WindowPresenter* Unscaled() {
-        if (plan.count == 0) return &presenter;
+    // The window that shows the whole frame at a whole-number zoom, and where: the saver
+    // window without a plan, or the one monitor of a plan that places all of the frame.
+    struct WideScreen {
+        sdl::WindowPresenter* window = nullptr;
+        sdl::Placement place;
+    };
+    WideScreen Wide() {
+        const std::int32_t width = buffer.Width();
+        const std::int32_t height = buffer.Height();
+        if (plan.count == 0) return {&presenter, sdl::Placement{0, 0, width, height}};
         const PlannedScreen& only = plan.screens[0];
-        const ScreenRect whole{0, 0, buffer.Width(), buffer.Height()};
-        if (plan.count != 1 || !SameRect(only.source, whole) || !SameRect(only.target, whole))
-            return nullptr;
-        return &screens[0];
+        const ScreenRect whole{0, 0, width, height};
+        const std::int32_t zoom = only.zoom;
+        if (plan.count != 1 || !SameRect(only.source, whole) || zoom < 1 ||
+            only.target.right - only.target.left != width * zoom ||
+            only.target.bottom - only.target.top != height * zoom)
+            return {};
+        return {&screens[0], PlacementOf(only.target)};
     }
 
     // That window's own pixels, to draw the frame straight into.
     DeviceResult LockWide(LockedMemory& memory) {
-        sdl::WindowPresenter* window = Unscaled();
-        if (Hidden() || window == nullptr) return DeviceResult::Failed;
+        const WideScreen wide = Wide();
+        if (Hidden() || wide.window == nullptr) return DeviceResult::Failed;
         bool renewed = false;
-        if (!window->WideTarget(buffer.Width(), buffer.Height(), memory, renewed))
+        // Without a plan the 16-bit way fits the frame to the window: only one the frame's
+        // size shows it unscaled.
+        if (!wide.window->WideTarget(wide.place, plan.count == 0, memory, renewed))
             return DeviceResult::Failed;
+        memory.zoom = wide.place.width / buffer.Width();
         return renewed ? DeviceResult::Lost : DeviceResult::Ok;
     }
 
     bool Present(const PixelBuffer& shown, const ChangedArea* changes, bool wide) {
-        sdl::WindowPresenter* window = wide ? Unscaled() : nullptr;
-        if (window != nullptr) return window->PresentWide(changes);
+        const WideScreen screen = wide ? Wide() : WideScreen{};
+        if (screen.window != nullptr)
+            return screen.window->PresentWide(changes, screen.place,
+                                              screen.place.width / shown.Width());
         if (plan.count == 0)
             return presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
                                            shown.Height(), changes);

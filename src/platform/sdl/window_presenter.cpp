@@ -83,14 +83,18 @@ SDL_Surface* WindowPresenter::Surface(bool& fresh) {
     return surface_;
 }
 
-bool WindowPresenter::WideTarget(std::int32_t width, std::int32_t height,
+bool WindowPresenter::WideTarget(const Placement& place, bool filling,
                                  platform::LockedMemory& memory, bool& renewed) {
     bool fresh = false;
     SDL_Surface* surface = Surface(fresh);
     if (surface == nullptr) return false;
     const SDL_PixelFormat& format = *surface->format;
+    const bool inside = place.x >= 0 && place.y >= 0 && place.width > 0 && place.height > 0 &&
+                        place.x + place.width <= surface->w &&
+                        place.y + place.height <= surface->h &&
+                        (!filling || (place.width == surface->w && place.height == surface->h));
     if (format.BytesPerPixel != 4 || format.Rmask != 0x00FF0000 || format.Gmask != 0x0000FF00 ||
-        format.Bmask != 0x000000FF || surface->w != width || surface->h != height) {
+        format.Bmask != 0x000000FF || !inside) {
         // Left for the 16-bit frame's present to see: it must then put the whole window.
         if (fresh) host_->exposed.store(true);
         return false;
@@ -98,14 +102,17 @@ bool WindowPresenter::WideTarget(std::int32_t width, std::int32_t height,
     wholeOwed_ = wholeOwed_ || fresh;
     renewed = generation_ != wideGeneration_;
     wideGeneration_ = generation_;
-    memory.pixels = surface->pixels;
+    memory.pixels = static_cast<std::uint8_t*>(surface->pixels) +
+                    static_cast<std::ptrdiff_t>(place.y) * surface->pitch +
+                    static_cast<std::ptrdiff_t>(place.x) * 4;
     memory.pitchBytes = surface->pitch;
     // The window no longer shows a 16-bit buffer's frame as it was converted.
     shown_ = nullptr;
     return true;
 }
 
-bool WindowPresenter::PresentWide(const platform::ChangedArea* changes) {
+bool WindowPresenter::PresentWide(const platform::ChangedArea* changes, const Placement& place,
+                                  std::int32_t zoom) {
     bool fresh = false;
     SDL_Surface* surface = Surface(fresh);
     if (surface == nullptr) return false;
@@ -117,7 +124,8 @@ bool WindowPresenter::PresentWide(const platform::ChangedArea* changes) {
     partCount_ = 0;
     for (std::int32_t i = 0; i < changes->count; ++i) {
         const ScreenRect& r = changes->rects[i];
-        AddPart(Placement{r.left, r.top, r.right - r.left, r.bottom - r.top});
+        AddPart(Placement{place.x + r.left * zoom, place.y + r.top * zoom,
+                          (r.right - r.left) * zoom, (r.bottom - r.top) * zoom});
     }
     return UpdateParts();
 }

@@ -32,14 +32,16 @@ public:
                        std::int32_t changesLeft = 0, std::int32_t changesTop = 0);
     // Only black: put once, when the window's surface is new or was uncovered.
     bool PresentBlack();
-    // The window's own pixels, for a frame of width x height drawn straight into them: only
-    // where they are XRGB 8-8-8-8 and the window is exactly that size. renewed: the surface
-    // was made anew, black, since the last call.
-    bool WideTarget(std::int32_t width, std::int32_t height, platform::LockedMemory& memory,
+    // The window's own pixels at place's corner, for a frame drawn straight into them to fill
+    // place: only where they are XRGB 8-8-8-8 and place lies inside the window (is all of it,
+    // with filling). renewed: the surface was made anew, black, since the last call.
+    bool WideTarget(const Placement& place, bool filling, platform::LockedMemory& memory,
                     bool& renewed);
-    // Shows the frame drawn into WideTarget's pixels: the changes, or all of it. A surface
-    // made anew meanwhile has lost the frame and is shown black.
-    bool PresentWide(const platform::ChangedArea* changes);
+    // Shows the frame drawn into WideTarget's pixels: the changes (in the frame's pixels, each
+    // shown zoom by zoom), or all of it. A surface made anew meanwhile has lost the frame and
+    // is shown black.
+    bool PresentWide(const platform::ChangedArea* changes, const Placement& place,
+                     std::int32_t zoom);
     // The frame unscaled at (x, y) of the window, cut to the window; changes as above.
     bool PresentAt(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
                    std::int32_t height, std::int32_t x, std::int32_t y,
