@@ -47,8 +47,10 @@ public:
                    std::int32_t height, std::int32_t x, std::int32_t y,
                    const platform::ChangedArea* changes = nullptr);
 
-    // The most window parts one update names; more are joined into fewer, larger ones.
-    static constexpr int MaxUpdateRects = 64;
+    // The most window parts one update names; more are joined into fewer, larger ones. The X
+    // server copies each part on its own, and joined parts make it copy the black between
+    // them too: a steady frame's parts fit unjoined even on a 4K screen.
+    static constexpr int MaxUpdateRects = 1024;
 
 private:
     // The current window surface, black all over when it is new; null when SDL has none.
