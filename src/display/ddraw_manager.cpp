@@ -253,14 +253,12 @@ SurfaceView* DDrawManager::GetBackBuffer() {
         if (backBuffer_->FlipStatus() != DeviceResult::Pending) break;
         platform::SleepMilliseconds(1);
     }
-    wideHandedOut_ = false;
     return &backViews_[backIndex_];
 }
 
 // Only a chain of one buffer: its memory is drawn over frame after frame, as the screen's is.
 // Memory made anew is black: every cell is drawn again.
 WideView* DDrawManager::GetWideBackBuffer() {
-    wideHandedOut_ = false;
     if (notReady_ || !keepsFrames_ || !oneBufferChain_) return nullptr;
     platform::LockedMemory memory;
     DeviceResult result = backBuffer_->LockWide(memory);
@@ -274,14 +272,13 @@ WideView* DDrawManager::GetWideBackBuffer() {
     wideZoom_ = memory.zoom;
     wideView_ = WideView{static_cast<std::uint32_t*>(memory.pixels), width_ * wideZoom_,
                          height_ * wideZoom_, memory.pitchBytes / 4};
-    wideHandedOut_ = true;
     return &wideView_;
 }
 
-int DDrawManager::Present(const platform::ChangedArea* changes) {
+int DDrawManager::Present(const platform::ChangedArea* changes, bool wide) {
     if (!primary_ || !backBuffer_) return 1;
     primary_->SetChangedArea(changes);
-    primary_->SetWideFrame(wideHandedOut_);
+    primary_->SetWideFrame(wide);
     return fullScreen_ ? PresentFullScreen() : PresentWindowed();
 }
 

@@ -39,13 +39,13 @@ public:
     SurfaceView* GetBackBuffer();
     // After GetBackBuffer, in its place: the screen's own 32-bit pixels, where the display can
     // show a frame drawn straight into them; null where it cannot. The view is the frame's
-    // size times WideZoom(). The frame presented next is the one drawn into the buffer last
-    // handed out.
+    // size times WideZoom().
     WideView* GetWideBackBuffer();
     std::int32_t WideZoom() const { return wideZoom_; }
     // 0: the frame is on the screen; 1: call again. changes: what differs from the frame
-    // presented before (null: everything), for a device that can use it.
-    int Present(const platform::ChangedArea* changes = nullptr);
+    // presented before (null: everything), for a device that can use it. wide: the frame was
+    // drawn into GetWideBackBuffer's pixels.
+    int Present(const platform::ChangedArea* changes = nullptr, bool wide = false);
     void FlipToGdi();
     bool Restore();
     bool DisplayModeChanged() const { return displayModeChanged_; }
@@ -97,7 +97,6 @@ private:
     SurfaceView backViews_[2];
     WideView wideView_;
     std::int32_t wideZoom_ = 1;
-    bool wideHandedOut_ = false;
     SurfaceView offView_;
     int backIndex_ = 0;
     int offCount_ = 0;

@@ -38,9 +38,9 @@ void PaceFrame() {
 
 // True when the frame reached the screen. Gives up when drawing is paused or the thread is
 // told to end, so a display that keeps refusing cannot hold the window's destruction.
-bool PresentFrame(DDrawManager& display, const platform::ChangedArea* changes) {
+bool PresentFrame(DDrawManager& display, const platform::ChangedArea* changes, bool wide) {
     for (int attempt = 0;; ++attempt) {
-        if (display.Present(changes) == 0) return true;
+        if (display.Present(changes, wide) == 0) return true;
         if (!KeepDrawing() || ThreadAlive.load() != 1) return false;
         if (attempt >= ImmediatePresentRetries) platform::SleepMilliseconds(PollInterval);
     }
@@ -54,10 +54,9 @@ const WideView* WideTarget(const DrawTargets& targets, DDrawManager& display) {
         return nullptr;
     const WideView* view = display.GetWideBackBuffer();
     if (view == nullptr) return nullptr;
-    if (targets.wide->Build(*targets.glyphs, display.GetPixelFormat(), display.WideZoom()))
-        return view;
-    display.GetBackBuffer();  // the frame goes to the 16-bit buffer after all
-    return nullptr;
+    if (!targets.wide->Build(*targets.glyphs, display.GetPixelFormat(), display.WideZoom()))
+        return nullptr;
+    return view;
 }
 
 void RunFrame(const DrawTargets& targets) {
@@ -65,8 +64,9 @@ void RunFrame(const DrawTargets& targets) {
     DDrawManager& display = *targets.display;
     const SurfaceView* view = display.GetBackBuffer();
     const platform::ChangedArea* changes = nullptr;
+    const WideView* wide = nullptr;
     if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr && targets.grid != nullptr) {
-        const WideView* wide = WideTarget(targets, display);
+        wide = WideTarget(targets, display);
         // Read after the wide buffer was asked for: memory made anew moves the epoch.
         const FrameBuffers buffers{display.DrawnBuffer(), display.ShownBuffer(),
                                    display.BufferEpoch()};
@@ -77,7 +77,7 @@ void RunFrame(const DrawTargets& targets) {
                                       buffers, KeepDrawing);
     }
     if (!KeepDrawing()) return;
-    if (PresentFrame(display, changes)) FramePresented.store(1);
+    if (PresentFrame(display, changes, wide != nullptr)) FramePresented.store(1);
 }
 
 // Polls the flags while drawing is paused. False when the thread must end.
