@@ -659,8 +659,9 @@ public:
                                                   d.mode.height * d.wideZoom * d.wideZoom,
                                               0);
                 }
-                for (Buffer& buffer : object.chain->buffers) {
-                    MakeBuffer(buffer, d.mode.width, d.mode.height, d.layout, d.padding);
+                for (int i = 0; i < object.chain->count; ++i) {
+                    MakeBuffer(object.chain->buffers[i], d.mode.width, d.mode.height, d.layout,
+                               d.padding);
                 }
             } else {
                 if (!d.desktopBuffer) {

@@ -180,11 +180,12 @@ struct FlipChain {
     struct WideScreen {
         sdl::WindowPresenter* window = nullptr;
         sdl::Placement place;
+        std::int32_t zoom = 1;
     };
     WideScreen Wide() {
         const std::int32_t width = buffer.Width();
         const std::int32_t height = buffer.Height();
-        if (plan.count == 0) return {&presenter, sdl::Placement{0, 0, width, height}};
+        if (plan.count == 0) return {&presenter, sdl::Placement{0, 0, width, height}, 1};
         const PlannedScreen& only = plan.screens[0];
         const ScreenRect whole{0, 0, width, height};
         const std::int32_t zoom = only.zoom;
@@ -192,7 +193,7 @@ struct FlipChain {
             only.target.right - only.target.left != width * zoom ||
             only.target.bottom - only.target.top != height * zoom)
             return {};
-        return {&screens[0], PlacementOf(only.target)};
+        return {&screens[0], PlacementOf(only.target), zoom};
     }
 
     // That window's own pixels, to draw the frame straight into.
@@ -204,15 +205,14 @@ struct FlipChain {
         // size shows it unscaled.
         if (!wide.window->WideTarget(wide.place, plan.count == 0, memory, renewed))
             return DeviceResult::Failed;
-        memory.zoom = wide.place.width / buffer.Width();
+        memory.zoom = wide.zoom;
         return renewed ? DeviceResult::Lost : DeviceResult::Ok;
     }
 
     bool Present(const PixelBuffer& shown, const ChangedArea* changes, bool wide) {
         const WideScreen screen = wide ? Wide() : WideScreen{};
         if (screen.window != nullptr)
-            return screen.window->PresentWide(changes, screen.place,
-                                              screen.place.width / shown.Width());
+            return screen.window->PresentWide(changes, screen.place, screen.zoom);
         if (plan.count == 0)
             return presenter.PresentScaled(shown.Pixels(), shown.Pitch(), shown.Width(),
                                            shown.Height(), changes);
