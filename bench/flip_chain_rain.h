@@ -39,10 +39,12 @@ public:
     FlipChainRain& operator=(const FlipChainRain&) = delete;
 
     // incremental: false draws every cell, true only the cells whose look changed in the
-    // buffer drawn into. Skips the benchmark when the glyphs or the grid are missing.
+    // buffer drawn into. changes: whether each frame gathers what changed on the screen, as
+    // for a present that shows only that; a flip of the whole buffer does not. Skips the
+    // benchmark when the glyphs or the grid are missing.
     FlipChainRain(benchmark::State& state, std::int32_t width, std::int32_t height,
-                  bool incremental)
-        : width_(width), height_(height) {
+                  bool incremental, bool changes = true)
+        : width_(width), height_(height), changes_(changes) {
         glyphs_ = DefaultGlyphs();
         if (glyphs_ == nullptr) {
             state.SkipWithError("no glyph file at " VORLIX_GLYPH_FILE);
@@ -76,7 +78,7 @@ public:
     // Draws the next frame into the back buffer; what changed on the screen, or null for all.
     const platform::ChangedArea* Draw() {
         const SurfaceView view{Back(), width_, height_, width_};
-        return DrawRainFrame(grid_, *glyphs_, view, &record_, {back_, 1 - back_, 0},
+        return DrawRainFrame(grid_, *glyphs_, view, &record_, {back_, 1 - back_, 0, changes_},
                              KeepDrawing);
     }
     void Flip() { back_ ^= 1; }
@@ -89,6 +91,7 @@ private:
     RainGrid grid_;
     CellRecord record_;
     int back_ = 0;
+    bool changes_ = true;
     bool ready_ = false;
 };
 

@@ -2,7 +2,9 @@
 // the default glyphs, 400 streams) in the steady state of a two-buffer flip chain, drawn in
 // full and incrementally, and straight into a window's 32-bit pixels, against a memcpy of a
 // frame-sized buffer in the same run; and the process CPU time of the real draw thread on the
-// headless display, drawing and paused.
+// headless display, drawing and paused. The flip chain shows whole buffers, as the full screen
+// does, so its frames gather no changed areas; WholeFrameGatheringChanges gives what gathering
+// them costs.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -18,7 +20,7 @@
 #include "flip_chain_rain.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
-#include "glyphs/wide_glyphs.h"
+#include "glyphs/glyph_images.h"
 #include "platform/desktop.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/headless_host.h"
@@ -40,9 +42,10 @@ using bench::KeepDrawing;
 
 // incremental: 0 draws every cell, 1 only the cells whose look changed in the buffer drawn
 // into; a steady frame of a flip chain after a warm-up.
-void WholeFrame(benchmark::State& state) {
+void SteadyFrames(benchmark::State& state, bool changes) {
     bench::FlipChainRain rain(state, static_cast<std::int32_t>(state.range(0)),
-                              static_cast<std::int32_t>(state.range(1)), state.range(2) != 0);
+                              static_cast<std::int32_t>(state.range(1)), state.range(2) != 0,
+                              changes);
     if (!rain.Ready()) return;
     std::int64_t changed = 0;
     auto frame = [&] {
@@ -59,8 +62,19 @@ void WholeFrame(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.counters["cells"] = rain.Cells();
+    if (!changes) return;
     state.counters["spans"] =
         benchmark::Counter(static_cast<double>(changed), benchmark::Counter::kAvgIterations);
+}
+
+void WholeFrame(benchmark::State& state) {
+    SteadyFrames(state, false);
+}
+
+// The same frames, each also gathering what changed on the screen, as for a present that
+// shows only that.
+void WholeFrameGatheringChanges(benchmark::State& state) {
+    SteadyFrames(state, true);
 }
 
 // The two passes with a drawer that only counts: the model's own share of a frame.
@@ -151,6 +165,7 @@ void AddSizesBothWays(benchmark::internal::Benchmark* bench) {
 
 BENCHMARK(FrameMemcpy)->Apply(AddSizes);
 BENCHMARK(WholeFrame)->Apply(AddSizesBothWays);
+BENCHMARK(WholeFrameGatheringChanges)->Args({1600, 1200, 1})->ArgNames({"w", "h", "incremental"})->Unit(benchmark::kMicrosecond);
 BENCHMARK(GridPassesOnly)->Apply(AddSizes);
 BENCHMARK(ScreenPixelsFrame)->Apply(AddSizes);
 

@@ -1,7 +1,7 @@
 #include "display/ddraw_manager.h"
 
 #include "diagnostics/debug_log.h"
-#include "glyphs/wide_glyphs.h"
+#include "glyphs/glyph_images.h"
 #include "platform/desktop.h"
 
 namespace vorlix {
@@ -124,6 +124,7 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
     if (device_->CreatePrimary(fullScreen_, primary_) != DeviceResult::Ok) {
         return Fail(PrimaryFailed);
     }
+    takesChanges_ = primary_->TakesChangedArea();
     platform::PixelMasks masks;
     if (primary_->PixelFormat(masks) != DeviceResult::Ok) return Fail(PixelFormatFailed);
     if (!CheckPixelLayout(masks)) return false;

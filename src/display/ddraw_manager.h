@@ -68,6 +68,8 @@ public:
     int ShownBuffer() const;
     std::uint32_t BufferEpoch() const { return epoch_.load(); }
     bool KeepsFrames() const { return keepsFrames_; }
+    // Whether Present uses the changes it is given; where not, frames need not gather them.
+    bool TakesChanges() const { return takesChanges_; }
 
     // For tests and diagnostics.
     int BackIndex() const { return backIndex_; }
@@ -103,6 +105,7 @@ private:
     bool displayModeChanged_ = false;
     bool keepsFrames_ = false;
     bool oneBufferChain_ = false;
+    bool takesChanges_ = false;
     std::atomic<std::uint32_t> epoch_{0};
 
     WindowHandle window_ = 0;

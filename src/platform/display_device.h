@@ -86,6 +86,9 @@ public:
     // converts or copies frames itself may do only that much; null means everything. The
     // area stays valid until the next call.
     virtual void SetChangedArea(const ChangedArea* area) { (void)area; }
+    // On a primary: whether it uses SetChangedArea's area at all; where not (a flip that shows
+    // a whole buffer), frames need not gather one.
+    virtual bool TakesChangedArea() const { return false; }
     // On a back buffer: the screen's own 32-bit XRGB pixels where the frame's top left corner
     // shows, for a frame drawn straight into them rather than into the 16-bit buffer (then
     // shown as they are, with SetWideFrame on the primary), each frame pixel zoom by zoom.

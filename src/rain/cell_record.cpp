@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "rain/look_scan.h"
+
 namespace vorlix {
 
 namespace {
@@ -44,8 +46,9 @@ bool CellRecord::Allocate(std::int32_t cells) {
         if (!looks) return Free(), false;
     }
     frame_.reset(new (std::nothrow) std::uint16_t[static_cast<std::size_t>(cells)]);
-    toDraw_.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(cells)]);
-    toShow_.reset(new (std::nothrow) std::int32_t[static_cast<std::size_t>(cells)]);
+    const auto words = static_cast<std::size_t>(BitWordsFor(cells));
+    toDraw_.reset(new (std::nothrow) std::uint64_t[words]);
+    toShow_.reset(new (std::nothrow) std::uint64_t[words]);
     changes_.reset(new (std::nothrow) platform::ChangedArea);
     if (!frame_ || !toDraw_ || !toShow_ || !changes_) return Free(), false;
     cells_ = cells;
@@ -59,6 +62,7 @@ void CellRecord::Free() {
     toDraw_.reset();
     toShow_.reset();
     changes_.reset();
+    images_.Clear();
     cells_ = 0;
     glyphs_ = nullptr;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // What each cell shows in each back buffer, so a frame draws only the cells whose look
 // changed in the buffer it draws into, and tells the present step what changed on the screen.
-// Its memory is taken at set-up; a frame allocates nothing.
+// Its memory is taken at set-up, and for the glyphs drawn out when a glyph set is first drawn
+// incrementally; other frames allocate nothing.
 #include <cstdint>
 #include <memory>
 
 #include "glyphs/animation.h"
+#include "glyphs/glyph_images.h"
 #include "glyphs/surface_view.h"
 #include "platform/display_device.h"
 
@@ -22,11 +24,13 @@ struct InkRows {
 
 // The buffers of one frame: the one drawn into and the one whose frame is on the screen (the
 // same one for a single buffer); -1 when the display cannot say. epoch changes whenever the
-// buffers may have changed behind the drawing's back.
+// buffers may have changed behind the drawing's back. changes: whether the present step uses
+// what changed on the screen; a flip that shows a whole buffer does not.
 struct FrameBuffers {
     int drawn = -1;
     int shown = -1;
     std::uint32_t epoch = 0;
+    bool changes = true;
 };
 
 class CellRecord {
@@ -53,11 +57,18 @@ public:
     }
     std::uint16_t* Looks(int buffer) { return looks_[buffer].get(); }
     std::uint16_t* FrameLooks() { return frame_.get(); }  // the frame being drawn
-    // Room for one index per cell each: the cells a frame has to draw after its passes, and
-    // those it has to report as changed on the screen.
-    std::int32_t* ToDraw() { return toDraw_.get(); }
-    std::int32_t* ToShow() { return toShow_.get(); }
+    // One bit per cell each: the cells a frame has to draw after its passes, and those it has
+    // to report as changed on the screen.
+    std::uint64_t* ToDraw() { return toDraw_.get(); }
+    std::uint64_t* ToShow() { return toShow_.get(); }
     platform::ChangedArea& Changes() { return *changes_; }
+    // The glyphs drawn out at every level in the active 16-bit layout, for cells drawn into a
+    // 16-bit buffer; null where they cannot be (an LLE set, no memory) or every frame is
+    // drawn in full, which the blitters do.
+    const NarrowGlyphs* Images(const Animation& glyphs) {
+        if (fullRedraw_ || !images_.Build(glyphs, ActivePixelFormat)) return nullptr;
+        return &images_;
+    }
 
     // The rows that may differ between two looks of the glyphs last tracked: all of them
     // where either look is unknown, none where both are all black. Raw glyphs only; an LLE
@@ -90,9 +101,10 @@ private:
 
     std::unique_ptr<std::uint16_t[]> looks_[Buffers];
     std::unique_ptr<std::uint16_t[]> frame_;
-    std::unique_ptr<std::int32_t[]> toDraw_;
-    std::unique_ptr<std::int32_t[]> toShow_;
+    std::unique_ptr<std::uint64_t[]> toDraw_;
+    std::unique_ptr<std::uint64_t[]> toShow_;
     std::unique_ptr<platform::ChangedArea> changes_;
+    NarrowGlyphs images_;
     std::int32_t cells_ = 0;
     bool fullRedraw_ = false;
     ViewIdentity views_[Buffers];

@@ -69,7 +69,7 @@ void RunFrame(const DrawTargets& targets) {
         wide = WideTarget(targets, display);
         // Read after the wide buffer was asked for: memory made anew moves the epoch.
         const FrameBuffers buffers{display.DrawnBuffer(), display.ShownBuffer(),
-                                   display.BufferEpoch()};
+                                   display.BufferEpoch(), display.TakesChanges()};
         changes = wide != nullptr
                       ? DrawRainFrame(*targets.grid, *targets.glyphs, *targets.wide, *wide,
                                       targets.record, buffers, KeepDrawing)

@@ -3,7 +3,7 @@
 
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
-#include "glyphs/wide_glyphs.h"
+#include "glyphs/glyph_images.h"
 #include "rain/cell_record.h"
 #include "rain/rain_grid.h"
 

@@ -5,7 +5,7 @@
 #include "display/ddraw_manager.h"
 #include "glyphs/animation.h"
 #include "glyphs/graphics_loader.h"
-#include "glyphs/wide_glyphs.h"
+#include "glyphs/glyph_images.h"
 #include "platform/screen_layout.h"
 #include "platform/types.h"
 #include "rain/cell_record.h"

@@ -294,6 +294,7 @@ public:
         return backBuffer ? DeviceResult::Ok : DeviceResult::Failed;
     }
     void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
+    bool TakesChangedArea() const override { return true; }
     void SetWideFrame(bool wide) override { wide_ = wide; }
     DeviceResult Flip() override {
         if (chain_->Hidden()) return DeviceResult::Lost;
@@ -346,6 +347,7 @@ public:
         return DeviceResult::Ok;
     }
     void SetChangedArea(const ChangedArea* area) override { changes_ = area; }
+    bool TakesChangedArea() const override { return true; }
     // to is in screen coordinates, as the window's client origin puts it.
     DeviceResult CopyFrom(DisplaySurface& source, const ScreenRect& to,
                           const ScreenRect& from) override {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "glyphs/wide_glyphs.h"
+#include "glyphs/glyph_images.h"
 #include "platform/sdl/frame_converter.h"
 
 namespace vorlix::sdl {

@@ -1,5 +1,6 @@
-// Glyphs drawn straight into a screen's 32-bit pixels give what drawing them in 16 bits and
-// widening every pixel gives: the same pixels, the same dim levels, the same clipping.
+// Glyphs drawn out at every level and copied row by row give what the blitters draw: in a
+// 16-bit buffer the same pixels, in a screen's 32-bit pixels those pixels widened; the same
+// dim levels, the same clipping.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "glyphs/blitters.h"
-#include "glyphs/wide_glyphs.h"
+#include "glyphs/glyph_images.h"
 #include "support/fresh_process.h"
 
 namespace vorlix {
@@ -31,7 +32,17 @@ std::unique_ptr<Animation> MakeGlyphs(PixelFormat format) {
     return glyphs;
 }
 
-class WideGlyphDrawing : public testing::FreshProcessTest {
+// The blitters' pixel as the images hold it.
+template <class Pixel>
+Pixel AsImagePixel(std::uint16_t pixel, PixelFormat format) {
+    if constexpr (sizeof(Pixel) == 2) {
+        return pixel;
+    } else {
+        return WidenPixel(pixel, format);
+    }
+}
+
+class GlyphImageDrawing : public testing::FreshProcessTest {
 protected:
     void TearDown() override {
         ClipRect = ClipRectangle{};
@@ -39,15 +50,16 @@ protected:
     }
 
     // Every place (inside, across each edge, past the clip), level and run of rows; zoomed,
-    // each 16-bit pixel stands for zoom by zoom screen pixels.
-    static void CheckAgainstNarrow(PixelFormat format, const ClipRectangle& clip,
-                                   std::int32_t zoom = 1) {
+    // each 16-bit pixel stands for zoom by zoom buffer pixels.
+    template <class Pixel>
+    static void CheckAgainstBlitters(PixelFormat format, const ClipRectangle& clip,
+                                     std::int32_t zoom = 1) {
         ActivePixelFormat = format;
         ClipRect = clip;
         const std::unique_ptr<Animation> glyphs = MakeGlyphs(format);
-        WideGlyphs wide;
-        ASSERT_TRUE(wide.Build(*glyphs, format, zoom));
-        const std::int32_t screenWidth = Width * zoom;
+        GlyphImages<Pixel> images;
+        ASSERT_TRUE(images.Build(*glyphs, format, zoom));
+        const std::int32_t bufferWidth = Width * zoom;
         const std::int32_t places[][2] = {{10, 9},  {-5, 4},  {33, 12}, {3, -7},
                                           {20, 28}, {-11, -15}, {39, 35}, {50, 2}};
         const std::int32_t rowRuns[][2] = {{0, 16}, {3, 11}, {-4, 5}, {14, 40}, {9, 9}};
@@ -56,22 +68,23 @@ protected:
                 for (const auto& rows : rowRuns) {
                     for (int frame = 0; frame < 4; ++frame) {
                         std::vector<std::uint16_t> narrow(Width * Height, Background);
-                        std::vector<std::uint32_t> screen(Width * Height * zoom * zoom,
-                                                          WidenPixel(Background, format));
+                        std::vector<Pixel> buffer(Width * Height * zoom * zoom,
+                                                  AsImagePixel<Pixel>(Background, format));
                         DrawGlyphRows(*glyphs, SurfaceView{narrow.data(), Width, Height, Width},
                                       place[0], place[1], frame, level, rows[0], rows[1]);
-                        DrawWideGlyphRows(wide,
-                                          WideView{screen.data(), screenWidth, Height * zoom,
-                                                   screenWidth},
-                                          place[0], place[1], frame, level, rows[0], rows[1]);
-                        for (std::size_t i = 0; i < screen.size(); ++i) {
-                            const std::size_t x = i % screenWidth / zoom;
-                            const std::size_t y = i / screenWidth / zoom;
-                            ASSERT_EQ(screen[i], WidenPixel(narrow[y * Width + x], format))
+                        DrawGlyphImageRows(images,
+                                           PixelView<Pixel>{buffer.data(), bufferWidth,
+                                                            Height * zoom, bufferWidth},
+                                           place[0], place[1], frame, level, rows[0], rows[1]);
+                        for (std::size_t i = 0; i < buffer.size(); ++i) {
+                            const std::size_t x = i % bufferWidth / zoom;
+                            const std::size_t y = i / bufferWidth / zoom;
+                            ASSERT_EQ(buffer[i],
+                                      AsImagePixel<Pixel>(narrow[y * Width + x], format))
                                 << "at " << place[0] << "," << place[1] << " level " << level
                                 << " rows " << rows[0] << "-" << rows[1] << " frame " << frame
-                                << " zoom " << zoom << ", screen pixel " << i % screenWidth
-                                << "," << i / screenWidth;
+                                << " zoom " << zoom << ", buffer pixel " << i % bufferWidth
+                                << "," << i / bufferWidth;
                         }
                     }
                 }
@@ -80,22 +93,30 @@ protected:
     }
 };
 
-TEST_F(WideGlyphDrawing, MatchesWideningTheSixteenBitDrawingInBothLayouts) {
+TEST_F(GlyphImageDrawing, SixteenBitImagesDrawWhatTheBlittersDrawInBothLayouts) {
     const ClipRectangle whole{0, 0, Width, Height};
-    CheckAgainstNarrow(Rgb565, whole);
-    CheckAgainstNarrow(Rgb555, whole);
+    CheckAgainstBlitters<std::uint16_t>(Rgb565, whole);
+    CheckAgainstBlitters<std::uint16_t>(Rgb555, whole);
+    CheckAgainstBlitters<std::uint16_t>(Rgb565, ClipRectangle{4, 6, 31, 29});
+    CheckAgainstBlitters<std::uint16_t>(Rgb555, ClipRectangle{0, 0, 200, 200});
 }
 
-TEST_F(WideGlyphDrawing, KeepsInsideAClipSmallerThanTheScreen) {
-    CheckAgainstNarrow(Rgb565, ClipRectangle{4, 6, 31, 29});
+TEST_F(GlyphImageDrawing, WideImagesMatchWideningTheSixteenBitDrawingInBothLayouts) {
+    const ClipRectangle whole{0, 0, Width, Height};
+    CheckAgainstBlitters<std::uint32_t>(Rgb565, whole);
+    CheckAgainstBlitters<std::uint32_t>(Rgb555, whole);
+}
+
+TEST_F(GlyphImageDrawing, KeepsInsideAClipSmallerThanTheScreen) {
+    CheckAgainstBlitters<std::uint32_t>(Rgb565, ClipRectangle{4, 6, 31, 29});
     // A clip larger than the screen is cut to it.
-    CheckAgainstNarrow(Rgb565, ClipRectangle{0, 0, 200, 200});
+    CheckAgainstBlitters<std::uint32_t>(Rgb565, ClipRectangle{0, 0, 200, 200});
 }
 
 // Zoomed, rows 24 and 36 pixels wide take the longer copies, and clipping still holds.
-TEST_F(WideGlyphDrawing, ZoomedRepeatsEachPixelZoomByZoom) {
-    CheckAgainstNarrow(Rgb565, ClipRectangle{0, 0, Width, Height}, 2);
-    CheckAgainstNarrow(Rgb555, ClipRectangle{4, 6, 31, 29}, 3);
+TEST_F(GlyphImageDrawing, ZoomedRepeatsEachPixelZoomByZoom) {
+    CheckAgainstBlitters<std::uint32_t>(Rgb565, ClipRectangle{0, 0, Width, Height}, 2);
+    CheckAgainstBlitters<std::uint32_t>(Rgb555, ClipRectangle{4, 6, 31, 29}, 3);
 }
 
 // Each channel's bits are repeated into the low bits: black stays black, full stays full.
@@ -109,7 +130,7 @@ TEST(WidenPixel, RepeatsEachChannelsTopBits) {
 }
 
 // An LLE set keeps its transparent runs: there is nothing to widen, and it is drawn in 16 bits.
-TEST(WideGlyphSet, IsMadeOnlyOfRawGlyphsAndOnlyAgainForAnotherSet) {
+TEST(GlyphImageSet, IsMadeOnlyOfRawGlyphsAndOnlyAgainForAnotherSet) {
     const std::unique_ptr<Animation> raw = MakeGlyphs(Rgb565);
     WideGlyphs wide;
     ASSERT_TRUE(wide.Build(*raw, Rgb565));
