@@ -97,4 +97,26 @@ bool GlyphImages<Pixel>::Build(const Animation& glyphs, PixelFormat format, std:
 template class GlyphImages<std::uint16_t>;
 template class GlyphImages<std::uint32_t>;
 
+GlyphRowBatch::GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view)
+    : images_(images), pixels_(view.pixels), pitch_(view.pitch) {
+    if (images == nullptr || images->Zoom() != 1 || images->Width() <= 0 ||
+        images->Width() > masked_rows::MaxWidth || !masked_rows::Built ||
+        !masked_rows::Available())
+        return;
+    width_ = images->Width();
+    height_ = images->Height();
+    left_ = ClipRect.left;
+    right_ = std::min<std::int32_t>(ClipRect.right, view.width) - width_;
+    top_ = ClipRect.top;
+    bottom_ = std::min<std::int32_t>(ClipRect.bottom, view.height);
+    usable_ = true;
+}
+
+void GlyphRowBatch::Flush() {
+    if constexpr (masked_rows::Built) {
+        if (count_ > 0) masked_rows::CopyRuns(runs_, count_, width_, pitch_);
+    }
+    count_ = 0;
+}
+
 }  // namespace vorlix

@@ -122,4 +122,49 @@ void DrawGlyphImageRows(const GlyphImages<Pixel>& glyphs, const PixelView<Pixel>
     }
 }
 
+// Whole rows of 16-bit glyph images, gathered and copied many at a time with one masked store
+// a row: no call and no clipping per glyph. Only where the processor has masked stores and the
+// glyphs are at most masked_rows::MaxWidth wide; Usable() says.
+class GlyphRowBatch {
+public:
+    GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view);
+    GlyphRowBatch(const GlyphRowBatch&) = delete;
+    GlyphRowBatch& operator=(const GlyphRowBatch&) = delete;
+
+    bool Usable() const { return usable_; }
+    // Takes rows first ... end - 1 of a glyph at a dim level at (x, y) when they lie wholly
+    // inside ClipRect and the view; false leaves them to the caller.
+    bool Add(std::int32_t x, std::int32_t y, std::int32_t frame, std::int32_t level,
+             std::int32_t first, std::int32_t end) {
+        if (x < left_ || x > right_ || y + first < top_ || y + end > bottom_ || first < 0 ||
+            first >= end || end > height_)
+            return false;
+        const std::uint16_t* image = images_->Image(frame, level);
+        if (image == nullptr) return true;  // a frame the set lacks draws nothing
+        runs_[count_++] = masked_rows::RowRun{
+            pixels_ + static_cast<std::ptrdiff_t>(y + first) * pitch_ + x,
+            image + static_cast<std::ptrdiff_t>(first) * width_, end - first};
+        if (count_ == Size) Flush();
+        return true;
+    }
+    // Copies what was gathered.
+    void Flush();
+
+private:
+    static constexpr int Size = 64;
+    const NarrowGlyphs* images_;
+    std::uint16_t* pixels_;
+    std::int64_t pitch_;
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    // Where a glyph's left edge and its rows may lie.
+    std::int32_t left_ = 0;
+    std::int32_t right_ = -1;
+    std::int32_t top_ = 0;
+    std::int32_t bottom_ = -1;
+    bool usable_ = false;
+    masked_rows::RowRun runs_[Size];
+    int count_ = 0;
+};
+
 }  // namespace vorlix

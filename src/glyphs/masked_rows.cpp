@@ -22,6 +22,18 @@ VORLIX_MASKED_ROWS void Copy(std::uint16_t* destination, const std::uint16_t* so
     }
 }
 
+VORLIX_MASKED_ROWS void CopyRuns(const RowRun* runs, std::int64_t count, std::int64_t width,
+                                 std::int64_t pitch) {
+    const __mmask16 row = RowMask(width);
+    for (const RowRun* run = runs; run != runs + count; ++run) {
+        const std::uint16_t* source = run->source;
+        std::uint16_t* destination = run->destination;
+        for (std::int64_t r = 0; r < run->rows; ++r, source += width, destination += pitch) {
+            _mm256_mask_storeu_epi16(destination, row, _mm256_maskz_loadu_epi16(row, source));
+        }
+    }
+}
+
 template <int Shift>
 VORLIX_MASKED_ROWS void Dim(std::uint16_t* destination, const std::uint16_t* source,
                             std::int64_t width, std::int64_t height, std::int64_t pitch,

@@ -68,11 +68,12 @@ struct CellCounter {
 };
 
 // Draws looks into the buffer's 16-bit pixels: from the glyphs drawn out at every level where
-// the record holds them, else with the blitters.
+// the record holds them, many at a time where the batch is usable; else with the blitters.
 struct NarrowPainter {
     Animation& glyphs;
     const SurfaceView& view;
     const NarrowGlyphs* images = nullptr;
+    GlyphRowBatch* batch = nullptr;
 
     std::int32_t Width() const { return view.width; }  // the picture's
     std::int32_t Height() const { return view.height; }
@@ -85,7 +86,11 @@ struct NarrowPainter {
             DrawCellLookRows(glyphs, view, x, y, look, first, end);
             return;
         }
+        if (batch != nullptr && batch->Add(x, y, look.frame, look.dimLevel, first, end)) return;
         DrawGlyphImageRows(*images, view, x, y, look.frame, look.dimLevel, first, end);
+    }
+    void Finish() const {
+        if (batch != nullptr) batch->Flush();
     }
 };
 
@@ -104,6 +109,7 @@ struct WidePainter {
               std::int32_t end) const {
         DrawGlyphImageRows(glyphs, view, x, y, look.frame, look.dimLevel, first, end);
     }
+    void Finish() const {}
 };
 
 // Visits each cell whose bit is set in the pass's order (up the rows, left to right), with
@@ -142,6 +148,7 @@ void DrawMarked(const RainGrid& grid, const Painter& painter, CellRecord& record
         painter.Rows(x, y, LookOfKey(looks[at]), rows.top, rows.bottom);
         drawn[at] = looks[at];
     });
+    painter.Finish();
 }
 
 // Adds the rows of each cell the screen lacks where its look and the frame's may differ.
@@ -201,9 +208,11 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
                                            const SurfaceView& view, CellRecord* record,
                                            const FrameBuffers& buffers, KeepGoing keepGoing) {
     const NarrowGlyphs* images = record != nullptr ? record->Images(glyphs) : nullptr;
+    GlyphRowBatch batch(images, view);
     return frame_detail::DrawRainFrameWith(
-        grid, glyphs, frame_detail::NarrowPainter{glyphs, view, images}, record, buffers,
-        keepGoing);
+        grid, glyphs,
+        frame_detail::NarrowPainter{glyphs, view, images, batch.Usable() ? &batch : nullptr},
+        record, buffers, keepGoing);
 }
 
 // The same frame in the screen's own 32-bit pixels, from glyphs widened from that set.

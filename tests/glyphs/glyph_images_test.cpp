@@ -76,6 +76,21 @@ protected:
                                            PixelView<Pixel>{buffer.data(), bufferWidth,
                                                             Height * zoom, bufferWidth},
                                            place[0], place[1], frame, level, rows[0], rows[1]);
+                        if constexpr (sizeof(Pixel) == 2) {
+                            // Gathered in a batch, or left to the copy above where not inside.
+                            std::vector<std::uint16_t> batched(Width * Height, Background);
+                            const SurfaceView view{batched.data(), Width, Height, Width};
+                            GlyphRowBatch batch(&images, view);
+                            if (!batch.Usable() || !batch.Add(place[0], place[1], frame, level,
+                                                              rows[0], rows[1]))
+                                DrawGlyphImageRows(images, view, place[0], place[1], frame,
+                                                   level, rows[0], rows[1]);
+                            batch.Flush();
+                            ASSERT_EQ(batched, buffer)
+                                << "batched at " << place[0] << "," << place[1] << " level "
+                                << level << " rows " << rows[0] << "-" << rows[1] << " frame "
+                                << frame;
+                        }
                         for (std::size_t i = 0; i < buffer.size(); ++i) {
                             const std::size_t x = i % bufferWidth / zoom;
                             const std::size_t y = i / bufferWidth / zoom;
