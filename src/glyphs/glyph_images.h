@@ -88,14 +88,6 @@ void DrawGlyphImageRows(const GlyphImages<Pixel>& glyphs, const PixelView<Pixel>
          bufferY + static_cast<std::int64_t>(end) * zoom, bufferY + glyphs.Height()});
     if (left >= right || top >= bottom) return;
     const Pixel* from = image + (top - bufferY) * width + (left - bufferX);
-    if constexpr (sizeof(Pixel) == 2 && masked_rows::Built) {
-        // Whole rows of the image, each one masked store: half the stores of two blocks.
-        if (right - left == width && width <= masked_rows::MaxWidth && masked_rows::Available()) {
-            masked_rows::Copy(view.pixels + top * view.pitch + left, from, width, bottom - top,
-                              view.pitch);
-            return;
-        }
-    }
     const std::size_t bytes = static_cast<std::size_t>(right - left) * sizeof(Pixel);
     const auto* source = reinterpret_cast<const std::uint8_t*>(from);
     auto* target = reinterpret_cast<std::uint8_t*>(view.pixels + top * view.pitch + left);

@@ -16,10 +16,8 @@ VORLIX_MASKED_ROWS inline __mmask16 RowMask(std::int64_t width) {
 
 VORLIX_MASKED_ROWS void Copy(std::uint16_t* destination, const std::uint16_t* source,
                              std::int64_t width, std::int64_t height, std::int64_t pitch) {
-    const __mmask16 row = RowMask(width);
-    for (std::int64_t r = 0; r < height; ++r, source += width, destination += pitch) {
-        _mm256_mask_storeu_epi16(destination, row, _mm256_maskz_loadu_epi16(row, source));
-    }
+    const RowRun run{destination, source, height};
+    CopyRuns(&run, 1, width, pitch);
 }
 
 VORLIX_MASKED_ROWS void CopyRuns(const RowRun* runs, std::int64_t count, std::int64_t width,

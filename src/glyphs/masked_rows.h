@@ -25,16 +25,16 @@ inline bool Available() {
 constexpr std::int64_t MaxWidth = 16;
 
 // Rows of width 1 ... MaxWidth, the source packed row after row; only when Available().
+VORLIX_MASKED_ROWS void Copy(std::uint16_t* destination, const std::uint16_t* source,
+                             std::int64_t width, std::int64_t height, std::int64_t pitch);
+// Many glyphs' rows at once, each run as Copy copies it: no call per glyph.
 struct RowRun {
     std::uint16_t* destination;
     const std::uint16_t* source;
     std::int64_t rows;
 };
-// Many glyphs' rows at once, each run as Copy does: no call per glyph.
 VORLIX_MASKED_ROWS void CopyRuns(const RowRun* runs, std::int64_t count, std::int64_t width,
                                  std::int64_t pitch);
-VORLIX_MASKED_ROWS void Copy(std::uint16_t* destination, const std::uint16_t* source,
-                             std::int64_t width, std::int64_t height, std::int64_t pitch);
 // Each pixel shifted right by Shift and masked to keep its channels apart.
 template <int Shift>
 VORLIX_MASKED_ROWS void Dim(std::uint16_t* destination, const std::uint16_t* source,
