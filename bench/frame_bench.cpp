@@ -1,10 +1,10 @@
-// A whole frame of rain (stream pass, then every cell drawn and aged with the real blitters and
-// the default glyphs, 400 streams) in the steady state of a two-buffer flip chain, drawn in
-// full and incrementally, and straight into a window's 32-bit pixels, against a memcpy of a
-// frame-sized buffer in the same run; and the process CPU time of the real draw thread on the
-// headless display, drawing and paused. The flip chain shows whole buffers, as the full screen
-// does, so its frames gather no changed areas; WholeFrameGatheringChanges gives what gathering
-// them costs.
+// A whole frame of rain (stream pass, then every cell drawn and aged with the default glyphs,
+// 400 streams: in full with the real blitters, incrementally from the glyphs drawn out at every
+// level) in the steady state of a two-buffer flip chain, and straight into a window's 32-bit
+// pixels, against a memcpy of a frame-sized buffer in the same run; and the process CPU time
+// of the real draw thread on the headless display, drawing and paused. The flip chain shows
+// whole buffers, as the full screen does, so its frames gather no changed areas;
+// WholeFrameGatheringChanges gives what gathering them costs.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
