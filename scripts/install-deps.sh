@@ -10,6 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine
     xvfb xdotool imagemagick x11-utils openbox
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     nsis zip unzip python3
     dpkg-dev lintian
 )
