@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the unit tests under the address and
-# undefined-behaviour sanitizers and under the thread sanitizer, the Windows cross-build, and
-# the release build's unit, tool and end-to-end tests, whose summary comes last. Each unit
+# undefined-behaviour sanitizers and under the thread sanitizer, the Windows cross-build, the
+# browser page, and the release build's unit, tool and end-to-end tests, whose summary comes
+# last. Each unit
 # binary also runs whole, in one shuffled process, in all three builds.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,9 +20,13 @@ build windows
 build asan
 build tsan
 build release
+# After release, whose glyph set goes inside the page; before packaging and the release
+# tests, which carry and open the page.
+build web
 
 echo "== package: vorlix-windows.zip and the installer"
-scripts/package-windows.sh build/windows build/release/glyph2.ani build/release/package
+scripts/package-windows.sh build/windows build/release/glyph2.ani build/release/package \
+    build/web/vorlix.html
 echo "== package: the Debian package"
 (cd build/release && cpack -G DEB)
 

@@ -13,6 +13,7 @@ packages=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     nsis zip unzip python3
     dpkg-dev lintian
+    emscripten chromium chromium-driver python3-selenium
 )
 
 missing=()

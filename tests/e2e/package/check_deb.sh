@@ -67,6 +67,11 @@ check_contents() {
             cmp -s - "$VORLIX_SOURCE_DIR/resources/${page#*/}" ||
             fail "the manual page $page is missing, not gzipped, or not resources/${page#*/}"
     done
+    # The browser page, wherever the web preset built it before packaging.
+    if [ -f "${VORLIX_WEB_PAGE:-}" ]; then
+        cmp -s "$root/usr/share/vorlix/web/vorlix.html" "$VORLIX_WEB_PAGE" ||
+            fail "/usr/share/vorlix/web/vorlix.html is missing or not $VORLIX_WEB_PAGE"
+    fi
     cmp -s "$root/usr/share/xscreensaver/config/vorlix.xml" "$VORLIX_SOURCE_DIR/resources/vorlix.xml" ||
         fail "/usr/share/xscreensaver/config/vorlix.xml is missing or differs"
     check_desktop_entry
