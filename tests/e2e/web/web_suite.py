@@ -280,11 +280,13 @@ def measure(page, seconds, runs):
         first, start = page.stats(), metrics()
         time.sleep(seconds)
         last, end = page.stats(), metrics()
-        steps = last["steps"] - first["steps"]
-        own = (last["workMs"] - first["workMs"]) / max(steps, 1)
-        task = (end["TaskDuration"] - start["TaskDuration"]) * 1000 / max(steps, 1)
-        print("run %d: %d steps in %.1f s; page work %.3f ms per step; renderer main thread "
-              "%.3f ms per step" % (run + 1, steps, seconds, own, task), flush=True)
+        steps = max(last["steps"] - first["steps"], 1)
+        per_step = lambda name: (last[name] - first[name]) / steps
+        task = (end["TaskDuration"] - start["TaskDuration"]) * 1000 / steps
+        print("run %d: %d steps in %.1f s; per step: page work %.3f ms (model and drawing "
+              "%.3f, canvas update %.3f); renderer main thread %.3f ms"
+              % (run + 1, steps, seconds, per_step("workMs"), per_step("stepMs"),
+                 per_step("presentMs"), task), flush=True)
 
 
 def main():
