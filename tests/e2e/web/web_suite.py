@@ -20,6 +20,7 @@ import traceback
 from selenium import webdriver
 from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 
 # As vorlix-record writes it: --seconds S makes round(S / 0.03) frames, numbered from 0.
 STILL_SEED = 11
@@ -100,13 +101,13 @@ class Page:
             self.driver.quit()
             self.driver = None
 
-    def size(self, width, height):
-        """The page's viewport in CSS pixels, at one device pixel each."""
+    def size(self, width, height, ratio=1):
+        """The page's viewport in CSS pixels, at ratio device pixels each."""
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": False})
 
-    def open(self, query, size):
-        self.size(*size)
+    def open(self, query, size, ratio=1):
+        self.size(*size, ratio)
         self.driver.get(self.url + "?" + query)
         check(wait_for(lambda: self.stats() and self.stats()["ready"]),
               "the page did not start: %s" % self.browser_log())
@@ -126,6 +127,14 @@ class Page:
 
     def canvas_rgb(self, x, y, width, height):
         return base64.b64decode(self.run(CANVAS_RGB, x, y, width, height))
+
+    def shown_at(self):
+        """Where the canvas shows in CSS pixels: left, top, width, height."""
+        return self.run("var r = document.getElementById('rain').getBoundingClientRect();"
+                        "return [r.left, r.top, r.width, r.height];")
+
+    def full_screen(self):
+        return self.run("return document.fullscreenElement !== null")
 
     def note(self):
         """The line the page shows, or None when it is hidden."""
@@ -201,7 +210,7 @@ class Cases:
         check(note is not None and "density=lots" in note and "300" in note,
               "the line for the bad value reads %r" % note)
         check(self.page.raining(0), "no rain after a bad value")
-        check(self.page.lit(0, 0, 800, 600) > 1000, "the canvas stays black")
+        check(wait_for(lambda: self.page.lit(0, 0, 800, 600) > 1000), "the canvas stays black")
         self.page.open("density=300&highlight=8&zoom=auto&seed=11", (800, 600))
         check(self.page.note() is None, "a line shows for good values: %r" % self.page.note())
 
@@ -218,8 +227,7 @@ class Cases:
               "no rain right of the old picture")
         check(wait_for(lambda: self.page.lit(0, 600, 1280, 120) > 200),
               "no rain below the old picture")
-        shown = self.page.run("var r = document.getElementById('rain').getBoundingClientRect();"
-                              "return [r.left, r.top, r.width, r.height];")
+        shown = self.page.shown_at()
         check(shown == [0, 0, 1280, 720], "the canvas shows at %s" % shown)
         screenshot = os.path.join(self.work, "vorlix-web.png")
         self.page.driver.save_screenshot(screenshot)
@@ -258,6 +266,36 @@ class Cases:
               "the line stays after a good file: %r" % self.page.note())
         check(self.page.raining(self.page.steps()), "no rain after a good file")
 
+    def device_pixels_and_zoom(self):
+        # 1600x1200 device pixels at 192 dots per inch: the Desktop-size rule zooms by 2.
+        self.page.open("seed=9", (800, 600), ratio=2)
+        check(self.page.canvas_size() == (800, 600),
+              "the picture is %dx%d, not 800x600 zoomed by 2" % self.page.canvas_size())
+        check(self.page.shown_at() == [0, 0, 800, 600],
+              "the canvas shows at %s" % self.page.shown_at())
+        self.page.open("seed=9&zoom=1", (800, 600), ratio=2)
+        check(self.page.canvas_size() == (1600, 1200),
+              "with zoom=1 the picture is %dx%d" % self.page.canvas_size())
+        check(self.page.shown_at() == [0, 0, 800, 600],
+              "with zoom=1 the canvas shows at %s" % self.page.shown_at())
+        check(self.page.raining(0), "no rain at two device pixels per CSS pixel")
+
+    def saver_full_screen(self):
+        self.page.open("saver=1&seed=2", (800, 600))
+        actions = lambda: ActionChains(self.page.driver)
+        actions().move_to_element(self.page.driver.find_element("id", "rain")).click().perform()
+        check(wait_for(self.page.full_screen), "the first click gave no full screen")
+        actions().move_by_offset(2, 1).perform()
+        time.sleep(0.3)
+        check(self.page.full_screen(), "a move of 3 pixels left full screen")
+        actions().move_by_offset(20, 0).perform()
+        check(wait_for(lambda: not self.page.full_screen()), "a long move kept full screen")
+        actions().click().perform()
+        check(wait_for(self.page.full_screen), "a click gave no full screen again")
+        actions().send_keys("a").perform()
+        check(wait_for(lambda: not self.page.full_screen()), "a key kept full screen")
+        check(self.page.raining(self.page.steps()), "no rain after full screen")
+
 
 CASES = [
     ("1 the still frame equals vorlix-record's, byte for byte", "pixels_equal_the_recorder"),
@@ -265,6 +303,8 @@ CASES = [
     ("3 a resize refills the page", "resize_refills"),
     ("4 a hidden page draws no frames", "hidden_page_draws_nothing"),
     ("5 a dropped glyph file goes through the loader", "dropped_glyph_files"),
+    ("6 device pixels and the zoom rule", "device_pixels_and_zoom"),
+    ("7 saver=1: full screen on a click, left on input", "saver_full_screen"),
 ]
 
 
