@@ -308,25 +308,64 @@ CASES = [
 ]
 
 
+# The baseline: a canvas of the same size into which a whole unchanging frame is put every
+# 30 ms, with nothing computed; what Chromium spends on any such page.
+BASELINE_PAGE = """
+document.body.style.margin = '0';
+var canvas = document.createElement('canvas');
+canvas.width = 1920; canvas.height = 1080;
+document.body.appendChild(canvas);
+var context = canvas.getContext('2d', { alpha: false });
+var image = context.createImageData(1920, 1080);
+for (var i = 1; i < image.data.length; i += 4) { image.data[i] = 200; image.data[i + 2] = 255; }
+window.vorlixStats = { steps: 0, workMs: 0, stepMs: 0, presentMs: 0 };
+var last = -1;
+function frame(now) {
+  if (last < 0 || now - last >= 120) last = now - 30;  // the page's own clock
+  var due = Math.floor((now - last) / 30);
+  if (due > 0) {
+    var started = performance.now();
+    context.putImageData(image, 0, 0);
+    var spent = performance.now() - started;
+    window.vorlixStats.steps += due;
+    window.vorlixStats.workMs += spent;
+    window.vorlixStats.presentMs += spent;
+    last += due * 30;
+  }
+  requestAnimationFrame(frame);
+}
+requestAnimationFrame(frame);
+"""
+
+
 def measure(page, seconds, runs):
     """Work per model step at 1920x1080: the page's own time in its frame callbacks (steps,
-    conversion, canvas updates), and the renderer's main-thread time as Chromium counts it."""
+    conversion, canvas updates), and the renderer's main-thread time as Chromium counts it;
+    each run also measures the baseline page."""
     for run in range(runs):
         page.open("seed=%d" % (run + 1), (1920, 1080))
         page.raining(0)
-        page.driver.execute_cdp_cmd("Performance.enable", {})
-        metrics = lambda: {m["name"]: m["value"] for m in
-                           page.driver.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]}
-        first, start = page.stats(), metrics()
-        time.sleep(seconds)
-        last, end = page.stats(), metrics()
-        steps = max(last["steps"] - first["steps"], 1)
-        per_step = lambda name: (last[name] - first[name]) / steps
-        task = (end["TaskDuration"] - start["TaskDuration"]) * 1000 / steps
-        print("run %d: %d steps in %.1f s; per step: page work %.3f ms (model and drawing "
-              "%.3f, canvas update %.3f); renderer main thread %.3f ms"
-              % (run + 1, steps, seconds, per_step("workMs"), per_step("stepMs"),
-                 per_step("presentMs"), task), flush=True)
+        measure_open_page(page, seconds, "run %d" % (run + 1))
+        page.driver.get("about:blank")
+        page.run(BASELINE_PAGE)
+        wait_for(lambda: page.steps() >= 5)
+        measure_open_page(page, seconds, "run %d baseline, a whole frame put" % (run + 1))
+
+
+def measure_open_page(page, seconds, title):
+    page.driver.execute_cdp_cmd("Performance.enable", {})
+    metrics = lambda: {m["name"]: m["value"] for m in
+                       page.driver.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]}
+    first, start = page.stats(), metrics()
+    time.sleep(seconds)
+    last, end = page.stats(), metrics()
+    steps = max(last["steps"] - first["steps"], 1)
+    per_step = lambda name: (last[name] - first[name]) / steps
+    task = (end["TaskDuration"] - start["TaskDuration"]) * 1000 / steps
+    print("%s: %d steps in %.1f s; per step: page work %.3f ms (model and drawing "
+          "%.3f, canvas update %.3f); renderer main thread %.3f ms"
+          % (title, steps, seconds, per_step("workMs"), per_step("stepMs"),
+             per_step("presentMs"), task), flush=True)
 
 
 def main():
