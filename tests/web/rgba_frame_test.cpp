@@ -53,13 +53,11 @@ TEST(RgbaFrame, ANewSizeIsBlackAndWhollyToBePut) {
     EXPECT_EQ(frame.Pixels()[0], 0xFF000000u);
     EXPECT_EQ(frame.Pixels()[100 * 70 - 1], 0xFF000000u);
     const std::vector<Band> bands = Bands(frame);
-    ASSERT_EQ(bands.size(), 3u);  // 32 + 32 + 6 rows
+    ASSERT_EQ(bands.size(), 1u);  // three bands, joined with nothing unchanged between
+    EXPECT_EQ(bands[0].left, 0);
     EXPECT_EQ(bands[0].top, 0);
-    EXPECT_EQ(bands[2].bottom, 70);
-    for (const Band& band : bands) {
-        EXPECT_EQ(band.left, 0);
-        EXPECT_EQ(band.right, 100);
-    }
+    EXPECT_EQ(bands[0].right, 100);
+    EXPECT_EQ(bands[0].bottom, 70);
     EXPECT_TRUE(Bands(frame).empty());  // taken once
     EXPECT_FALSE(frame.Resize(0, 10));
     EXPECT_TRUE(Bands(frame).empty());
@@ -74,7 +72,7 @@ TEST(RgbaFrame, OnlyTheChangedRectanglesAreConvertedAndPutBandByBand) {
     changes.whole = false;
     changes.count = 3;
     changes.rects[0] = ScreenRect{10, 5, 20, 40};     // reaches into the second band
-    changes.rects[1] = ScreenRect{50, 20, 60, 30};    // joins the first band
+    changes.rects[1] = ScreenRect{50, 20, 60, 30};    // widens the first band
     changes.rects[2] = ScreenRect{90, 97, 120, 130};  // cut to the picture
     frame.Convert(picture.data(), 100, Rgb565, &changes);
     EXPECT_EQ(frame.Pixels()[5 * 100 + 10], 0xFFFFFFFFu);
@@ -83,20 +81,34 @@ TEST(RgbaFrame, OnlyTheChangedRectanglesAreConvertedAndPutBandByBand) {
     EXPECT_EQ(frame.Pixels()[25 * 100 + 30], 0xFF000000u);  // between them
     EXPECT_EQ(frame.Pixels()[99 * 100 + 99], 0xFFFFFFFFu);
     EXPECT_EQ(frame.Pixels()[96 * 100 + 99], 0xFF000000u);  // above the third
+    // The first two bands touch and join; the fourth is apart, after an unchanged band.
     const std::vector<Band> bands = Bands(frame);
-    ASSERT_EQ(bands.size(), 3u);
+    ASSERT_EQ(bands.size(), 2u);
     EXPECT_EQ(bands[0].left, 10);
     EXPECT_EQ(bands[0].top, 5);
     EXPECT_EQ(bands[0].right, 60);
-    EXPECT_EQ(bands[0].bottom, 32);
-    EXPECT_EQ(bands[1].left, 10);
-    EXPECT_EQ(bands[1].top, 32);
-    EXPECT_EQ(bands[1].right, 20);
-    EXPECT_EQ(bands[1].bottom, 40);
-    EXPECT_EQ(bands[2].left, 90);
-    EXPECT_EQ(bands[2].top, 97);
-    EXPECT_EQ(bands[2].right, 100);
-    EXPECT_EQ(bands[2].bottom, 100);
+    EXPECT_EQ(bands[0].bottom, 40);
+    EXPECT_EQ(bands[1].left, 90);
+    EXPECT_EQ(bands[1].top, 97);
+    EXPECT_EQ(bands[1].right, 100);
+    EXPECT_EQ(bands[1].bottom, 100);
+}
+
+TEST(RgbaFrame, BandsFarApartInWidthStaySeparate) {
+    RgbaFrame frame;
+    ASSERT_TRUE(frame.Resize(4000, 64));
+    Bands(frame);
+    std::vector<std::uint16_t> picture(4000 * 64, 0xFFFF);
+    platform::ChangedArea changes;
+    changes.whole = false;
+    changes.count = 2;
+    changes.rects[0] = ScreenRect{0, 0, 10, 32};
+    changes.rects[1] = ScreenRect{3990, 32, 4000, 64};  // joined, 4000 x 64 would waste much
+    frame.Convert(picture.data(), 4000, Rgb565, &changes);
+    const std::vector<Band> bands = Bands(frame);
+    ASSERT_EQ(bands.size(), 2u);
+    EXPECT_EQ(bands[0].right, 10);
+    EXPECT_EQ(bands[1].left, 3990);
 }
 
 }  // namespace

@@ -97,19 +97,45 @@ void RgbaFrame::Convert(const std::uint16_t* picture, std::int32_t pitch, PixelF
     for (std::int32_t i = 0; i < changes->count; ++i) ConvertRect(picture, pitch, changes->rects[i]);
 }
 
-const std::int32_t* RgbaFrame::TakeBands(std::int32_t& bandCount) {
-    bandCount = 0;
+const std::int32_t* RgbaFrame::TakeBands(std::int32_t& rectCount) {
+    rectCount = 0;
+    ScreenRect joined{};
+    std::int64_t inside = 0;  // changed pixels' bands' area within joined
+    const auto hand = [&] {
+        if (joined.right <= joined.left) return;
+        std::int32_t* out = taken_.get() + static_cast<std::ptrdiff_t>(rectCount) * 4;
+        out[0] = joined.left;
+        out[1] = joined.top;
+        out[2] = joined.right;
+        out[3] = joined.bottom;
+        ++rectCount;
+        joined = ScreenRect{};
+    };
     for (std::int32_t i = 0; i < bandCount_; ++i) {
         ScreenRect& band = bands_[i];
-        if (band.right <= band.left) continue;
-        std::int32_t* out = taken_.get() + static_cast<std::ptrdiff_t>(bandCount) * 4;
-        out[0] = band.left;
-        out[1] = band.top;
-        out[2] = band.right;
-        out[3] = band.bottom;
-        ++bandCount;
+        if (band.right <= band.left) {
+            hand();
+            continue;
+        }
+        const std::int64_t area =
+            static_cast<std::int64_t>(band.right - band.left) * (band.bottom - band.top);
+        const ScreenRect both{std::min(joined.left, band.left), joined.top,
+                              std::max(joined.right, band.right), band.bottom};
+        const std::int64_t bothArea =
+            static_cast<std::int64_t>(both.right - both.left) * (both.bottom - both.top);
+        const bool joins = joined.right > joined.left && joined.bottom == band.top &&
+                           bothArea - inside - area <= JoinSlack;
+        if (joins) {
+            joined = both;
+            inside += area;
+        } else {
+            hand();
+            joined = band;
+            inside = area;
+        }
         band = ScreenRect{};
     }
+    hand();
     return taken_.get();
 }
 
