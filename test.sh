@@ -2,8 +2,7 @@
 # Builds every configuration and runs every test: the unit tests under the address and
 # undefined-behaviour sanitizers and under the thread sanitizer, the Windows cross-build, the
 # browser page, and the release build's unit, tool and end-to-end tests, whose summary comes
-# last. Each unit
-# binary also runs whole, in one shuffled process, in all three builds.
+# last. Each unit binary also runs whole, in one shuffled process, in all three builds.
 set -euo pipefail
 cd "$(dirname "$0")"
 
