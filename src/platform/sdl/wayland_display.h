@@ -1,0 +1,33 @@
+#pragma once
+// The Wayland compositor, where SDL runs on its wayland driver: a look at it before SDL meets
+// it, and the watchdog's beat through SDL's connection to it.
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+
+namespace vorlix::sdl {
+
+enum class WaylandState {
+    Absent,  // no compositor to connect to: SDL passes over its wayland driver by itself
+    Silent,  // connected, but no answer within the bound
+    NoSeat,  // answers, but offers no keyboard or pointer
+    Ready,
+};
+
+// Connects to the compositor SDL would use, asks for its globals within a bound, disconnects.
+WaylandState ProbeWaylandCompositor();
+
+// SDL's wayland driver has no window surface of its own: it shows one through GL, whose
+// context can be current on one thread only. The window thread, having shown the first frames
+// while the saver starts, lets go of it here, for the draw thread to take.
+void ReleaseWindowSurfaceContext();
+
+// From now on the beat looks at the connection of this window, which SDL shares among all its
+// windows. Safe to call again with another window.
+void WatchWaylandDisplay(SDL_Window* window);
+// On the window thread, from the message loop. Never waits: a lost connection ends the
+// saver at once, and a compositor that leaves a round trip unanswered for 10 seconds ends it
+// too, as the watchdog would a stuck window thread.
+void WaylandBeat(std::uint32_t now);
+
+}  // namespace vorlix::sdl
