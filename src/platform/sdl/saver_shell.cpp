@@ -51,7 +51,10 @@ bool OpenFullScreen(sdl::HostWindow& host, const char* title, const ScreenRect& 
     host.window = SDL_CreateWindow(title, bounds.left, bounds.top, width, height, flags);
     if (host.window == nullptr) return false;
     host.handle = HandleOf(host.window);
-    sdl::WatchWaylandDisplay(host.window);
+    if (sdl::DriverIsWayland()) {
+        sdl::ShowBlackAtOnce(host.window);
+        sdl::WatchWaylandDisplay(host.window);
+    }
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(host.window, &x, &y);
     SDL_GetWindowSize(host.window, &w, &h);

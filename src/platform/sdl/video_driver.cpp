@@ -64,7 +64,7 @@ bool KeepClearOfUnusableCompositor(const char*& why) {
         why = state == WaylandState::NoSeat ? NoSeatAsked : SilentAsked;
         return false;
     }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     why = state == WaylandState::NoSeat ? NoSeat : Silent;
     return true;
 }

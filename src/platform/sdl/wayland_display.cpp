@@ -112,6 +112,12 @@ WaylandState ProbeWaylandCompositor() {
     // A socket handed over in WAYLAND_SOCKET can be connected to once only: SDL's turn.
     const char* handed = std::getenv("WAYLAND_SOCKET");
     if (handed != nullptr && *handed != 0) return WaylandState::Ready;
+    // Without a runtime folder only an absolute WAYLAND_DISPLAY leads anywhere; libwayland
+    // would say so on the terminal, where the X session's user would not expect it.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* named = std::getenv("WAYLAND_DISPLAY");
+    if ((runtime == nullptr || *runtime == 0) && (named == nullptr || *named != '/'))
+        return WaylandState::Absent;
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) return WaylandState::Absent;
     WaylandState state = AskForSeat(display);
@@ -120,6 +126,13 @@ WaylandState ProbeWaylandCompositor() {
 }
 
 void ReleaseWindowSurfaceContext() { SDL_GL_MakeCurrent(nullptr, nullptr); }
+
+void ShowBlackAtOnce(SDL_Window* window) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr) return;
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(window);
+}
 
 void WatchWaylandDisplay(SDL_Window* window) {
     SDL_SysWMinfo info;

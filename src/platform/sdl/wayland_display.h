@@ -22,6 +22,11 @@ WaylandState ProbeWaylandCompositor();
 // while the saver starts, lets go of it here, for the draw thread to take.
 void ReleaseWindowSurfaceContext();
 
+// A Wayland window shows, and takes the keyboard, with its first frame, not when it opens:
+// a black frame at once keeps the order in which the windows were opened, so the saver
+// window, opened last, has the focus.
+void ShowBlackAtOnce(SDL_Window* window);
+
 // From now on the beat looks at the connection of this window, which SDL shares among all its
 // windows. Safe to call again with another window.
 void WatchWaylandDisplay(SDL_Window* window);
