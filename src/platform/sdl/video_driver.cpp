@@ -20,6 +20,9 @@ bool X11Required = false;
 constexpr const char* NoDisplay =
     "no display: neither DISPLAY nor WAYLAND_DISPLAY leads to a display";
 constexpr const char* NoXDisplay = "no display: DISPLAY leads to no X server";
+constexpr const char* NoNamedDriver =
+    "no display: no driver SDL_VIDEODRIVER names opens one (DISPLAY leads to no X server, or "
+    "WAYLAND_DISPLAY to no compositor)";
 constexpr const char* NoSeat =
     "no display: the Wayland compositor at WAYLAND_DISPLAY offers no seat (no keyboard or "
     "pointer), which SDL's wayland driver cannot run without, and DISPLAY leads to no X server";
@@ -57,6 +60,7 @@ bool ListNames(const char* list, const char* name) {
 bool KeepClearOfUnusableCompositor(const char*& why) {
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     bool named = asked != nullptr && *asked != 0;
+    if (named) why = NoNamedDriver;
     if (named && !ListNames(asked, "wayland")) return true;
     WaylandState state = ProbeWaylandCompositor();
     if (state == WaylandState::Absent || state == WaylandState::Ready) return true;

@@ -4,7 +4,7 @@
 # in tests/e2e/linux/measure_cpu.sh: a mode such as 1600x1200, "Desktop size", or "fresh".
 #   measure_cpu.sh BUILD_DIR [SECONDS] [RESOLUTION]
 set -uo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 seconds=${2:-20}
 resolution=${3:-fresh}
 work=$(mktemp -d /tmp/vorlix-cpu.XXXXXX)
@@ -39,11 +39,11 @@ mkdir -p "$XDG_CONFIG_HOME/vorlix"
 resolution_hex=$(printf '%s' "$resolution" | od -An -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
 [ "$resolution" = fresh ] || printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix]\n"Resolution"=hex(1):%s\n"Density"=hex(4):2c,01,00,00\n"HighlightDensity"=hex(4):08,00,00,00\n' \
     "$resolution_hex" >"$XDG_CONFIG_HOME/vorlix/settings.reg"
-setsid "$build/vorlix" /s >/dev/null 2>&1 &
+setsid "$build/vorlix" /s >"$work/saver.log" 2>&1 &
 saver=$!
 groups+=("$saver")
 sleep 3
-kill -0 "$saver" 2>/dev/null || { echo "the saver did not run"; exit 1; }
+kill -0 "$saver" 2>/dev/null || { echo "the saver did not run: $(cat "$work/saver.log") $(tail -n 3 "$work/weston.log")"; exit 1; }
 
 t0=$(date +%s.%N)
 s0=$(cpu_ticks "$saver")

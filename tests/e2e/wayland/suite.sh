@@ -234,6 +234,26 @@ case_compositor_lost() {
         fail "nothing said on the terminal: $(cat "$case_dir/saver.err")"
 }
 
+# A compositor that stops answering: the beat's round trip stays unanswered, and the saver
+# ends with its line after 10 seconds, as the watchdog ends it under a stopped X server.
+case_compositor_stopped() {
+    new_case compositor_stopped
+    start_headless main
+    run_saver saver /s
+    wait_for_rain
+    kill -STOP "$weston_pid"
+    local stopped=$SECONDS
+    wait_until 30 test -f "$case_dir/saver.rc"
+    local waited=$((SECONDS - stopped))
+    kill -CONT "$weston_pid"
+    saver_alive saver && fail "the saver still runs $waited s after its compositor stopped"
+    note "the saver ended $waited s after its compositor stopped"
+    expect_exit saver 3
+    log_has "$fs_log" "LOG_ERROR: [Wayland] The Wayland compositor has not answered for 10 seconds, exiting" ||
+        fail "no line about the silent compositor: $(tail -n 5 "$fs_log")"
+    expect_clean_log "$fs_log"
+}
+
 # The settings dialog on GTK's Wayland backend: it shows, and Escape (Cancel) ends it.
 case_config_dialog() {
     new_case config_dialog
