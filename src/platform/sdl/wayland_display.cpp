@@ -132,6 +132,8 @@ void ShowBlackAtOnce(SDL_Window* window) {
     if (surface == nullptr) return;
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
     SDL_UpdateWindowSurface(window);
+    // A window opened while the rain runs leaves the context to the draw thread at once.
+    ReleaseWindowSurfaceContext();
 }
 
 void WatchWaylandDisplay(SDL_Window* window) {
