@@ -172,6 +172,20 @@ case_pointer_move() {
     expect_clean_log "$fs_log"
 }
 
+# Another window taking the keyboard ends the saver, as under an X window manager.
+case_focus_loss() {
+    new_case focus_loss
+    start_headless main
+    run_saver saver /s
+    wait_for_rain
+    setsid weston-flower >"$case_dir/flower.log" 2>&1 &
+    groups+=("$!")
+    wait_until 10 log_has "$fs_log" "[STATE] WM_ACTIVATEAPP: Deactivated" ||
+        fail "focus loss did not reach the saver: $(views | grep -F top-level)"
+    expect_exit saver 0
+    expect_clean_log "$fs_log"
+}
+
 # Two outputs: weston 10's headless backend has one, so a nested weston on top of it gives
 # two of 640x480 side by side, each a window of the headless one.
 case_two_outputs() {
