@@ -52,8 +52,8 @@ bool OpenFullScreen(sdl::HostWindow& host, const char* title, const ScreenRect& 
     if (host.window == nullptr) return false;
     host.handle = HandleOf(host.window);
     if (sdl::DriverIsWayland()) {
-        sdl::ShowBlackAtOnce(host.window);
         sdl::WatchWaylandDisplay(host.window);
+        sdl::ShowBlackAtOnce(host.window);
     }
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(host.window, &x, &y);
@@ -184,7 +184,6 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
         sdl::DestroyHostWindow(handle);
         return 0;
     }
-    if (sdl::DriverIsWayland()) sdl::ReleaseWindowSurfaceContext();
     char driverLine[64];
     std::snprintf(driverLine, sizeof driverLine, "[Display] SDL video driver: %s",
                   sdl::DriverName());

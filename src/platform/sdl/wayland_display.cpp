@@ -3,12 +3,14 @@
 #include <poll.h>
 #include <wayland-client.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/desktop.h"
 #include "platform/sdl/abrupt_end.h"
+#include "platform/sdl/wayland_surface.h"
 // Last: it brings Xlib's macros along.
 #include <SDL2/SDL_syswm.h>
 
@@ -93,7 +95,15 @@ struct Heartbeat {
     std::uint32_t answeredAt = 0;
 };
 
-Heartbeat& Beat() {  // window thread only
+void NoteSharedMemory(void* data, wl_registry* registry, std::uint32_t name,
+                      const char* interface, std::uint32_t) {
+    if (std::strcmp(interface, wl_shm_interface.name) != 0) return;
+    *static_cast<wl_shm**>(data) =
+        static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+}
+const wl_registry_listener SharedMemoryListener{NoteSharedMemory, IgnoreRemoval};
+
+Heartbeat& Beat() {  // its fields are written on the window thread only
     static Heartbeat beat;
     return beat;
 }
@@ -125,15 +135,11 @@ WaylandState ProbeWaylandCompositor() {
     return state;
 }
 
-void ReleaseWindowSurfaceContext() { SDL_GL_MakeCurrent(nullptr, nullptr); }
-
 void ShowBlackAtOnce(SDL_Window* window) {
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    SDL_Surface* surface = WindowSurface(window);
     if (surface == nullptr) return;
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-    SDL_UpdateWindowSurface(window);
-    // A window opened while the rain runs leaves the context to the draw thread at once.
-    ReleaseWindowSurfaceContext();
+    UpdateWindowSurface(window, nullptr, 0);
 }
 
 void WatchWaylandDisplay(SDL_Window* window) {
@@ -148,6 +154,27 @@ void WatchWaylandDisplay(SDL_Window* window) {
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(beat.wrapper), beat.queue);
     beat.display = info.info.wl.display;
     beat.answeredAt = platform::TickCount();
+}
+
+// Bound on the beat's queue, where the buffers made from it send their notices too: the beat
+// dispatches them, and nothing listens.
+wl_shm* WaylandSharedMemory(wl_display* display) {
+    static std::atomic<wl_shm*> bound{nullptr};
+    static std::atomic<bool> asked{false};
+    Heartbeat& beat = Beat();
+    if (bound.load() != nullptr || beat.display != display || asked.exchange(true))
+        return bound.load();
+    wl_shm* shm = nullptr;
+    bool done = false;
+    wl_registry* registry = wl_display_get_registry(beat.wrapper);
+    wl_registry_add_listener(registry, &SharedMemoryListener, &shm);
+    wl_callback* sync = wl_display_sync(beat.wrapper);
+    wl_callback_add_listener(sync, &DoneListener, &done);
+    bool answered = AwaitDone(display, beat.queue, done, ProbeBoundMs);
+    wl_callback_destroy(sync);
+    wl_registry_destroy(registry);
+    if (answered) bound.store(shm);
+    return bound.load();
 }
 
 void WaylandBeat(std::uint32_t now) {

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+struct wl_display;
+struct wl_shm;
+
 namespace vorlix::sdl {
 
 enum class WaylandState {
@@ -17,11 +20,6 @@ enum class WaylandState {
 // Connects to the compositor SDL would use, asks for its globals within a bound, disconnects.
 WaylandState ProbeWaylandCompositor();
 
-// SDL's wayland driver has no window surface of its own: it shows one through GL, whose
-// context can be current on one thread only. The window thread, having shown the first frames
-// while the saver starts, lets go of it here, for the draw thread to take.
-void ReleaseWindowSurfaceContext();
-
 // A Wayland window shows, and takes the keyboard, with its first frame, not when it opens:
 // a black frame at once keeps the order in which the windows were opened, so the saver
 // window, opened last, has the focus.
@@ -30,6 +28,10 @@ void ShowBlackAtOnce(SDL_Window* window);
 // From now on the beat looks at the connection of this window, which SDL shares among all its
 // windows. Safe to call again with another window.
 void WatchWaylandDisplay(SDL_Window* window);
+// The compositor's shared memory, on the watched connection (the same as display); bound once,
+// within a bound. Null when it cannot be had.
+wl_shm* WaylandSharedMemory(wl_display* display);
+
 // On the window thread, from the message loop. Never waits: a lost connection ends the
 // saver at once, and a compositor that leaves a round trip unanswered for 10 seconds ends it
 // too, as the watchdog would a stuck window thread.
