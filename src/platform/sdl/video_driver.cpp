@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,7 +15,8 @@ namespace vorlix::sdl {
 
 namespace {
 
-bool VideoOpen = false;
+// Written on the window thread; the draw thread asks which driver presents its frames.
+std::atomic<bool> VideoOpen{false};
 bool X11Required = false;
 
 constexpr const char* NoDisplay =
@@ -36,7 +38,7 @@ constexpr const char* SilentAsked =
     "the Wayland compositor at WAYLAND_DISPLAY, asked for by SDL_VIDEODRIVER, does not answer";
 
 bool DriverIs(const char* name) {
-    const char* driver = VideoOpen ? SDL_GetCurrentVideoDriver() : nullptr;
+    const char* driver = VideoOpen.load() ? SDL_GetCurrentVideoDriver() : nullptr;
     return driver != nullptr && std::strcmp(driver, name) == 0;
 }
 
@@ -109,19 +111,19 @@ bool OpenDisplay(const char*& why) {
         why = failure;
         return false;
     }
-    VideoOpen = true;
+    VideoOpen.store(true);
     // Without a display SDL quietly settles for an off-screen driver that shows nothing.
     bool usable = DriverIsX11() ? StartX11(failure) : DriverIsWayland();
     if (!usable) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        VideoOpen = false;
+        VideoOpen.store(false);
         why = failure;
         return false;
     }
     return true;
 }
 
-bool DisplayIsOpen() { return VideoOpen; }
+bool DisplayIsOpen() { return VideoOpen.load(); }
 
 // SDL's own connection is left for the process's end to close: shutting SDL's video down puts
 // back Xlib's default error handler before the last requests are flushed, and that handler
@@ -129,14 +131,14 @@ bool DisplayIsOpen() { return VideoOpen; }
 void CloseDisplay() {
     if (!VideoOpen) return;
     X11Close();
-    VideoOpen = false;
+    VideoOpen.store(false);
 }
 
 bool DriverIsX11() { return DriverIs("x11"); }
 bool DriverIsWayland() { return DriverIs("wayland"); }
 
 const char* DriverName() {
-    const char* driver = VideoOpen ? SDL_GetCurrentVideoDriver() : nullptr;
+    const char* driver = VideoOpen.load() ? SDL_GetCurrentVideoDriver() : nullptr;
     return driver != nullptr ? driver : "none";
 }
 
