@@ -11,6 +11,7 @@ packages=(
     wine wine64 fonts-wine
     xvfb xdotool imagemagick x11-utils openbox
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+    libwayland-dev weston libweston-10-dev
     nsis zip unzip python3
     dpkg-dev lintian
     emscripten chromium chromium-driver python3-selenium

@@ -1,6 +1,9 @@
 #include "command_line.h"
 
+#include <cctype>
 #include <cstring>
+
+#include "saver/switch_text.h"
 
 namespace vorlix::linuxhost {
 
@@ -25,6 +28,23 @@ bool ParseSetting(const char* text, std::uint32_t& value) {
     value = number > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(number);
     return true;
 }
+
+// A Windows switch: a slash or dash, one letter, then digits, after a colon or not (/s, -c:42,
+// /p); or the number that follows one (/p 42).
+bool LooksLikeWindowsSwitch(const char* argument) {
+    const char* at = argument;
+    if (*at == '/' || *at == '-') {
+        ++at;
+        if (!std::isalpha(static_cast<unsigned char>(*at))) return false;
+        ++at;
+        if (*at == ':') ++at;
+    }
+    for (; *at != 0; ++at)
+        if (!std::isdigit(static_cast<unsigned char>(*at))) return false;
+    return at != argument;
+}
+
+std::string Unknown(const char* argument) { return std::string("unknown option: ") + argument; }
 
 }  // namespace
 
@@ -89,10 +109,18 @@ RunRequest ParseCommandLine(int argc, const char* const* argv) {
             }
             request.hasZoom = true;
             ++i;
+        } else if (!LooksLikeWindowsSwitch(argument)) {
+            request.error = Unknown(argument);
+            return request;
         } else {
             if (!windowsSwitches.empty()) windowsSwitches += ' ';
             windowsSwitches += argument;
         }
+    }
+    if (!windowsSwitches.empty() &&
+        ParseSwitch(windowsSwitches.c_str()).mode == SaverMode::Invalid) {
+        request.error = Unknown(windowsSwitches.c_str());
+        return request;
     }
     bool intoWindow = request.wantsRoot || request.windowId != 0;
     if (request.wantsRoot && request.windowId != 0) {

@@ -1,7 +1,7 @@
 #pragma once
 // The Linux program's command line in the core's terms: the Windows switches pass through as
 // switch text; XScreenSaver's options become the preview switch with a window id, and
-// one-run settings.
+// one-run settings. Anything else is refused as an unknown option.
 #include <cstdint>
 #include <string>
 

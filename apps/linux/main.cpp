@@ -5,7 +5,7 @@
 #include <string>
 
 #include "command_line.h"
-#include "platform/sdl/host_windows.h"
+#include "platform/sdl/video_driver.h"
 #include "platform/sdl/x11_windows.h"
 #include "rain/redraw_mode.h"
 #include "saver/framework.h"
@@ -25,10 +25,36 @@ bool RootTarget(std::uint64_t& window) {
 }
 
 // One-run settings go only with a run that draws; the dialog would show them and save them.
+// Only a run that draws opens SDL's video: the dialog needs GTK alone.
 bool DrawsTheRain(const vorlix::linuxhost::RunRequest& request) {
     if (request.wantsRoot || request.windowId != 0) return true;
     vorlix::SaverMode mode = vorlix::ParseSwitch(request.switchText.c_str()).mode;
     return mode == vorlix::SaverMode::FullScreen || mode == vorlix::SaverMode::Preview;
+}
+
+// The option that draws into an X window, which only an X display has; null for none.
+const char* XWindowOption(const vorlix::linuxhost::RunRequest& request) {
+    if (request.wantsRoot) return "--root";
+    if (request.windowId != 0) return "--window-id";
+    vorlix::SaverMode mode = vorlix::ParseSwitch(request.switchText.c_str()).mode;
+    return mode == vorlix::SaverMode::Preview ? "/p" : nullptr;
+}
+
+// Opens the display a run that draws needs; false, with the message said, when there is none.
+bool OpenDisplayFor(const vorlix::linuxhost::RunRequest& request, int& code) {
+    const char* option = XWindowOption(request);
+    if (option != nullptr) vorlix::sdl::RequireX11Driver();
+    const char* why = "";
+    if (vorlix::sdl::OpenDisplay(why)) return true;
+    if (option == nullptr) {
+        std::fprintf(stderr, "vorlix: %s\n", why);
+        code = 1;
+        return false;
+    }
+    std::fprintf(stderr, "vorlix: %s draws into an X window, which needs an X display: %s\n",
+                 option, why);
+    code = 2;
+    return false;
 }
 
 int Fail(const char* text, int code) {
@@ -57,8 +83,8 @@ int main(int argc, char** argv) {
                      vorlix::linuxhost::UsageText());
         return 2;
     }
-    const char* why = "";
-    if (!vorlix::sdl::OpenDisplay(why)) return Fail(why, 1);
+    int code = 0;
+    if (DrawsTheRain(request) && !OpenDisplayFor(request, code)) return code;
     if (request.wantsRoot) {
         std::uint64_t window = 0;
         if (!RootTarget(window)) return Fail("XSCREENSAVER_WINDOW names no window id", 2);
@@ -75,7 +101,7 @@ int main(int argc, char** argv) {
     if (request.hasZoom) vorlix::OverrideZoom(request.zoom);
     // Only the Windows desktop sends the stray close request the trap is for.
     vorlix::TrapFirstClose = 0;
-    int code = vorlix::RunModeDispatcher(request.switchText.c_str());
+    code = vorlix::RunModeDispatcher(request.switchText.c_str());
     vorlix::sdl::CloseDisplay();
     return code;
 }

@@ -53,6 +53,19 @@ void NoteEmbeddedOrigin(HostWindow& host) {
     host.originY.store(y);
 }
 
+// A focus loss that SDL's queue already answers with a gain by one of our windows: the focus
+// stays with the saver (a Wayland compositor moves it as each window appears, and a nested one
+// takes it away and gives it back at once).
+bool FocusComesBack() {
+    SDL_Event pending[32];
+    int count = SDL_PeepEvents(pending, 32, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+    for (int i = 0; i < count; ++i)
+        if (pending[i].window.event == SDL_WINDOWEVENT_FOCUS_GAINED &&
+            HostOf(pending[i].window.windowID) != nullptr)
+            return true;
+    return false;
+}
+
 void TranslateWindowEvent(const SDL_WindowEvent& event) {
     HostWindow* host = HostOf(event.windowID);
     if (host == nullptr) return;
@@ -83,7 +96,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: NoteSize(*host, event.data1, event.data2); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: Deliver(host, WM_ACTIVATEAPP, 1, 0); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: Deliver(host, WM_ACTIVATEAPP, 0, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        if (!FocusComesBack()) Deliver(host, WM_ACTIVATEAPP, 0, 0);
+        break;
     case SDL_WINDOWEVENT_CLOSE: Deliver(host, WM_CLOSE, 0, 0); break;
     default: break;
     }

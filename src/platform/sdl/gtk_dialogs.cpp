@@ -170,7 +170,8 @@ int RunModalDialog(int templateId, WindowHandle, DialogProc procedure) {
     if (templateId != ConfigDialogTemplate || procedure == nullptr) return -1;
     sdl::UserWait waitingForUser;
     if (!GtkReady()) {
-        std::fprintf(stderr, "vorlix: no display: the settings dialog cannot be shown\n");
+        std::fprintf(stderr, "vorlix: no display: neither DISPLAY nor WAYLAND_DISPLAY leads to "
+                             "a display, so the settings dialog cannot be shown\n");
         return -1;
     }
     ConfigDialog dialog;

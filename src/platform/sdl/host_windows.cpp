@@ -1,10 +1,7 @@
 #include "platform/sdl/host_windows.h"
 
-#include <X11/Xlib.h>
-
 #include <cstring>
 
-#include "platform/sdl/abrupt_end.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -16,7 +13,6 @@ namespace {
 // handed while the window lives.
 HostWindow Slots[MaxHostWindows];
 bool SlotUsed[MaxHostWindows] = {};
-bool VideoOpen = false;
 
 struct Pointer {
     bool known = false;
@@ -24,54 +20,7 @@ struct Pointer {
     std::int32_t y = 0;
 } LastMotion;
 
-bool VideoDriverIsX11() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && std::strcmp(driver, "x11") == 0;
-}
-
 }  // namespace
-
-void PrepareProcess() { XInitThreads(); }
-
-bool OpenDisplay(const char*& why) {
-    if (VideoOpen) return true;
-    // Our own conversion into the window surface is far cheaper than software GL.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        why = "no display: the X server cannot be reached (is DISPLAY set?)";
-        return false;
-    }
-    // Without DISPLAY, SDL quietly settles for an off-screen driver that shows nothing.
-    if (!VideoDriverIsX11()) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        why = "no display: an X11 display is needed (is DISPLAY set?)";
-        return false;
-    }
-    if (!X11Open()) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        why = "no display: the X server cannot be reached (is DISPLAY set?)";
-        return false;
-    }
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-    CatchXServerLoss();
-    VideoOpen = true;
-    return true;
-}
-
-bool DisplayIsOpen() { return VideoOpen; }
-
-// SDL's own connection is left for the process's end to close: shutting SDL's video down puts
-// back Xlib's default error handler before the last requests are flushed, and that handler
-// ends the process over a request about a window that has gone meanwhile.
-void CloseDisplay() {
-    if (!VideoOpen) return;
-    X11Close();
-    VideoOpen = false;
-}
 
 HostWindow* AddHostWindow() {
     for (int i = 0; i < MaxHostWindows; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
-// The Linux host's saver windows. A window's handle is its X window id: the SDL window of the
-// full-screen saver, or the child window embedded in the window a preview draws into.
+// The Linux host's saver windows. On x11 a window's handle is its X window id: the SDL window
+// of the full-screen saver, or the child window embedded in the window a preview draws into.
+// On wayland, where windows have no id of the system's, it is SDL's window id.
 #include <SDL2/SDL.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 
 #include "platform/screen_layout.h"
 #include "platform/types.h"
+#include "platform/sdl/video_driver.h"
 
 namespace vorlix::sdl {
 
@@ -36,15 +38,6 @@ struct HostWindow {
 };
 
 constexpr int MaxHostWindows = MaxMonitors;
-
-// Starts Xlib's thread support; the first thing main does, before any X or GTK call.
-void PrepareProcess();
-// Starts SDL's video on an X11 display and the query connection. On failure, why names the
-// reason in words for the user.
-bool OpenDisplay(const char*& why);
-bool DisplayIsOpen();
-// Closes the query connection; called once at process end.
-void CloseDisplay();
 
 // True while some window had a frame shown in the last few tenths of a second.
 bool FramesFlowing(std::uint32_t now);

@@ -4,12 +4,14 @@
 
 #include <cstdio>
 
+#include "diagnostics/debug_log.h"
 #include "platform/desktop.h"
 #include "platform/screen_layout.h"
 #include "platform/sdl/event_translation.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/message_queue.h"
 #include "platform/sdl/watchdog.h"
+#include "platform/sdl/wayland_display.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -28,7 +30,9 @@ constexpr std::uint32_t PollWhileDrawingMs = 60;
 
 WindowProc SaverProcedure = nullptr;
 
-sdl::XWindowId XWindowOf(SDL_Window* window) {
+// The X window id on x11; on wayland, where windows have none, SDL's own id of the window.
+WindowHandle HandleOf(SDL_Window* window) {
+    if (sdl::DriverIsWayland()) return SDL_GetWindowID(window);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
@@ -41,10 +45,16 @@ bool OpenFullScreen(sdl::HostWindow& host, const char* title, const ScreenRect& 
     std::int32_t width = bounds.right - bounds.left;
     std::int32_t height = bounds.bottom - bounds.top;
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
-    if (sdl::X11HasWindowManager()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // A Wayland compositor puts a window on the output the position names, full screen.
+    if (sdl::DriverIsWayland() || sdl::X11HasWindowManager())
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     host.window = SDL_CreateWindow(title, bounds.left, bounds.top, width, height, flags);
     if (host.window == nullptr) return false;
-    host.handle = XWindowOf(host.window);
+    host.handle = HandleOf(host.window);
+    if (sdl::DriverIsWayland()) {
+        sdl::WatchWaylandDisplay(host.window);
+        sdl::ShowBlackAtOnce(host.window);
+    }
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(host.window, &x, &y);
     SDL_GetWindowSize(host.window, &w, &h);
@@ -174,6 +184,10 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
         sdl::DestroyHostWindow(handle);
         return 0;
     }
+    char driverLine[64];
+    std::snprintf(driverLine, sizeof driverLine, "[Display] SDL video driver: %s",
+                  sdl::DriverName());
+    LogMessage(driverLine, LOG_INFO);
     return handle;
 }
 

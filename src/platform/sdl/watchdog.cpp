@@ -2,6 +2,7 @@
 
 #include "platform/desktop.h"
 #include "platform/sdl/abrupt_end.h"
+#include "platform/sdl/wayland_display.h"
 #include "platform/sdl/x11_windows.h"
 #include "saver/loop_watchdog.h"
 
@@ -41,6 +42,7 @@ void StartWatchdog() {
 void WatchdogBeat() {
     std::uint32_t now = platform::TickCount();
     Watchdog().Beat(now);
+    WaylandBeat(now);
     if (now - LastAsked < AskServerEveryMs) return;
     LastAsked = now;
     X11RoundTrip();

@@ -1,6 +1,7 @@
 #include "platform/sdl/window_presenter.h"
 
 #include "platform/desktop.h"
+#include "platform/sdl/wayland_surface.h"
 
 namespace vorlix::sdl {
 
@@ -62,7 +63,7 @@ SDL_Surface* WindowPresenter::Surface(bool& fresh) {
     fresh = false;
     if (host_ == nullptr || host_->window == nullptr) return nullptr;
     if (surface_ == nullptr || host_->surfaceStale.exchange(false)) {
-        surface_ = SDL_GetWindowSurface(host_->window);
+        surface_ = WindowSurface(host_->window);
         if (surface_ == nullptr) {
             host_->surfaceStale.store(true);
             return nullptr;
@@ -133,10 +134,10 @@ bool WindowPresenter::PresentWide(const platform::ChangedArea* changes, const Pl
 bool WindowPresenter::Update(bool whole, const Placement& part) {
     int result;
     if (whole) {
-        result = SDL_UpdateWindowSurface(host_->window);
+        result = UpdateWindowSurface(host_->window, nullptr, 0);
     } else {
         SDL_Rect rect{part.x, part.y, part.width, part.height};
-        result = SDL_UpdateWindowSurfaceRects(host_->window, &rect, 1);
+        result = UpdateWindowSurface(host_->window, &rect, 1);
     }
     // SDL refuses once the window changed size: fetch the surface again next time.
     if (result != 0) host_->surfaceStale.store(true);
@@ -146,7 +147,7 @@ bool WindowPresenter::Update(bool whole, const Placement& part) {
 
 bool WindowPresenter::UpdateParts() {
     partCount_ = JoinRects(parts_, partCount_, MaxUpdateRects);
-    const int result = SDL_UpdateWindowSurfaceRects(host_->window, parts_, partCount_);
+    const int result = UpdateWindowSurface(host_->window, parts_, partCount_);
     if (result != 0) host_->surfaceStale.store(true);
     if (result == 0) host_->lastPresent.store(platform::TickCount() | 1u);
     return result == 0;

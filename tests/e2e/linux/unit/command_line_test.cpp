@@ -42,6 +42,18 @@ TEST(CommandLine, UnusableInputIsNamed) {
     EXPECT_EQ(Parse({"--density", "99999999999999"}).density, 0xFFFFFFFFu);
 }
 
+TEST(CommandLine, UnknownOptionsAreRefusedByName) {
+    for (const char* unknown : {"--bogus", "-bogus", "/x", "bogus", "--s", "-root=1", "/s/c"}) {
+        RunRequest request = Parse({unknown});
+        EXPECT_EQ(request.error, std::string("unknown option: ") + unknown) << unknown;
+    }
+    EXPECT_EQ(Parse({"/s", "--bogus"}).error, "unknown option: --bogus");
+    EXPECT_TRUE(Parse({"/p", "1234"}).error.empty());
+    EXPECT_TRUE(Parse({"-c:1234"}).error.empty());
+    EXPECT_TRUE(Parse({"/S"}).error.empty());
+    EXPECT_TRUE(Parse({"-l", "77"}).error.empty());
+}
+
 TEST(CommandLine, TheZoomIsOneToFour) {
     RunRequest zoomed = Parse({"/s", "--zoom", "3"});
     EXPECT_TRUE(zoomed.error.empty());
