@@ -86,6 +86,8 @@ struct Display {
     bool desktopShown = false;
     bool fillOnRestore = false;
     std::uint16_t restoreFill = 0;
+    bool moveOnRestore = false;
+    std::vector<std::vector<std::uint8_t>> movedAway;  // memory handed out before a move
     int flipChainBuffers = 2;
     bool wideOffered = false;
     std::int32_t wideZoom = 1;
@@ -103,6 +105,7 @@ struct Display {
 
     ShownFrame shown;
     ShownFrameHook hook;
+    DisplayCallHook callHook;
 
     void Reset() {
         desktop = {1024, 768, 16};
@@ -115,6 +118,8 @@ struct Display {
         desktopShown = false;
         fillOnRestore = false;
         restoreFill = 0;
+        moveOnRestore = false;
+        movedAway.clear();
         flipChainBuffers = 2;
         wideOffered = false;
         wideZoom = 1;
@@ -125,6 +130,7 @@ struct Display {
         callStart = 0;
         shown = ShownFrame{};
         hook = nullptr;
+        callHook = nullptr;
         monitors.clear();
         desktopSizeOffered = false;
         plan = ScreenPlan{};
@@ -163,10 +169,11 @@ void Record(Display& d, DisplayOp op, Role role, int object, DeviceResult result
     }
     if (d.calls.size() < CallLogCapacity) {
         d.calls.push_back(call);
-        return;
+    } else {
+        d.calls[d.callStart] = call;
+        d.callStart = (d.callStart + 1) % CallLogCapacity;
     }
-    d.calls[d.callStart] = call;
-    d.callStart = (d.callStart + 1) % CallLogCapacity;
+    if (d.callHook) d.callHook(call);
 }
 
 bool TakeFault(Display& d, DisplayOp op, Role role, DeviceResult& result) {
@@ -468,6 +475,7 @@ public:
     DeviceResult Restore() override {
         return Run(DisplayOp::Restore, [&](Display& d, Object& self) {
             self.lost = false;
+            if (d.moveOnRestore) MoveRestored(d, self);
             if (d.fillOnRestore) FillRestored(d, self);
             if (!self.flipChain) return DeviceResult::Ok;
             for (auto& [id, other] : d.objects) {
@@ -546,6 +554,21 @@ private:
             self.chain->wideRenewed = true;
         } else if (self.buffer && self.buffer != d.desktopBuffer) {
             FillBuffer(*self.buffer, d.restoreFill);
+        }
+    }
+
+    // New memory with the old contents; the old memory is kept for whoever still writes it.
+    static void Move(Display& d, Buffer& buffer) {
+        std::vector<std::uint8_t> moved(buffer.bytes);
+        d.movedAway.push_back(std::move(buffer.bytes));
+        buffer.bytes = std::move(moved);
+    }
+
+    static void MoveRestored(Display& d, Object& self) {
+        if (self.chain) {
+            for (int i = 0; i < self.chain->count; ++i) Move(d, self.chain->buffers[i]);
+        } else if (self.buffer && self.buffer != d.desktopBuffer) {
+            Move(d, *self.buffer);
         }
     }
 
@@ -863,6 +886,12 @@ void FillOnRestore(bool fill, std::uint16_t value) {
     d.restoreFill = value;
 }
 
+void MoveMemoryOnRestore(bool move) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.moveOnRestore = move;
+}
+
 platform::DesktopMode CurrentDisplayMode() {
     Display& d = TheDisplay();
     std::lock_guard lock(d.mutex);
@@ -934,6 +963,12 @@ bool CaptureShownFrame(ShownFrame& frame) {
     if (d.shown.pixels.empty()) return false;
     frame = d.shown;
     return true;
+}
+
+void SetDisplayCallHook(DisplayCallHook hook) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    d.callHook = std::move(hook);
 }
 
 void SetShownFrameHook(ShownFrameHook hook) {
