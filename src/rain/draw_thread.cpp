@@ -59,8 +59,9 @@ const WideView* WideTarget(const DrawTargets& targets, DDrawManager& display) {
     return view;
 }
 
-void RunFrame(const DrawTargets& targets) {
-    PaceFrame();
+}  // namespace
+
+bool DrawFrame(const DrawTargets& targets) {
     DDrawManager& display = *targets.display;
     const SurfaceView* view = display.GetBackBuffer();
     const platform::ChangedArea* changes = nullptr;
@@ -76,8 +77,15 @@ void RunFrame(const DrawTargets& targets) {
                       : DrawRainFrame(*targets.grid, *targets.glyphs, *view, targets.record,
                                       buffers, KeepDrawing);
     }
-    if (!KeepDrawing()) return;
-    if (PresentFrame(display, changes, wide != nullptr)) FramePresented.store(1);
+    if (!KeepDrawing()) return false;
+    return PresentFrame(display, changes, wide != nullptr);
+}
+
+namespace {
+
+void RunFrame(const DrawTargets& targets) {
+    PaceFrame();
+    if (DrawFrame(targets)) FramePresented.store(1);
 }
 
 // Polls the flags while drawing is paused. False when the thread must end.

@@ -58,8 +58,7 @@ int JoinRects(SDL_Rect* rects, int count, int limit) {
     return count;
 }
 
-SDL_Surface* WindowPresenter::Surface(bool& fresh) {
-    fresh = false;
+SDL_Surface* WindowPresenter::Surface() {
     if (host_ == nullptr || host_->window == nullptr) return nullptr;
     if (surface_ == nullptr || host_->surfaceStale.exchange(false)) {
         surface_ = SDL_GetWindowSurface(host_->window);
@@ -76,17 +75,16 @@ SDL_Surface* WindowPresenter::Surface(bool& fresh) {
                                       surface_->w, surface_->h, surface_->format->BytesPerPixel);
             SDL_UnlockSurface(surface_);
         }
-        fresh = true;
         ++generation_;
+        wholeOwed_ = true;
     }
-    if (host_->exposed.exchange(false)) fresh = true;
+    if (host_->exposed.exchange(false)) wholeOwed_ = true;
     return surface_;
 }
 
 bool WindowPresenter::WideTarget(const Placement& place, bool filling,
                                  platform::LockedMemory& memory, bool& renewed) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     const SDL_PixelFormat& format = *surface->format;
     const bool inside = place.x >= 0 && place.y >= 0 && place.width > 0 && place.height > 0 &&
@@ -95,32 +93,24 @@ bool WindowPresenter::WideTarget(const Placement& place, bool filling,
                         (!filling || (place.width == surface->w && place.height == surface->h));
     if (format.BytesPerPixel != 4 || format.Rmask != 0x00FF0000 || format.Gmask != 0x0000FF00 ||
         format.Bmask != 0x000000FF || !inside) {
-        // Left for the 16-bit frame's present to see: it must then put the whole window.
-        if (fresh) host_->exposed.store(true);
         return false;
     }
-    wholeOwed_ = wholeOwed_ || fresh;
     renewed = generation_ != wideGeneration_;
     wideGeneration_ = generation_;
     memory.pixels = static_cast<std::uint8_t*>(surface->pixels) +
                     static_cast<std::ptrdiff_t>(place.y) * surface->pitch +
                     static_cast<std::ptrdiff_t>(place.x) * 4;
     memory.pitchBytes = surface->pitch;
-    // The window no longer shows a 16-bit buffer's frame as it was converted.
-    shown_ = nullptr;
     return true;
 }
 
 bool WindowPresenter::PresentWide(const platform::ChangedArea* changes, const Placement& place,
                                   std::int32_t zoom) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
+    // The window no longer shows a 16-bit buffer's frame as it was converted.
     shown_ = nullptr;
-    const bool whole = fresh || wholeOwed_ || generation_ != wideGeneration_ ||
-                       changes == nullptr || changes->whole;
-    wholeOwed_ = false;
-    if (whole) return Update(true, Placement{});
+    if (wholeOwed_ || changes == nullptr || changes->whole) return Update(true, Placement{});
     partCount_ = 0;
     for (std::int32_t i = 0; i < changes->count; ++i) {
         const ScreenRect& r = changes->rects[i];
@@ -141,6 +131,7 @@ bool WindowPresenter::Update(bool whole, const Placement& part) {
     // SDL refuses once the window changed size: fetch the surface again next time.
     if (result != 0) host_->surfaceStale.store(true);
     if (result == 0) host_->lastPresent.store(platform::TickCount() | 1u);
+    if (result == 0 && whole) wholeOwed_ = false;
     return result == 0;
 }
 
@@ -169,11 +160,10 @@ void WindowPresenter::AddPart(const Placement& part) {
 bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pitch,
                                     std::int32_t width, std::int32_t height,
                                     const platform::ChangedArea* changes) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     Placement placement = FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, fresh, pixels, pitch, width, height, placement, changes, 0, 0);
+    return PresentInto(surface, wholeOwed_, pixels, pitch, width, height, placement, changes, 0, 0);
 }
 
 bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pitch,
@@ -181,22 +171,20 @@ bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pi
                                     const Placement& placement,
                                     const platform::ChangedArea* changes,
                                     std::int32_t changesLeft, std::int32_t changesTop) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     bool fits = placement.x >= 0 && placement.y >= 0 && placement.width > 0 &&
                 placement.height > 0 && placement.x + placement.width <= surface->w &&
                 placement.y + placement.height <= surface->h;
     Placement used = fits ? placement : FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, fresh, pixels, pitch, width, height, used, changes, changesLeft,
-                       changesTop);
+    return PresentInto(surface, wholeOwed_, pixels, pitch, width, height, used, changes,
+                       changesLeft, changesTop);
 }
 
 bool WindowPresenter::PresentBlack() {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
-    if (!fresh) return true;
+    if (!wholeOwed_) return true;
     return Update(true, Placement{});
 }
 
@@ -241,9 +229,9 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
 bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
                                 std::int32_t width, std::int32_t height, std::int32_t x,
                                 std::int32_t y, const platform::ChangedArea* changes) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
+    const bool fresh = wholeOwed_;
     TargetLayout layout = LayoutOf(*surface);
     Placement whole{0, 0, width, height};
     if (!converter_.Matches(width, height, layout, whole) &&

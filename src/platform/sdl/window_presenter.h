@@ -34,7 +34,8 @@ public:
     bool PresentBlack();
     // The window's own pixels at place's corner, for a frame drawn straight into them to fill
     // place: only where they are XRGB 8-8-8-8 and place lies inside the window (is all of it,
-    // with filling). renewed: the surface was made anew, black, since the last call.
+    // with filling). renewed: the surface was made anew, black, since the last call. Nothing
+    // else changes until PresentWide: the frame may still go the 16-bit way.
     bool WideTarget(const Placement& place, bool filling, platform::LockedMemory& memory,
                     bool& renewed);
     // Shows the frame drawn into WideTarget's pixels: the changes (in the frame's pixels, each
@@ -53,8 +54,9 @@ public:
     static constexpr int MaxUpdateRects = 1024;
 
 private:
-    // The current window surface, black all over when it is new; null when SDL has none.
-    SDL_Surface* Surface(bool& fresh);
+    // The current window surface, black all over when it is new; null when SDL has none. A
+    // new or uncovered surface owes the window a whole update, whichever present comes next.
+    SDL_Surface* Surface();
     bool Update(bool whole, const Placement& part);
     bool PresentInto(SDL_Surface* surface, bool fresh, const std::uint16_t* pixels,
                      std::int32_t pitch, std::int32_t width, std::int32_t height,
@@ -73,7 +75,7 @@ private:
     int partCount_ = 0;
     std::uint32_t generation_ = 0;      // counts the surfaces fetched
     std::uint32_t wideGeneration_ = 0;  // the one WideTarget last gave
-    bool wholeOwed_ = false;            // uncovered since WideTarget: show all of the next
+    bool wholeOwed_ = true;             // new or uncovered since the last whole update
 };
 
 // Joins rectangles until at most limit are left: first neighbours on shared rows with gaps
