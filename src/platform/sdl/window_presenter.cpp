@@ -199,7 +199,6 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
         fresh = true;
     }
     const bool partial = Partial(fresh, changes);
-    const std::uint16_t* previous = fresh || shown_ == pixels ? nullptr : shown_;
     shown_ = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
     auto* target = static_cast<std::uint8_t*>(surface->pixels);
@@ -218,7 +217,7 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
                                            rect.right - changesLeft, rect.bottom - changesTop));
         }
     } else {
-        converter_.Convert(pixels, pitch, target, surface->pitch, previous);
+        converter_.Convert(pixels, pitch, target, surface->pitch);
     }
     SDL_UnlockSurface(surface);
     if (!(partial ? UpdateParts() : Update(fresh, placement))) return false;

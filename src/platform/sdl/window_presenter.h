@@ -17,9 +17,7 @@ public:
     HostWindow* Host() const { return host_; }
 
     // The frame scaled to fit the window, centred between black bars. With changes (what
-    // differs from the frame presented before), only those parts are converted and updated;
-    // without, frames presented one after another from two alternating buffers convert only
-    // the pixels that differ between them.
+    // differs from the frame presented before), only those parts are converted and updated.
     bool PresentScaled(const std::uint16_t* pixels, std::int32_t pitch, std::int32_t width,
                        std::int32_t height, const platform::ChangedArea* changes = nullptr);
     // The frame scaled into placement (a whole-number zoom keeps glyph pixels even), black
