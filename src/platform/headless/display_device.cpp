@@ -2,6 +2,7 @@
 // table, a call log and the shown frame, all behind one mutex.
 #include "platform/headless/display_device.h"
 
+#include "glyphs/pixel_format.h"
 #include "platform/desktop.h"
 
 #include <algorithm>
@@ -195,6 +196,36 @@ bool TakeFault(Display& d, DisplayOp op, Role role, DeviceResult& result) {
     return false;
 }
 
+// One call on the object: a fault standing for it, or its body; logged either way.
+template <typename Body>
+DeviceResult RunOn(int id, Role role, DisplayOp op, Body body, std::int32_t a, std::int32_t b,
+                   std::int32_t c) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    DeviceResult result = DeviceResult::Ok;
+    if (!TakeFault(d, op, role, result)) {
+        auto found = d.objects.find(id);
+        result = found == d.objects.end() ? DeviceResult::Failed : body(d, found->second);
+    }
+    Record(d, op, role, id, result, a, b, c);
+    return result;
+}
+
+// A change or a look at the display under its lock.
+template <typename Body>
+auto Locked(Body body) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    return body(d);
+}
+
+void ReleaseObject(int id, Role role) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    Record(d, DisplayOp::Release, role, id, DeviceResult::Ok);
+    d.objects.erase(id);
+}
+
 int AddObject(Display& d, Object object) {
     int id = d.nextId++;
     d.objects.emplace(id, std::move(object));
@@ -228,16 +259,9 @@ void ShowFrame(Display& d, Buffer& buffer, const ScreenRect& area) {
     if (d.hook) d.hook(d.shown.pixels.data(), width, height, width, d.shown.number);
 }
 
-// A 16-bit pixel of the display's layout as the screen's own: each channel's bits repeated.
+// A 16-bit pixel of the display's layout as the screen's own.
 std::uint32_t Widened(std::uint16_t pixel, DisplayLayout layout) {
-    const bool six = layout == DisplayLayout::Rgb565;
-    std::uint32_t r = six ? pixel >> 11 & 31 : pixel >> 10 & 31;
-    std::uint32_t g = six ? pixel >> 5 & 63 : pixel >> 5 & 31;
-    std::uint32_t b = pixel & 31;
-    r = r << 3 | r >> 2;
-    g = six ? (g << 2 | g >> 4) : (g << 3 | g >> 2);
-    b = b << 3 | b >> 2;
-    return 0xFF000000u | r << 16 | g << 8 | b;
+    return WidenPixel(pixel, layout == DisplayLayout::Rgb565 ? Rgb565 : Rgb555);
 }
 
 void RenewWide(Display& d, Chain& chain) {
@@ -341,10 +365,7 @@ class HeadlessClipper final : public platform::DisplayClipper {
 public:
     explicit HeadlessClipper(int id) : id_(id) {}
     ~HeadlessClipper() override {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        Record(d, DisplayOp::Release, Role::Clipper, id_, DeviceResult::Ok);
-        d.objects.erase(id_);
+        ReleaseObject(id_, Role::Clipper);
     }
     DeviceResult SetWindow(WindowHandle window) override {
         Display& d = TheDisplay();
@@ -368,10 +389,7 @@ class HeadlessSurface final : public platform::DisplaySurface {
 public:
     HeadlessSurface(int id, Role role) : id_(id), role_(role) {}
     ~HeadlessSurface() override {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        Record(d, DisplayOp::Release, role_, id_, DeviceResult::Ok);
-        d.objects.erase(id_);
+        ReleaseObject(id_, role_);
     }
 
     DeviceResult Lock(platform::LockedMemory& memory) override {
@@ -530,15 +548,7 @@ private:
     template <typename Body>
     DeviceResult Run(DisplayOp op, Body body, std::int32_t a = 0, std::int32_t b = 0,
                      std::int32_t c = 0) {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        DeviceResult result = DeviceResult::Ok;
-        if (!TakeFault(d, op, role_, result)) {
-            auto found = d.objects.find(id_);
-            result = found == d.objects.end() ? DeviceResult::Failed : body(d, found->second);
-        }
-        Record(d, op, role_, id_, result, a, b, c);
-        return result;
+        return RunOn(id_, role_, op, body, a, b, c);
     }
 
     static void FillBuffer(Buffer& buffer, std::uint16_t value) {
@@ -630,10 +640,7 @@ class HeadlessDevice final : public platform::DisplayDevice {
 public:
     explicit HeadlessDevice(int id) : id_(id) {}
     ~HeadlessDevice() override {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        Record(d, DisplayOp::Release, Role::Device, id_, DeviceResult::Ok);
-        d.objects.erase(id_);
+        ReleaseObject(id_, Role::Device);
     }
 
     DeviceResult SetCooperativeLevel(WindowHandle window, bool fullScreen) override {
@@ -742,15 +749,7 @@ private:
     template <typename Body>
     DeviceResult Run(DisplayOp op, Body body, std::int32_t a = 0, std::int32_t b = 0,
                      std::int32_t c = 0) {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        DeviceResult result = DeviceResult::Ok;
-        if (!TakeFault(d, op, Role::Device, result)) {
-            auto found = d.objects.find(id_);
-            result = found == d.objects.end() ? DeviceResult::Failed : body(d, found->second);
-        }
-        Record(d, op, Role::Device, id_, result, a, b, c);
-        return result;
+        return RunOn(id_, Role::Device, op, body, a, b, c);
     }
 
     int id_;
@@ -777,9 +776,7 @@ const char* RoleName(Role role) {
 }
 
 void ResetDisplay() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.Reset();
+    Locked([&](Display& d) { d.Reset(); });
 }
 
 void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
@@ -791,21 +788,15 @@ void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPe
 }
 
 void SetMonitors(const std::vector<MonitorInfo>& monitors) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.monitors = monitors;
+    Locked([&](Display& d) { d.monitors = monitors; });
 }
 
 void OfferDesktopSize(bool offered) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.desktopSizeOffered = offered;
+    Locked([&](Display& d) { d.desktopSizeOffered = offered; });
 }
 
 ScreenPlan LastScreenPlan() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.plan;
+    return Locked([&](Display& d) { return d.plan; });
 }
 
 void SetDisplayLayout(DisplayLayout layout) {
@@ -818,9 +809,7 @@ void SetDisplayLayout(DisplayLayout layout) {
 }
 
 void RefuseDisplayMode(std::int32_t width, std::int32_t height) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.refused.emplace_back(width, height);
+    Locked([&](Display& d) { d.refused.emplace_back(width, height); });
 }
 
 void SetRowPaddingBytes(std::int32_t bytes) {
@@ -831,9 +820,7 @@ void SetRowPaddingBytes(std::int32_t bytes) {
 }
 
 void SetFlipChainBuffers(int count) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.flipChainBuffers = count == 1 ? 1 : 2;
+    Locked([&](Display& d) { d.flipChainBuffers = count == 1 ? 1 : 2; });
 }
 
 void OfferWideBackBuffer(bool offered, std::int32_t zoom) {
@@ -844,15 +831,11 @@ void OfferWideBackBuffer(bool offered, std::int32_t zoom) {
 }
 
 void RenewWideAfter(std::uint64_t shownFrame) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.wideRenewals.push_back(shownFrame);
+    Locked([&](Display& d) { d.wideRenewals.push_back(shownFrame); });
 }
 
 void SetOffscreenPlacement(Placement placement) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.placement = placement;
+    Locked([&](Display& d) { d.placement = placement; });
 }
 
 void InjectFault(DisplayOp op, DeviceResult result, int calls, Role role, int skip) {
@@ -863,9 +846,7 @@ void InjectFault(DisplayOp op, DeviceResult result, int calls, Role role, int sk
 }
 
 void ClearFaults() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.faultCount = 0;
+    Locked([&](Display& d) { d.faultCount = 0; });
 }
 
 void LoseSurfaces() {
@@ -887,33 +868,23 @@ void FillOnRestore(bool fill, std::uint16_t value) {
 }
 
 void MoveMemoryOnRestore(bool move) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.moveOnRestore = move;
+    Locked([&](Display& d) { d.moveOnRestore = move; });
 }
 
 platform::DesktopMode CurrentDisplayMode() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.mode;
+    return Locked([&](Display& d) { return d.mode; });
 }
 
 bool FullScreenCooperation() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.fullScreen;
+    return Locked([&](Display& d) { return d.fullScreen; });
 }
 
 bool DesktopShown() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.desktopShown;
+    return Locked([&](Display& d) { return d.desktopShown; });
 }
 
 int LiveObjects() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return static_cast<int>(d.objects.size());
+    return Locked([&](Display& d) { return static_cast<int>(d.objects.size()); });
 }
 
 std::vector<DisplayCall> DisplayCalls() {
@@ -952,9 +923,7 @@ std::string FormatCall(const DisplayCall& call) {
 }
 
 std::uint64_t ShownFrameCount() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.shown.number;
+    return Locked([&](Display& d) { return d.shown.number; });
 }
 
 bool CaptureShownFrame(ShownFrame& frame) {
@@ -966,15 +935,11 @@ bool CaptureShownFrame(ShownFrame& frame) {
 }
 
 void SetDisplayCallHook(DisplayCallHook hook) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.callHook = std::move(hook);
+    Locked([&](Display& d) { d.callHook = std::move(hook); });
 }
 
 void SetShownFrameHook(ShownFrameHook hook) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.hook = std::move(hook);
+    Locked([&](Display& d) { d.hook = std::move(hook); });
 }
 
 namespace {
