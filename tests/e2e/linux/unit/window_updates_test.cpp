@@ -63,7 +63,8 @@ struct Screen {
         for (int y = top; y < bottom; ++y) {
             const auto* row = reinterpret_cast<const std::uint32_t*>(
                 static_cast<const std::uint8_t*>(surface->pixels) + y * surface->pitch);
-            for (int x = left; x < right; ++x) pixels[static_cast<std::size_t>(y) * width + x] = row[x];
+            for (int x = left; x < right; ++x)
+                pixels[static_cast<std::size_t>(y) * width + x] = row[x];
         }
     }
     void Uncover() { std::fill(pixels.begin(), pixels.end(), Scribble); }
@@ -101,7 +102,9 @@ extern "C" int __wrap_SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL
     return result;
 }
 
-extern "C" bool __wrap__ZN6vorlix3sdl13DisplayIsOpenEv() { return true; }
+extern "C" bool __wrap__ZN6vorlix3sdl13DisplayIsOpenEv() {
+    return true;
+}
 
 namespace vorlix {
 namespace {
@@ -145,7 +148,7 @@ struct Case {
     std::int32_t frameHeight = 0;
     std::int32_t glyphSide = 8;
     std::uint32_t streams = 200;
-    bool lle = false;     // a glyph set that cannot be widened to the screen's pixels
+    bool lle = false;       // a glyph set that cannot be widened to the screen's pixels
     std::int32_t zoom = 1;  // of a plan of one window
     std::vector<WindowShape> windows;
     std::vector<int> exposes;   // before these frames every window is uncovered
@@ -173,7 +176,7 @@ bool Listed(const std::vector<int>& frames, int frame) {
 }
 
 class WindowUpdates : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -223,11 +226,13 @@ protected:
     }
 
     // The frame converted whole into a black window, where the window shows it.
-    static void Expected(const Case& c, const WindowShape& shape, const std::vector<std::uint16_t>& frame,
+    static void Expected(const Case& c, const WindowShape& shape,
+                         const std::vector<std::uint16_t>& frame,
                          std::vector<std::uint32_t>& pixels) {
         std::fill(pixels.begin(), pixels.end(), 0u);
         const bool whole = shape.source.right <= shape.source.left;
-        const ScreenRect source = whole ? ScreenRect{0, 0, c.frameWidth, c.frameHeight} : shape.source;
+        const ScreenRect source =
+            whole ? ScreenRect{0, 0, c.frameWidth, c.frameHeight} : shape.source;
         const sdl::Placement place =
             whole ? sdl::FitInside(c.frameWidth, c.frameHeight, shape.width, shape.height)
                   : sdl::Placement{shape.target.left, shape.target.top,
@@ -236,10 +241,9 @@ protected:
         sdl::FrameConverter converter;
         ASSERT_TRUE(converter.Configure(source.right - source.left, source.bottom - source.top,
                                         Xrgb, place));
-        converter.Convert(frame.data() + static_cast<std::ptrdiff_t>(source.top) * c.frameWidth +
-                              source.left,
-                          c.frameWidth, reinterpret_cast<std::uint8_t*>(pixels.data()),
-                          shape.width * 4);
+        converter.Convert(
+            frame.data() + static_cast<std::ptrdiff_t>(source.top) * c.frameWidth + source.left,
+            c.frameWidth, reinterpret_cast<std::uint8_t*>(pixels.data()), shape.width * 4);
     }
 
     // Draws and checks every frame of the case.
@@ -257,9 +261,10 @@ protected:
             sdl::HostWindow* host = AddWindow(shape, planned ? static_cast<int>(i) : -1, owner);
             ASSERT_NE(host, nullptr) << SDL_GetError();
             if (owner == 0) owner = host->handle;
-            screens[i] = Screen{host->window, shape.width, shape.height,
-                                std::vector<std::uint32_t>(static_cast<std::size_t>(shape.width) *
-                                                           shape.height, Scribble)};
+            screens[i] =
+                Screen{host->window, shape.width, shape.height,
+                       std::vector<std::uint32_t>(
+                           static_cast<std::size_t>(shape.width) * shape.height, Scribble)};
             Screens.push_back(&screens[i]);
             if (!planned) continue;
             PlannedScreen& screen = plan.screens[plan.count++];
@@ -280,8 +285,8 @@ protected:
         ASSERT_TRUE(BuildRainGrid(grid, c.frameWidth, c.frameHeight, c.glyphSide, c.glyphSide,
                                   c.streams, 20));
         SeedRandom(3);
-        ASSERT_TRUE(BuildRainGrid(reference, c.frameWidth, c.frameHeight, c.glyphSide,
-                                  c.glyphSide, c.streams, 20));
+        ASSERT_TRUE(BuildRainGrid(reference, c.frameWidth, c.frameHeight, c.glyphSide, c.glyphSide,
+                                  c.streams, 20));
         CellRecord record;
         ASSERT_TRUE(record.Allocate(grid.Columns * grid.Rows));
         WideGlyphs wide;
@@ -331,8 +336,9 @@ protected:
         wideDrawn_ = true;
         for (int i = 0; i < display.BackView(0).height && wideDrawn_; ++i)
             for (int x = 0; x < display.BackView(0).width; ++x)
-                if (display.BackView(0).pixels[static_cast<std::ptrdiff_t>(i) *
-                                                   display.BackView(0).pitch + x] != 0) {
+                if (display.BackView(0)
+                        .pixels[static_cast<std::ptrdiff_t>(i) * display.BackView(0).pitch + x] !=
+                    0) {
                     wideDrawn_ = false;
                     break;
                 }
