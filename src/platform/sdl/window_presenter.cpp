@@ -76,9 +76,9 @@ SDL_Surface* WindowPresenter::Surface() {
             SDL_UnlockSurface(surface_);
         }
         ++generation_;
-        wholeOwed_ = true;
+        shown_ = Shown{};
     }
-    if (host_->exposed.exchange(false)) wholeOwed_ = true;
+    if (host_->exposed.exchange(false)) shown_ = Shown{};
     return surface_;
 }
 
@@ -108,16 +108,21 @@ bool WindowPresenter::PresentWide(const platform::ChangedArea* changes, const Pl
                                   std::int32_t zoom) {
     SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
-    // The window no longer shows a 16-bit buffer's frame as it was converted.
-    shown_ = nullptr;
-    if (wholeOwed_ || changes == nullptr || changes->whole) return Update(true, Placement{});
-    partCount_ = 0;
-    for (std::int32_t i = 0; i < changes->count; ++i) {
-        const ScreenRect& r = changes->rects[i];
-        AddPart(Placement{place.x + r.left * zoom, place.y + r.top * zoom,
-                          (r.right - r.left) * zoom, (r.bottom - r.top) * zoom});
+    bool shown;
+    if (Owed() || changes == nullptr || changes->whole) {
+        shown = Update(true, Placement{});
+    } else {
+        partCount_ = 0;
+        for (std::int32_t i = 0; i < changes->count; ++i) {
+            const ScreenRect& r = changes->rects[i];
+            AddPart(Placement{place.x + r.left * zoom, place.y + r.top * zoom,
+                              (r.right - r.left) * zoom, (r.bottom - r.top) * zoom});
+        }
+        shown = UpdateParts();
     }
-    return UpdateParts();
+    // A 16-bit frame converted there before is drawn over, shown or not.
+    if (shown || !Owed()) shown_ = Shown{Shown::Picture::Wide};
+    return shown;
 }
 
 bool WindowPresenter::Update(bool whole, const Placement& part) {
@@ -131,7 +136,6 @@ bool WindowPresenter::Update(bool whole, const Placement& part) {
     // SDL refuses once the window changed size: fetch the surface again next time.
     if (result != 0) host_->surfaceStale.store(true);
     if (result == 0) host_->lastPresent.store(platform::TickCount() | 1u);
-    if (result == 0 && whole) wholeOwed_ = false;
     return result == 0;
 }
 
@@ -147,9 +151,10 @@ bool WindowPresenter::UpdateParts() {
 // cache: the memory of the area after next is fetched while one is converted.
 constexpr std::int32_t FetchAhead = 2;
 
-// Only what changed when the window shows the frame before this one, whole and in place.
-bool WindowPresenter::Partial(bool fresh, const platform::ChangedArea* changes) const {
-    return !fresh && shown_ != nullptr && changes != nullptr && !changes->whole;
+bool WindowPresenter::Partial(const std::uint16_t* pixels, std::int32_t x, std::int32_t y,
+                              const platform::ChangedArea* changes) const {
+    return shown_.picture == Shown::Picture::Converted && shown_.pixels == pixels &&
+           shown_.x == x && shown_.y == y && changes != nullptr && !changes->whole;
 }
 
 void WindowPresenter::AddPart(const Placement& part) {
@@ -163,7 +168,7 @@ bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pi
     SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     Placement placement = FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, wholeOwed_, pixels, pitch, width, height, placement, changes, 0, 0);
+    return PresentInto(surface, Owed(), pixels, pitch, width, height, placement, changes, 0, 0);
 }
 
 bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pitch,
@@ -177,15 +182,17 @@ bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pi
                 placement.height > 0 && placement.x + placement.width <= surface->w &&
                 placement.y + placement.height <= surface->h;
     Placement used = fits ? placement : FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, wholeOwed_, pixels, pitch, width, height, used, changes,
+    return PresentInto(surface, Owed(), pixels, pitch, width, height, used, changes,
                        changesLeft, changesTop);
 }
 
 bool WindowPresenter::PresentBlack() {
     SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
-    if (!wholeOwed_) return true;
-    return Update(true, Placement{});
+    if (!Owed()) return true;
+    if (!Update(true, Placement{})) return false;
+    shown_ = Shown{Shown::Picture::Black};
+    return true;
 }
 
 bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::uint16_t* pixels,
@@ -198,8 +205,9 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
         if (!converter_.Configure(width, height, layout, placement)) return false;
         fresh = true;
     }
-    const bool partial = Partial(fresh, changes);
-    shown_ = nullptr;
+    const bool partial = !fresh && Partial(pixels, 0, 0, changes);
+    // Until the update is made, the window shows neither the old frame nor the new one.
+    shown_.pixels = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
     auto* target = static_cast<std::uint8_t*>(surface->pixels);
     if (partial) {
@@ -221,7 +229,7 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
     }
     SDL_UnlockSurface(surface);
     if (!(partial ? UpdateParts() : Update(fresh, placement))) return false;
-    shown_ = pixels;
+    shown_ = Shown{Shown::Picture::Converted, pixels, 0, 0};
     return true;
 }
 
@@ -230,15 +238,15 @@ bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
                                 std::int32_t y, const platform::ChangedArea* changes) {
     SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
-    const bool fresh = wholeOwed_;
+    const bool fresh = Owed();
     TargetLayout layout = LayoutOf(*surface);
     Placement whole{0, 0, width, height};
     if (!converter_.Matches(width, height, layout, whole) &&
         !converter_.Configure(width, height, layout, whole)) {
         return false;
     }
-    const bool partial = Partial(fresh, changes) && shownX_ == x && shownY_ == y;
-    shown_ = nullptr;
+    const bool partial = Partial(pixels, x, y, changes);
+    shown_.pixels = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
     auto* target = static_cast<std::uint8_t*>(surface->pixels);
     Placement covered;
@@ -261,9 +269,7 @@ bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
     SDL_UnlockSurface(surface);
     if (!partial && !inside) return true;
     if (!(partial ? UpdateParts() : Update(fresh, covered))) return false;
-    shown_ = pixels;
-    shownX_ = x;
-    shownY_ = y;
+    shown_ = Shown{Shown::Picture::Converted, pixels, x, y};
     return true;
 }
 

@@ -61,19 +61,35 @@ private:
                      const Placement& placement, const platform::ChangedArea* changes,
                      std::int32_t changesLeft, std::int32_t changesTop);
     bool UpdateParts();
-    bool Partial(bool fresh, const platform::ChangedArea* changes) const;
+    // Only what changed: the window shows the frame before this one, converted from the same
+    // pixels to the same place, and the frame lists its changes.
+    bool Partial(const std::uint16_t* pixels, std::int32_t x, std::int32_t y,
+                 const platform::ChangedArea* changes) const;
     void AddPart(const Placement& part);
+
+    // What the window shows, as far as this presenter knows.
+    struct Shown {
+        enum class Picture {
+            Unknown,    // the surface is new or was uncovered: the next update puts all of it
+            Black,      // around a picture, or all over
+            Converted,  // 16-bit pixels converted, at (x, y) for PresentAt
+            Wide,       // a frame drawn straight into the surface
+        };
+        Picture picture = Picture::Unknown;
+        const std::uint16_t* pixels = nullptr;  // Converted: from where
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+    };
+    bool Owed() const { return shown_.picture == Shown::Picture::Unknown; }
+
     HostWindow* host_ = nullptr;
     SDL_Surface* surface_ = nullptr;
     FrameConverter converter_;
-    const std::uint16_t* shown_ = nullptr;  // the buffer the window shows, while unchanged
-    std::int32_t shownX_ = 0;               // where PresentAt put it
-    std::int32_t shownY_ = 0;
+    Shown shown_;
     SDL_Rect parts_[platform::MaxChangedRects];
     int partCount_ = 0;
     std::uint32_t generation_ = 0;      // counts the surfaces fetched
     std::uint32_t wideGeneration_ = 0;  // the one WideTarget last gave
-    bool wholeOwed_ = true;             // new or uncovered since the last whole update
 };
 
 // Joins rectangles until at most limit are left: first neighbours on shared rows with gaps
