@@ -151,9 +151,9 @@ struct Case {
     bool lle = false;       // a glyph set that cannot be widened to the screen's pixels
     std::int32_t zoom = 1;  // of a plan of one window
     std::vector<WindowShape> windows;
-    std::vector<int> exposes;   // before these frames every window is uncovered
-    std::vector<int> renewals;  // before these frames every window's surface is made anew
-    int updatedPercent = 25;    // at most, of the windows' pixels over the run
+    std::vector<int> exposes = {300, 1201};   // before these frames every window is uncovered
+    std::vector<int> renewals = {700, 1500};  // before these, every window's surface is new
+    int updatedPercent = 25;                  // at most, of the windows' pixels over the run
 };
 
 // Where the screen's colours first differ from the expected ones; the size when nowhere.
@@ -356,7 +356,6 @@ TEST_F(WindowUpdates, TheScreensOwnPixels) {
     c.frameWidth = 640;
     c.frameHeight = 480;
     c.windows = {WindowShape{640, 480, {}, {}}};
-    c.exposes = {300, 1201};
     c.renewals = {700, 701, 1500};
     Run(c);
     EXPECT_TRUE(wideDrawn_);
@@ -372,37 +371,31 @@ TEST_F(WindowUpdates, SixteenBitsScaled) {
     c.streams = 400;
     c.updatedPercent = 50;
     c.windows = {WindowShape{1600, 1200, {}, {}}};
-    c.exposes = {300, 1201};
-    c.renewals = {700, 1500};
     Run(c);
     EXPECT_FALSE(wideDrawn_);
 }
 
-// A picture shown at zoom 2 in the middle of its monitor, straight into the window's pixels.
-TEST_F(WindowUpdates, ZoomTwo) {
+// A picture shown at zoom 2 in the middle of its monitor.
+Case ZoomedTwice(bool lle) {
     Case c;
     c.frameWidth = 320;
     c.frameHeight = 240;
+    c.lle = lle;
     c.zoom = 2;
     c.windows = {WindowShape{800, 600, {0, 0, 320, 240}, {80, 60, 720, 540}}};
-    c.exposes = {300, 1201};
-    c.renewals = {700, 1500};
-    Run(c);
+    return c;
+}
+
+// Drawn straight into the window's pixels.
+TEST_F(WindowUpdates, ZoomTwo) {
+    Run(ZoomedTwice(false));
     EXPECT_TRUE(wideDrawn_);
 }
 
-// The same where the glyphs cannot be widened: every frame is converted from 16 bits, and
+// Where the glyphs cannot be widened: every frame is converted from 16 bits, and
 // only what changed, and an expose puts the black around the picture back too.
 TEST_F(WindowUpdates, ZoomTwoFromSixteenBits) {
-    Case c;
-    c.frameWidth = 320;
-    c.frameHeight = 240;
-    c.lle = true;
-    c.zoom = 2;
-    c.windows = {WindowShape{800, 600, {0, 0, 320, 240}, {80, 60, 720, 540}}};
-    c.exposes = {300, 1201};
-    c.renewals = {700, 1500};
-    Run(c);
+    Run(ZoomedTwice(true));
     EXPECT_FALSE(wideDrawn_);
 }
 
@@ -414,8 +407,6 @@ TEST_F(WindowUpdates, TwoMonitorsParts) {
     c.zoom = 1;
     c.windows = {WindowShape{400, 320, {0, 0, 320, 300}, {40, 10, 360, 310}},
                  WindowShape{300, 300, {320, 20, 560, 280}, {30, 20, 270, 280}}};
-    c.exposes = {300, 1201};
-    c.renewals = {700, 1500};
     Run(c);
 }
 
