@@ -79,7 +79,8 @@ public:
     const platform::ChangedArea* Draw() {
         const SurfaceView view{Back(), width_, height_, width_};
         return DrawRainFrame(grid_, *glyphs_, view, &record_, {back_, 1 - back_, 0, changes_},
-                             KeepDrawing);
+                             KeepDrawing)
+            .ForPresent();
     }
     void Flip() { back_ ^= 1; }
 

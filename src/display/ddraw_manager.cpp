@@ -131,7 +131,7 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
     if (!fullScreen_ && !CreateClipper()) return false;
     if (!CreateBackBuffer()) return false;
 
-    if (!ProveBuffersKeepFrames()) return false;
+    if (const char* failure = ProveBuffersKeepFrames()) return Fail(failure);
     LogMessage(keepsFrames_ ? IncrementalChosen : FullChosen, LOG_INFO);
     notReady_ = false;
     return true;
@@ -141,15 +141,16 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
 // exchanges the buffers' memory hands back the buffer of the frame before last, marker and
 // all; one that keeps a single buffer hands back the last frame's. A colour fill through the
 // back-buffer surface must reach the recorded memory too. Only then may a frame draw over
-// what the buffer already shows. False when set-up fails.
-bool DDrawManager::ProveBuffersKeepFrames() {
+// what the buffer already shows. Null when done, else the line that says what failed.
+const char* DDrawManager::ProveBuffersKeepFrames() {
     backIndex_ = 0;
+    keepsFrames_ = false;
     const std::uint32_t epoch = epoch_.load();
     bool kept = true;
     for (int pass = 0; pass < 2; ++pass) {
-        if (!RecordBackView()) return false;
+        if (!RecordBackView()) return BackBufferLockFailed;
         WriteMarker(backViews_[backIndex_], pass);
-        if (!PresentUntilShown()) return false;
+        if (!PresentUntilShown()) return PresentFailed;
     }
     oneBufferChain_ = fullScreen_ && backViews_[0].pixels == backViews_[1].pixels;
     if (fullScreen_ && !oneBufferChain_) {
@@ -160,10 +161,24 @@ bool DDrawManager::ProveBuffersKeepFrames() {
     for (int pass = 0; pass < 2; ++pass) {
         const bool filled = backBuffer_->FillBlack() == DeviceResult::Ok;
         kept = kept && filled && Cleared(backViews_[backIndex_]);
-        if (!PresentUntilShown()) return false;
+        if (!PresentUntilShown()) return PresentFailed;
     }
     keepsFrames_ = kept && epoch == epoch_.load();
-    return true;
+    return nullptr;
+}
+
+// While the picture runs nothing is reported: a display that is not back yet costs frames,
+// and the proof is tried again at the next one.
+bool DDrawManager::ProveAgain() {
+    const bool proven = ProveBuffersKeepFrames() == nullptr;
+    if (!proven) restored_.store(true);
+    ForgetBuffers();
+    return proven;
+}
+
+void DDrawManager::NoteRestore(DeviceResult result) {
+    if (result == DeviceResult::Ok) restored_.store(true);
+    ForgetBuffers();
 }
 
 int DDrawManager::DrawnBuffer() const {
@@ -227,10 +242,10 @@ bool DDrawManager::RecordBackView() {
         result = backBuffer_->Lock(memory);
         if (result == DeviceResult::Ok) break;
         if (result != DeviceResult::Lost) continue;
-        ForgetBuffers();
         (fullScreen_ ? primary_ : backBuffer_)->Restore();
+        ForgetBuffers();
     }
-    if (result != DeviceResult::Ok) return Fail(BackBufferLockFailed);
+    if (result != DeviceResult::Ok) return false;
     backBuffer_->Unlock();
     SurfaceView& view = backViews_[backIndex_];
     view.pixels = static_cast<std::uint16_t*>(memory.pixels);
@@ -245,11 +260,12 @@ bool DDrawManager::PresentUntilShown() {
         if (attempt > 0) platform::SleepMilliseconds(1);
         if (Present() == 0) return true;
     }
-    return Fail(PresentFailed);
+    return false;
 }
 
 SurfaceView* DDrawManager::GetBackBuffer() {
     if (notReady_) return nullptr;
+    if (restored_.exchange(false) && !ProveAgain()) return nullptr;
     for (int poll = 0; poll < FlipWaitPolls; ++poll) {
         if (backBuffer_->FlipStatus() != DeviceResult::Pending) break;
         platform::SleepMilliseconds(1);
@@ -285,21 +301,16 @@ int DDrawManager::Present(const platform::ChangedArea* changes, bool wide) {
 
 // A lost surface loses its pixels when restored: every buffer is drawn again in full.
 int DDrawManager::PresentFullScreen() {
+    // The flip chain is restored through its primary: its back buffer was made with it.
     DeviceResult status = backBuffer_->FlipStatus();
-    if (status == DeviceResult::Lost) {
-        ForgetBuffers();
-        backBuffer_->Restore();
-    }
+    if (status == DeviceResult::Lost) NoteRestore(primary_->Restore());
     if (status != DeviceResult::Ok) return 1;
     DeviceResult flip = primary_->Flip();
     if (flip == DeviceResult::Ok) {
         backIndex_ = (backIndex_ + 1) % 2;
         return 0;
     }
-    if (flip == DeviceResult::Lost) {
-        ForgetBuffers();
-        primary_->Restore();
-    }
+    if (flip == DeviceResult::Lost) NoteRestore(primary_->Restore());
     return 1;
 }
 
@@ -311,21 +322,23 @@ int DDrawManager::PresentWindowed() {
     ScreenRect from{0, 0, width_, height_};
     DeviceResult result = primary_->CopyFrom(*backBuffer_, to, from);
     if (result == DeviceResult::Ok) return 0;
-    if (result == DeviceResult::Lost) ForgetBuffers();
-    if (result == DeviceResult::Lost && primary_->Restore() == DeviceResult::Ok) {
-        backBuffer_->Restore();
-    }
+    if (result != DeviceResult::Lost) return 1;
+    DeviceResult restored = primary_->Restore();
+    if (restored == DeviceResult::Ok) restored = backBuffer_->Restore();
+    NoteRestore(restored);
     return 1;
 }
 
 void DDrawManager::FlipToGdi() {
-    ForgetBuffers();
     if (device_) device_->FlipToDesktop();
+    ForgetBuffers();
 }
 
 bool DDrawManager::Restore() {
-    ForgetBuffers();
-    if (!primary_ || primary_->Restore() != DeviceResult::Ok) return Fail(RestoreFailed);
+    if (!primary_) return Fail(RestoreFailed);
+    const DeviceResult result = primary_->Restore();
+    NoteRestore(result);
+    if (result != DeviceResult::Ok) return Fail(RestoreFailed);
     LogMessage(Restored, LOG_INFO);
     return true;
 }

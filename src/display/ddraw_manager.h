@@ -82,8 +82,12 @@ private:
     bool CreateBackBuffer();
     bool RecordBackView();
     bool PresentUntilShown();
-    bool ProveBuffersKeepFrames();
+    const char* ProveBuffersKeepFrames();
+    bool ProveAgain();
+    // After a write into the buffers behind the drawing's back, never before it: a frame that
+    // read the epoch before the write must find it moved.
     void ForgetBuffers() { epoch_.fetch_add(1); }
+    void NoteRestore(platform::DeviceResult result);
     int PresentFullScreen();
     int PresentWindowed();
     platform::DeviceResult LockOffRetrying(platform::DisplaySurface& surface,
@@ -107,6 +111,9 @@ private:
     bool oneBufferChain_ = false;
     bool takesChanges_ = false;
     std::atomic<std::uint32_t> epoch_{0};
+    // A restore may have moved the buffers' memory and what they keep: the next GetBackBuffer
+    // records and proves them again.
+    std::atomic<bool> restored_{false};
 
     WindowHandle window_ = 0;
     platform::DesktopMode desktop_;

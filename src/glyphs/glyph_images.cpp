@@ -8,23 +8,6 @@
 
 namespace vorlix {
 
-std::uint32_t WidenPixel(std::uint16_t pixel, PixelFormat format) {
-    std::uint32_t r, g, b;
-    if (format == Rgb565) {
-        r = (pixel >> 11) & 31;
-        g = (pixel >> 5) & 63;
-        g = (g << 2) | (g >> 4);
-    } else {
-        r = (pixel >> 10) & 31;
-        g = (pixel >> 5) & 31;
-        g = (g << 3) | (g >> 2);
-    }
-    b = pixel & 31;
-    r = (r << 3) | (r >> 2);
-    b = (b << 3) | (b >> 2);
-    return 0xFF000000u | (r << 16) | (g << 8) | b;
-}
-
 template <class Pixel>
 void GlyphImages<Pixel>::Clear() {
     pixels_.reset();

@@ -18,9 +18,6 @@
 
 namespace vorlix {
 
-// A 16-bit pixel as XRGB, each channel widened by repeating its top bits.
-std::uint32_t WidenPixel(std::uint16_t pixel, PixelFormat format);
-
 template <class Pixel>
 class GlyphImages {
 public:

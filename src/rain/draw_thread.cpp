@@ -59,25 +59,32 @@ const WideView* WideTarget(const DrawTargets& targets, DDrawManager& display) {
     return view;
 }
 
-void RunFrame(const DrawTargets& targets) {
-    PaceFrame();
+}  // namespace
+
+bool DrawFrame(const DrawTargets& targets) {
     DDrawManager& display = *targets.display;
     const SurfaceView* view = display.GetBackBuffer();
-    const platform::ChangedArea* changes = nullptr;
+    DrawnFrame drawn = DrawnFrame::All();
     const WideView* wide = nullptr;
     if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr && targets.grid != nullptr) {
         wide = WideTarget(targets, display);
         // Read after the wide buffer was asked for: memory made anew moves the epoch.
         const FrameBuffers buffers{display.DrawnBuffer(), display.ShownBuffer(),
                                    display.BufferEpoch(), display.TakesChanges()};
-        changes = wide != nullptr
-                      ? DrawRainFrame(*targets.grid, *targets.glyphs, *targets.wide, *wide,
-                                      targets.record, buffers, KeepDrawing)
-                      : DrawRainFrame(*targets.grid, *targets.glyphs, *view, targets.record,
-                                      buffers, KeepDrawing);
+        drawn = wide != nullptr ? DrawRainFrame(*targets.grid, *targets.glyphs, *targets.wide,
+                                                *wide, targets.record, buffers, KeepDrawing)
+                                : DrawRainFrame(*targets.grid, *targets.glyphs, *view,
+                                                targets.record, buffers, KeepDrawing);
     }
-    if (!KeepDrawing()) return;
-    if (PresentFrame(display, changes, wide != nullptr)) FramePresented.store(1);
+    if (!KeepDrawing()) return false;
+    return PresentFrame(display, drawn.ForPresent(), wide != nullptr);
+}
+
+namespace {
+
+void RunFrame(const DrawTargets& targets) {
+    PaceFrame();
+    if (DrawFrame(targets)) FramePresented.store(1);
 }
 
 // Polls the flags while drawing is paused. False when the thread must end.

@@ -25,6 +25,9 @@ extern DrawTargets Drawing;
 // The draw thread's entry: paces frames at 30 ms, draws every cell and presents, until
 // ThreadAlive drops. Every wait in it sleeps, so a paused saver costs next to nothing.
 void DrawVorlix();
+// One frame of it, drawn and presented at once, without pacing: the first frame may come at
+// any time. True when it reached the screen.
+bool DrawFrame(const DrawTargets& targets);
 
 // For the window procedure after it has cleared ThreadAlive: sleeps in short steps until the
 // thread has set ThreadEnded. False when timeoutMs passed first; the thread may then still

@@ -18,6 +18,25 @@
 
 namespace vorlix {
 
+// What a frame did to the picture on the screen, for the present step: everything there may
+// have changed, only the listed areas did, or the present step did not ask.
+struct DrawnFrame {
+    enum class Changes { All, Listed, NotAsked };
+    Changes changes = Changes::All;
+    const platform::ChangedArea* listed = nullptr;  // with Listed only
+
+    static DrawnFrame All() { return {Changes::All, nullptr}; }
+    static DrawnFrame NotAsked() { return {Changes::NotAsked, nullptr}; }
+    // Listed, unless the list overflowed into the whole picture.
+    static DrawnFrame Listed(const platform::ChangedArea& area) {
+        return area.whole ? All() : DrawnFrame{Changes::Listed, &area};
+    }
+    // What the present step is given: null for everything.
+    const platform::ChangedArea* ForPresent() const {
+        return changes == Changes::Listed ? listed : nullptr;
+    }
+};
+
 namespace frame_detail {
 
 // Appends the changed rows of a cell to the changed area, joined to the span before it when
@@ -161,10 +180,10 @@ inline void CollectMarked(const RainGrid& grid, CellRecord& record, const std::u
 
 // The frame drawn with the painter into its view.
 template <class KeepGoing, class Painter>
-const platform::ChangedArea* DrawRainFrameWith(RainGrid& grid, Animation& glyphs,
-                                               const Painter& painter, CellRecord* record,
-                                               const FrameBuffers& buffers,
-                                               KeepGoing keepGoing) {
+DrawnFrame DrawRainFrameWith(RainGrid& grid, Animation& glyphs, const Painter& painter,
+                             CellRecord* record, const FrameBuffers& buffers,
+                             KeepGoing keepGoing) {
+    const DrawnFrame whole = buffers.changes ? DrawnFrame::All() : DrawnFrame::NotAsked();
     AdvanceStreams(grid, keepGoing);
     const std::int32_t cells = grid.Columns * grid.Rows;
     if (record == nullptr || !record->Track(cells, glyphs, painter.view, buffers)) {
@@ -172,41 +191,36 @@ const platform::ChangedArea* DrawRainFrameWith(RainGrid& grid, Animation& glyphs
                         [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
                             painter.Cell(x, y, glyph, mode);
                         });
-        return nullptr;
+        return whole;
     }
     std::uint16_t* looks = record->FrameLooks();
     std::uint16_t* drawn = record->Looks(buffers.drawn);
     const std::uint16_t* shown = record->Looks(buffers.shown);
     ScanLooks(grid.Cells, cells, looks, drawn, shown, record->ToDraw(), record->ToShow());
-    if (DrawAndAgeCells(grid, keepGoing, CellCounter{}).noted != cells) {
-        record->Changes().whole = true;
-        return &record->Changes();
-    }
+    if (DrawAndAgeCells(grid, keepGoing, CellCounter{}).noted != cells) return whole;
     if (!buffers.changes) {
         DrawMarked(grid, painter, *record, looks, drawn);
-        return nullptr;
+        return whole;
     }
     ChangeCollector changes(record->Changes(), painter.Width(), painter.Height(), grid.CellWidth);
     if (drawn == shown) {
         // One buffer: the cells to draw are the cells the screen lacks, one walk for both.
         DrawMarked(grid, painter, *record, looks, drawn, &changes);
-        return &record->Changes();
+        return DrawnFrame::Listed(record->Changes());
     }
     CollectMarked(grid, *record, looks, shown, changes);
     DrawMarked(grid, painter, *record, looks, drawn);
-    return &record->Changes();
+    return DrawnFrame::Listed(record->Changes());
 }
 
 }  // namespace frame_detail
 
-// Returns what changed on the screen, or null for everything (and where the present step does
-// not ask). The pixels are the same either way: cells do not overlap, so drawing the changed
-// ones after the passes gives what drawing each during the pass gives. A pass stopped early
-// leaves the buffer as it was.
+// Returns what changed on the screen. The pixels are the same however the frame is drawn:
+// cells do not overlap, so drawing the changed ones after the passes gives what drawing each
+// during the pass gives. A pass stopped early leaves the buffer as it was.
 template <class KeepGoing>
-const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
-                                           const SurfaceView& view, CellRecord* record,
-                                           const FrameBuffers& buffers, KeepGoing keepGoing) {
+DrawnFrame DrawRainFrame(RainGrid& grid, Animation& glyphs, const SurfaceView& view,
+                         CellRecord* record, const FrameBuffers& buffers, KeepGoing keepGoing) {
     const NarrowGlyphs* images = record != nullptr ? record->Images(glyphs) : nullptr;
     GlyphRowBatch batch(images, view);
     return frame_detail::DrawRainFrameWith(
@@ -217,10 +231,9 @@ const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
 
 // The same frame in the screen's own 32-bit pixels, from glyphs widened from that set.
 template <class KeepGoing>
-const platform::ChangedArea* DrawRainFrame(RainGrid& grid, Animation& glyphs,
-                                           const WideGlyphs& wide, const WideView& view,
-                                           CellRecord* record, const FrameBuffers& buffers,
-                                           KeepGoing keepGoing) {
+DrawnFrame DrawRainFrame(RainGrid& grid, Animation& glyphs, const WideGlyphs& wide,
+                         const WideView& view, CellRecord* record, const FrameBuffers& buffers,
+                         KeepGoing keepGoing) {
     return frame_detail::DrawRainFrameWith(grid, glyphs, frame_detail::WidePainter{wide, view},
                                            record, buffers, keepGoing);
 }

@@ -339,9 +339,10 @@ protected:
         for (int frame = 0; frame < 500; ++frame) {
             const int front = buffers == 2 ? 1 - back : back;
             const SurfaceView view{memory[back].data(), Width, Height, Width};
-            const platform::ChangedArea* changes = DrawRainFrame(
-                grid, *glyphs, view, &record, {back, front, 0}, [] { return true; });
-            ASSERT_NE(changes, nullptr);
+            const DrawnFrame drawn = DrawRainFrame(grid, *glyphs, view, &record,
+                                                   {back, front, 0}, [] { return true; });
+            ASSERT_EQ(drawn.changes, DrawnFrame::Changes::Listed);
+            const platform::ChangedArea* changes = drawn.listed;
             ASSERT_FALSE(changes->whole);
             std::vector<bool> covered(screen.size(), false);
             for (std::int32_t i = 0; i < changes->count; ++i) {

@@ -2,6 +2,7 @@
 // table, a call log and the shown frame, all behind one mutex.
 #include "platform/headless/display_device.h"
 
+#include "glyphs/pixel_format.h"
 #include "platform/desktop.h"
 
 #include <algorithm>
@@ -86,6 +87,8 @@ struct Display {
     bool desktopShown = false;
     bool fillOnRestore = false;
     std::uint16_t restoreFill = 0;
+    bool moveOnRestore = false;
+    std::vector<std::vector<std::uint8_t>> movedAway;  // memory handed out before a move
     int flipChainBuffers = 2;
     bool wideOffered = false;
     std::int32_t wideZoom = 1;
@@ -103,6 +106,7 @@ struct Display {
 
     ShownFrame shown;
     ShownFrameHook hook;
+    DisplayCallHook callHook;
 
     void Reset() {
         desktop = {1024, 768, 16};
@@ -115,6 +119,8 @@ struct Display {
         desktopShown = false;
         fillOnRestore = false;
         restoreFill = 0;
+        moveOnRestore = false;
+        movedAway.clear();
         flipChainBuffers = 2;
         wideOffered = false;
         wideZoom = 1;
@@ -125,6 +131,7 @@ struct Display {
         callStart = 0;
         shown = ShownFrame{};
         hook = nullptr;
+        callHook = nullptr;
         monitors.clear();
         desktopSizeOffered = false;
         plan = ScreenPlan{};
@@ -163,10 +170,11 @@ void Record(Display& d, DisplayOp op, Role role, int object, DeviceResult result
     }
     if (d.calls.size() < CallLogCapacity) {
         d.calls.push_back(call);
-        return;
+    } else {
+        d.calls[d.callStart] = call;
+        d.callStart = (d.callStart + 1) % CallLogCapacity;
     }
-    d.calls[d.callStart] = call;
-    d.callStart = (d.callStart + 1) % CallLogCapacity;
+    if (d.callHook) d.callHook(call);
 }
 
 bool TakeFault(Display& d, DisplayOp op, Role role, DeviceResult& result) {
@@ -186,6 +194,36 @@ bool TakeFault(Display& d, DisplayOp op, Role role, DeviceResult& result) {
         return true;
     }
     return false;
+}
+
+// One call on the object: a fault standing for it, or its body; logged either way.
+template <typename Body>
+DeviceResult RunOn(int id, Role role, DisplayOp op, Body body, std::int32_t a, std::int32_t b,
+                   std::int32_t c) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    DeviceResult result = DeviceResult::Ok;
+    if (!TakeFault(d, op, role, result)) {
+        auto found = d.objects.find(id);
+        result = found == d.objects.end() ? DeviceResult::Failed : body(d, found->second);
+    }
+    Record(d, op, role, id, result, a, b, c);
+    return result;
+}
+
+// A change or a look at the display under its lock.
+template <typename Body>
+auto Locked(Body body) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    return body(d);
+}
+
+void ReleaseObject(int id, Role role) {
+    Display& d = TheDisplay();
+    std::lock_guard lock(d.mutex);
+    Record(d, DisplayOp::Release, role, id, DeviceResult::Ok);
+    d.objects.erase(id);
 }
 
 int AddObject(Display& d, Object object) {
@@ -221,16 +259,9 @@ void ShowFrame(Display& d, Buffer& buffer, const ScreenRect& area) {
     if (d.hook) d.hook(d.shown.pixels.data(), width, height, width, d.shown.number);
 }
 
-// A 16-bit pixel of the display's layout as the screen's own: each channel's bits repeated.
+// A 16-bit pixel of the display's layout as the screen's own.
 std::uint32_t Widened(std::uint16_t pixel, DisplayLayout layout) {
-    const bool six = layout == DisplayLayout::Rgb565;
-    std::uint32_t r = six ? pixel >> 11 & 31 : pixel >> 10 & 31;
-    std::uint32_t g = six ? pixel >> 5 & 63 : pixel >> 5 & 31;
-    std::uint32_t b = pixel & 31;
-    r = r << 3 | r >> 2;
-    g = six ? (g << 2 | g >> 4) : (g << 3 | g >> 2);
-    b = b << 3 | b >> 2;
-    return 0xFF000000u | r << 16 | g << 8 | b;
+    return WidenPixel(pixel, layout == DisplayLayout::Rgb565 ? Rgb565 : Rgb555);
 }
 
 void RenewWide(Display& d, Chain& chain) {
@@ -334,10 +365,7 @@ class HeadlessClipper final : public platform::DisplayClipper {
 public:
     explicit HeadlessClipper(int id) : id_(id) {}
     ~HeadlessClipper() override {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        Record(d, DisplayOp::Release, Role::Clipper, id_, DeviceResult::Ok);
-        d.objects.erase(id_);
+        ReleaseObject(id_, Role::Clipper);
     }
     DeviceResult SetWindow(WindowHandle window) override {
         Display& d = TheDisplay();
@@ -361,10 +389,7 @@ class HeadlessSurface final : public platform::DisplaySurface {
 public:
     HeadlessSurface(int id, Role role) : id_(id), role_(role) {}
     ~HeadlessSurface() override {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        Record(d, DisplayOp::Release, role_, id_, DeviceResult::Ok);
-        d.objects.erase(id_);
+        ReleaseObject(id_, role_);
     }
 
     DeviceResult Lock(platform::LockedMemory& memory) override {
@@ -468,6 +493,7 @@ public:
     DeviceResult Restore() override {
         return Run(DisplayOp::Restore, [&](Display& d, Object& self) {
             self.lost = false;
+            if (d.moveOnRestore) MoveRestored(d, self);
             if (d.fillOnRestore) FillRestored(d, self);
             if (!self.flipChain) return DeviceResult::Ok;
             for (auto& [id, other] : d.objects) {
@@ -522,15 +548,7 @@ private:
     template <typename Body>
     DeviceResult Run(DisplayOp op, Body body, std::int32_t a = 0, std::int32_t b = 0,
                      std::int32_t c = 0) {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        DeviceResult result = DeviceResult::Ok;
-        if (!TakeFault(d, op, role_, result)) {
-            auto found = d.objects.find(id_);
-            result = found == d.objects.end() ? DeviceResult::Failed : body(d, found->second);
-        }
-        Record(d, op, role_, id_, result, a, b, c);
-        return result;
+        return RunOn(id_, role_, op, body, a, b, c);
     }
 
     static void FillBuffer(Buffer& buffer, std::uint16_t value) {
@@ -546,6 +564,21 @@ private:
             self.chain->wideRenewed = true;
         } else if (self.buffer && self.buffer != d.desktopBuffer) {
             FillBuffer(*self.buffer, d.restoreFill);
+        }
+    }
+
+    // New memory with the old contents; the old memory is kept for whoever still writes it.
+    static void Move(Display& d, Buffer& buffer) {
+        std::vector<std::uint8_t> moved(buffer.bytes);
+        d.movedAway.push_back(std::move(buffer.bytes));
+        buffer.bytes = std::move(moved);
+    }
+
+    static void MoveRestored(Display& d, Object& self) {
+        if (self.chain) {
+            for (int i = 0; i < self.chain->count; ++i) Move(d, self.chain->buffers[i]);
+        } else if (self.buffer && self.buffer != d.desktopBuffer) {
+            Move(d, *self.buffer);
         }
     }
 
@@ -607,10 +640,7 @@ class HeadlessDevice final : public platform::DisplayDevice {
 public:
     explicit HeadlessDevice(int id) : id_(id) {}
     ~HeadlessDevice() override {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        Record(d, DisplayOp::Release, Role::Device, id_, DeviceResult::Ok);
-        d.objects.erase(id_);
+        ReleaseObject(id_, Role::Device);
     }
 
     DeviceResult SetCooperativeLevel(WindowHandle window, bool fullScreen) override {
@@ -719,15 +749,7 @@ private:
     template <typename Body>
     DeviceResult Run(DisplayOp op, Body body, std::int32_t a = 0, std::int32_t b = 0,
                      std::int32_t c = 0) {
-        Display& d = TheDisplay();
-        std::lock_guard lock(d.mutex);
-        DeviceResult result = DeviceResult::Ok;
-        if (!TakeFault(d, op, Role::Device, result)) {
-            auto found = d.objects.find(id_);
-            result = found == d.objects.end() ? DeviceResult::Failed : body(d, found->second);
-        }
-        Record(d, op, Role::Device, id_, result, a, b, c);
-        return result;
+        return RunOn(id_, Role::Device, op, body, a, b, c);
     }
 
     int id_;
@@ -754,9 +776,7 @@ const char* RoleName(Role role) {
 }
 
 void ResetDisplay() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.Reset();
+    Locked([&](Display& d) { d.Reset(); });
 }
 
 void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
@@ -768,21 +788,15 @@ void SetDesktopMode(std::int32_t width, std::int32_t height, std::int32_t bitsPe
 }
 
 void SetMonitors(const std::vector<MonitorInfo>& monitors) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.monitors = monitors;
+    Locked([&](Display& d) { d.monitors = monitors; });
 }
 
 void OfferDesktopSize(bool offered) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.desktopSizeOffered = offered;
+    Locked([&](Display& d) { d.desktopSizeOffered = offered; });
 }
 
 ScreenPlan LastScreenPlan() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.plan;
+    return Locked([&](Display& d) { return d.plan; });
 }
 
 void SetDisplayLayout(DisplayLayout layout) {
@@ -795,9 +809,7 @@ void SetDisplayLayout(DisplayLayout layout) {
 }
 
 void RefuseDisplayMode(std::int32_t width, std::int32_t height) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.refused.emplace_back(width, height);
+    Locked([&](Display& d) { d.refused.emplace_back(width, height); });
 }
 
 void SetRowPaddingBytes(std::int32_t bytes) {
@@ -808,9 +820,7 @@ void SetRowPaddingBytes(std::int32_t bytes) {
 }
 
 void SetFlipChainBuffers(int count) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.flipChainBuffers = count == 1 ? 1 : 2;
+    Locked([&](Display& d) { d.flipChainBuffers = count == 1 ? 1 : 2; });
 }
 
 void OfferWideBackBuffer(bool offered, std::int32_t zoom) {
@@ -821,15 +831,11 @@ void OfferWideBackBuffer(bool offered, std::int32_t zoom) {
 }
 
 void RenewWideAfter(std::uint64_t shownFrame) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.wideRenewals.push_back(shownFrame);
+    Locked([&](Display& d) { d.wideRenewals.push_back(shownFrame); });
 }
 
 void SetOffscreenPlacement(Placement placement) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.placement = placement;
+    Locked([&](Display& d) { d.placement = placement; });
 }
 
 void InjectFault(DisplayOp op, DeviceResult result, int calls, Role role, int skip) {
@@ -840,9 +846,7 @@ void InjectFault(DisplayOp op, DeviceResult result, int calls, Role role, int sk
 }
 
 void ClearFaults() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.faultCount = 0;
+    Locked([&](Display& d) { d.faultCount = 0; });
 }
 
 void LoseSurfaces() {
@@ -863,28 +867,24 @@ void FillOnRestore(bool fill, std::uint16_t value) {
     d.restoreFill = value;
 }
 
+void MoveMemoryOnRestore(bool move) {
+    Locked([&](Display& d) { d.moveOnRestore = move; });
+}
+
 platform::DesktopMode CurrentDisplayMode() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.mode;
+    return Locked([&](Display& d) { return d.mode; });
 }
 
 bool FullScreenCooperation() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.fullScreen;
+    return Locked([&](Display& d) { return d.fullScreen; });
 }
 
 bool DesktopShown() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.desktopShown;
+    return Locked([&](Display& d) { return d.desktopShown; });
 }
 
 int LiveObjects() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return static_cast<int>(d.objects.size());
+    return Locked([&](Display& d) { return static_cast<int>(d.objects.size()); });
 }
 
 std::vector<DisplayCall> DisplayCalls() {
@@ -923,9 +923,7 @@ std::string FormatCall(const DisplayCall& call) {
 }
 
 std::uint64_t ShownFrameCount() {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    return d.shown.number;
+    return Locked([&](Display& d) { return d.shown.number; });
 }
 
 bool CaptureShownFrame(ShownFrame& frame) {
@@ -936,10 +934,12 @@ bool CaptureShownFrame(ShownFrame& frame) {
     return true;
 }
 
+void SetDisplayCallHook(DisplayCallHook hook) {
+    Locked([&](Display& d) { d.callHook = std::move(hook); });
+}
+
 void SetShownFrameHook(ShownFrameHook hook) {
-    Display& d = TheDisplay();
-    std::lock_guard lock(d.mutex);
-    d.hook = std::move(hook);
+    Locked([&](Display& d) { d.hook = std::move(hook); });
 }
 
 namespace {

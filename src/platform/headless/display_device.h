@@ -115,6 +115,10 @@ void LoseSurfaces();
 // From now on a Restore fills the restored memory with value (a flip-chain primary: both
 // buffers), as real surfaces come back with whatever their memory then holds.
 void FillOnRestore(bool fill, std::uint16_t value = 0);
+// From now on a Restore gives the restored surfaces (a flip-chain primary: both buffers) new
+// memory, as a driver may; what was locked before stays readable and writable, but no longer
+// shows.
+void MoveMemoryOnRestore(bool move);
 
 // ----- State -----
 platform::DesktopMode CurrentDisplayMode();  // the desktop mode until SetDisplayMode changes it
@@ -124,6 +128,11 @@ bool DesktopShown();  // FlipToDesktop was called and no flip has come since
 int LiveObjects();    // devices, clippers and surfaces not yet released
 
 // ----- The calls made -----
+// Called on the calling thread, under the display's lock, right after each call has done its
+// work and been logged. The hook must not call back into the display. An empty function
+// removes it.
+using DisplayCallHook = std::function<void(const DisplayCall& call)>;
+void SetDisplayCallHook(DisplayCallHook hook);
 std::vector<DisplayCall> DisplayCalls();  // oldest first; the last 65536 are kept
 std::vector<DisplayCall> DisplayCalls(DisplayOp op);
 void ClearDisplayCalls();

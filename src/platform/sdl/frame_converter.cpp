@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "glyphs/pixel_format.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -30,16 +32,11 @@ std::uint32_t Place(std::uint32_t value8, std::uint32_t mask) {
     return (value << LowestBit(mask)) & mask;
 }
 
-inline std::uint32_t ExpandToXrgb(std::uint16_t pixel) {
-    std::uint32_t r = (pixel >> 11) & 31, g = (pixel >> 5) & 63, b = pixel & 31;
-    r = (r << 3) | (r >> 2);
-    g = (g << 2) | (g >> 4);
-    b = (b << 3) | (b >> 2);
-    return 0xFF000000u | (r << 16) | (g << 8) | b;
-}
+inline std::uint32_t ExpandToXrgb(std::uint16_t pixel) { return WidenPixel(pixel, Rgb565); }
 
 #ifdef __SSE2__
-// Eight 5-6-5 pixels widened to XRGB: the first four in low, the next four in high.
+// Eight 5-6-5 pixels widened to XRGB as WidenPixel does: the first four in low, the next four
+// in high.
 inline void ExpandEight(__m128i p, __m128i& low, __m128i& high) {
     const __m128i lowFive = _mm_set1_epi16(0x1F);
     const __m128i lowSix = _mm_set1_epi16(0x3F);
@@ -58,10 +55,6 @@ inline void ExpandEight(__m128i p, __m128i& low, __m128i& high) {
 
 inline __m128i Load(const std::uint16_t* pixels) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
-}
-
-inline bool SameEight(const std::uint16_t* a, const std::uint16_t* b) {
-    return _mm_movemask_epi8(_mm_cmpeq_epi16(Load(a), Load(b))) == 0xFFFF;
 }
 #endif
 
@@ -104,38 +97,6 @@ void RowToXrgb(const std::uint16_t* source, std::uint32_t* target, std::int32_t 
     }
 #endif
     for (; i < count; ++i) target[i] = ExpandToXrgb(source[i]);
-}
-
-// Sixteen pixels at a time, one cache line of the target: lines whose pixels equal the
-// previous frame's are left as the target has them. Checking a whole line before writing
-// any of it halves the branches of an eight-pixel step, which mispredict often on rain.
-void RowChangesToXrgb(const std::uint16_t* source, const std::uint16_t* previous,
-                      std::uint32_t* target, std::int32_t count) {
-    std::int32_t i = 0;
-#ifdef __SSE2__
-    for (; i + 16 <= count; i += 16) {
-        if (SameEight(source + i, previous + i) && SameEight(source + i + 8, previous + i + 8))
-            continue;
-        RowToXrgb(source + i, target + i, 16);
-    }
-#endif
-    for (; i < count; ++i)
-        if (source[i] != previous[i]) target[i] = ExpandToXrgb(source[i]);
-}
-
-void RowChangesTo565(const std::uint16_t* source, const std::uint16_t* previous,
-                     std::uint16_t* target, std::int32_t count) {
-    std::int32_t i = 0;
-#ifdef __SSE2__
-    for (; i + 8 <= count; i += 8) {
-        __m128i now = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
-        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(previous + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(now, before)) == 0xFFFF) continue;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), now);
-    }
-#endif
-    for (; i < count; ++i)
-        if (source[i] != previous[i]) target[i] = source[i];
 }
 
 void Store(std::uint8_t* target, std::uint32_t value, std::uint32_t bytesPerPixel) {
@@ -201,11 +162,9 @@ Placement FitInside(std::int32_t sourceWidth, std::int32_t sourceHeight, std::in
 }
 
 std::uint32_t ConvertPixel(std::uint16_t pixel, const TargetLayout& layout) {
-    std::uint32_t r = (pixel >> 11) & 31, g = (pixel >> 5) & 63, b = pixel & 31;
-    r = (r << 3) | (r >> 2);
-    g = (g << 2) | (g >> 4);
-    b = (b << 3) | (b >> 2);
-    return Place(r, layout.red) | Place(g, layout.green) | Place(b, layout.blue);
+    const std::uint32_t xrgb = WidenPixel(pixel, Rgb565);
+    return Place((xrgb >> 16) & 0xFF, layout.red) | Place((xrgb >> 8) & 0xFF, layout.green) |
+           Place(xrgb & 0xFF, layout.blue);
 }
 
 void FrameConverter::ChoosePath(const TargetLayout& layout) {
@@ -268,23 +227,6 @@ void FrameConverter::ConvertRow(const std::uint16_t* source, std::uint8_t* targe
     case Path::Table:
         for (std::int32_t i = 0; i < count; ++i, target += layout_.bytesPerPixel)
             Store(target, table_[source[i]], layout_.bytesPerPixel);
-        return;
-    }
-}
-
-void FrameConverter::ConvertRowChanges(const std::uint16_t* source,
-                                       const std::uint16_t* previous, std::uint8_t* target,
-                                       std::int32_t count) const {
-    switch (path_) {
-    case Path::Xrgb8888:
-        RowChangesToXrgb(source, previous, reinterpret_cast<std::uint32_t*>(target), count);
-        return;
-    case Path::Rgb565:
-        RowChangesTo565(source, previous, reinterpret_cast<std::uint16_t*>(target), count);
-        return;
-    case Path::Table:
-        for (std::int32_t i = 0; i < count; ++i, target += layout_.bytesPerPixel)
-            if (source[i] != previous[i]) Store(target, table_[source[i]], layout_.bytesPerPixel);
         return;
     }
 }
@@ -399,8 +341,7 @@ void FrameConverter::FetchArea(const std::uint16_t* source, std::int32_t sourceP
 }
 
 void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePitch,
-                             std::uint8_t* target, std::int32_t targetPitch,
-                             const std::uint16_t* previous) const {
+                             std::uint8_t* target, std::int32_t targetPitch) const {
     const std::size_t rowBytes =
         static_cast<std::size_t>(placement_.width) * layout_.bytesPerPixel;
     std::uint8_t* first = target + static_cast<std::ptrdiff_t>(placement_.y) * targetPitch +
@@ -415,13 +356,9 @@ void FrameConverter::Convert(const std::uint16_t* source, std::int32_t sourcePit
             continue;
         }
         lastRow = sourceRow;
-        const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
-        const std::uint16_t* in = source + offset;
+        const std::uint16_t* in = source + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
         if (scaled_) {
             ConvertRowScaled(in, out);
-        } else if (previous != nullptr && path_ != Path::Rgb565) {
-            // A plain copy costs less than comparing first; conversions cost more.
-            ConvertRowChanges(in, previous + offset, out, placement_.width);
         } else {
             ConvertRow(in, out, placement_.width);
         }

@@ -38,11 +38,9 @@ public:
                  const Placement& placement) const;
     const Placement& Where() const { return placement_; }
 
-    // The whole source into the placement. Pitches: source in pixels, target in bytes. When
-    // previous (same pitch) is the frame the target already shows, unscaled rows convert only
-    // the pixels that differ from it: most of a rain frame is the same black as before.
+    // The whole source into the placement. Pitches: source in pixels, target in bytes.
     void Convert(const std::uint16_t* source, std::int32_t sourcePitch, std::uint8_t* target,
-                 std::int32_t targetPitch, const std::uint16_t* previous = nullptr) const;
+                 std::int32_t targetPitch) const;
 
     // Only the source's area (left, top, right, bottom; cut to the source) into its part of
     // the placement, scaled as the whole frame would be. Returns the target pixels written,
@@ -71,8 +69,6 @@ public:
 private:
     enum class Path { Xrgb8888, Rgb565, Table };
     void ConvertRow(const std::uint16_t* source, std::uint8_t* target, std::int32_t count) const;
-    void ConvertRowChanges(const std::uint16_t* source, const std::uint16_t* previous,
-                           std::uint8_t* target, std::int32_t count) const;
     void ConvertRowScaled(const std::uint16_t* source, std::uint8_t* target) const {
         ConvertSpanScaled(source, target, 0, placement_.width);
     }

@@ -59,8 +59,7 @@ int JoinRects(SDL_Rect* rects, int count, int limit) {
     return count;
 }
 
-SDL_Surface* WindowPresenter::Surface(bool& fresh) {
-    fresh = false;
+SDL_Surface* WindowPresenter::Surface() {
     if (host_ == nullptr || host_->window == nullptr) return nullptr;
     if (surface_ == nullptr || host_->surfaceStale.exchange(false)) {
         surface_ = WindowSurface(host_->window);
@@ -77,17 +76,16 @@ SDL_Surface* WindowPresenter::Surface(bool& fresh) {
                                       surface_->w, surface_->h, surface_->format->BytesPerPixel);
             SDL_UnlockSurface(surface_);
         }
-        fresh = true;
         ++generation_;
+        shown_ = Shown{};
     }
-    if (host_->exposed.exchange(false)) fresh = true;
+    if (host_->exposed.exchange(false)) shown_ = Shown{};
     return surface_;
 }
 
 bool WindowPresenter::WideTarget(const Placement& place, bool filling,
                                  platform::LockedMemory& memory, bool& renewed) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     const SDL_PixelFormat& format = *surface->format;
     const bool inside = place.x >= 0 && place.y >= 0 && place.width > 0 && place.height > 0 &&
@@ -96,39 +94,36 @@ bool WindowPresenter::WideTarget(const Placement& place, bool filling,
                         (!filling || (place.width == surface->w && place.height == surface->h));
     if (format.BytesPerPixel != 4 || format.Rmask != 0x00FF0000 || format.Gmask != 0x0000FF00 ||
         format.Bmask != 0x000000FF || !inside) {
-        // Left for the 16-bit frame's present to see: it must then put the whole window.
-        if (fresh) host_->exposed.store(true);
         return false;
     }
-    wholeOwed_ = wholeOwed_ || fresh;
     renewed = generation_ != wideGeneration_;
     wideGeneration_ = generation_;
     memory.pixels = static_cast<std::uint8_t*>(surface->pixels) +
                     static_cast<std::ptrdiff_t>(place.y) * surface->pitch +
                     static_cast<std::ptrdiff_t>(place.x) * 4;
     memory.pitchBytes = surface->pitch;
-    // The window no longer shows a 16-bit buffer's frame as it was converted.
-    shown_ = nullptr;
     return true;
 }
 
 bool WindowPresenter::PresentWide(const platform::ChangedArea* changes, const Placement& place,
                                   std::int32_t zoom) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
-    shown_ = nullptr;
-    const bool whole = fresh || wholeOwed_ || generation_ != wideGeneration_ ||
-                       changes == nullptr || changes->whole;
-    wholeOwed_ = false;
-    if (whole) return Update(true, Placement{});
-    partCount_ = 0;
-    for (std::int32_t i = 0; i < changes->count; ++i) {
-        const ScreenRect& r = changes->rects[i];
-        AddPart(Placement{place.x + r.left * zoom, place.y + r.top * zoom,
-                          (r.right - r.left) * zoom, (r.bottom - r.top) * zoom});
+    bool shown;
+    if (Owed() || changes == nullptr || changes->whole) {
+        shown = Update(true, Placement{});
+    } else {
+        partCount_ = 0;
+        for (std::int32_t i = 0; i < changes->count; ++i) {
+            const ScreenRect& r = changes->rects[i];
+            AddPart(Placement{place.x + r.left * zoom, place.y + r.top * zoom,
+                              (r.right - r.left) * zoom, (r.bottom - r.top) * zoom});
+        }
+        shown = UpdateParts();
     }
-    return UpdateParts();
+    // A 16-bit frame converted there before is drawn over, shown or not.
+    if (shown || !Owed()) shown_ = Shown{Shown::Picture::Wide};
+    return shown;
 }
 
 bool WindowPresenter::Update(bool whole, const Placement& part) {
@@ -157,9 +152,10 @@ bool WindowPresenter::UpdateParts() {
 // cache: the memory of the area after next is fetched while one is converted.
 constexpr std::int32_t FetchAhead = 2;
 
-// Only what changed when the window shows the frame before this one, whole and in place.
-bool WindowPresenter::Partial(bool fresh, const platform::ChangedArea* changes) const {
-    return !fresh && shown_ != nullptr && changes != nullptr && !changes->whole;
+bool WindowPresenter::Partial(const std::uint16_t* pixels, std::int32_t x, std::int32_t y,
+                              const platform::ChangedArea* changes) const {
+    return shown_.picture == Shown::Picture::Converted && shown_.pixels == pixels &&
+           shown_.x == x && shown_.y == y && changes != nullptr && !changes->whole;
 }
 
 void WindowPresenter::AddPart(const Placement& part) {
@@ -170,11 +166,10 @@ void WindowPresenter::AddPart(const Placement& part) {
 bool WindowPresenter::PresentScaled(const std::uint16_t* pixels, std::int32_t pitch,
                                     std::int32_t width, std::int32_t height,
                                     const platform::ChangedArea* changes) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     Placement placement = FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, fresh, pixels, pitch, width, height, placement, changes, 0, 0);
+    return PresentInto(surface, Owed(), pixels, pitch, width, height, placement, changes, 0, 0);
 }
 
 bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pitch,
@@ -182,23 +177,23 @@ bool WindowPresenter::PresentPlaced(const std::uint16_t* pixels, std::int32_t pi
                                     const Placement& placement,
                                     const platform::ChangedArea* changes,
                                     std::int32_t changesLeft, std::int32_t changesTop) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
     bool fits = placement.x >= 0 && placement.y >= 0 && placement.width > 0 &&
                 placement.height > 0 && placement.x + placement.width <= surface->w &&
                 placement.y + placement.height <= surface->h;
     Placement used = fits ? placement : FitInside(width, height, surface->w, surface->h);
-    return PresentInto(surface, fresh, pixels, pitch, width, height, used, changes, changesLeft,
-                       changesTop);
+    return PresentInto(surface, Owed(), pixels, pitch, width, height, used, changes,
+                       changesLeft, changesTop);
 }
 
 bool WindowPresenter::PresentBlack() {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
-    if (!fresh) return true;
-    return Update(true, Placement{});
+    if (!Owed()) return true;
+    if (!Update(true, Placement{})) return false;
+    shown_ = Shown{Shown::Picture::Black};
+    return true;
 }
 
 bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::uint16_t* pixels,
@@ -211,9 +206,9 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
         if (!converter_.Configure(width, height, layout, placement)) return false;
         fresh = true;
     }
-    const bool partial = Partial(fresh, changes);
-    const std::uint16_t* previous = fresh || shown_ == pixels ? nullptr : shown_;
-    shown_ = nullptr;
+    const bool partial = !fresh && Partial(pixels, 0, 0, changes);
+    // Until the update is made, the window shows neither the old frame nor the new one.
+    shown_.pixels = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
     auto* target = static_cast<std::uint8_t*>(surface->pixels);
     if (partial) {
@@ -231,28 +226,28 @@ bool WindowPresenter::PresentInto(SDL_Surface* surface, bool fresh, const std::u
                                            rect.right - changesLeft, rect.bottom - changesTop));
         }
     } else {
-        converter_.Convert(pixels, pitch, target, surface->pitch, previous);
+        converter_.Convert(pixels, pitch, target, surface->pitch);
     }
     SDL_UnlockSurface(surface);
     if (!(partial ? UpdateParts() : Update(fresh, placement))) return false;
-    shown_ = pixels;
+    shown_ = Shown{Shown::Picture::Converted, pixels, 0, 0};
     return true;
 }
 
 bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
                                 std::int32_t width, std::int32_t height, std::int32_t x,
                                 std::int32_t y, const platform::ChangedArea* changes) {
-    bool fresh = false;
-    SDL_Surface* surface = Surface(fresh);
+    SDL_Surface* surface = Surface();
     if (surface == nullptr) return false;
+    const bool fresh = Owed();
     TargetLayout layout = LayoutOf(*surface);
     Placement whole{0, 0, width, height};
     if (!converter_.Matches(width, height, layout, whole) &&
         !converter_.Configure(width, height, layout, whole)) {
         return false;
     }
-    const bool partial = Partial(fresh, changes) && shownX_ == x && shownY_ == y;
-    shown_ = nullptr;
+    const bool partial = Partial(pixels, x, y, changes);
+    shown_.pixels = nullptr;
     if (SDL_LockSurface(surface) != 0) return false;
     auto* target = static_cast<std::uint8_t*>(surface->pixels);
     Placement covered;
@@ -275,9 +270,7 @@ bool WindowPresenter::PresentAt(const std::uint16_t* pixels, std::int32_t pitch,
     SDL_UnlockSurface(surface);
     if (!partial && !inside) return true;
     if (!(partial ? UpdateParts() : Update(fresh, covered))) return false;
-    shown_ = pixels;
-    shownX_ = x;
-    shownY_ = y;
+    shown_ = Shown{Shown::Picture::Converted, pixels, x, y};
     return true;
 }
 

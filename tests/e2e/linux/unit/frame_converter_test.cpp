@@ -91,27 +91,6 @@ TEST(FrameConverter, EveryPathAgreesWithThePixelRule) {
     }
 }
 
-// Converting only what changed since the frame the target shows gives the same target as
-// converting the new frame whole.
-TEST(FrameConverter, ChangesSinceThePreviousFrameGiveTheWholeFrame) {
-    for (const TargetLayout& layout : {Xrgb, Rgb565, Bgr24}) {
-        const int width = 37, height = 5, pitch = 40;
-        std::vector<std::uint16_t> first(pitch * height), second(pitch * height);
-        for (std::size_t i = 0; i < first.size(); ++i) {
-            first[i] = static_cast<std::uint16_t>(i * 40503u);
-            second[i] = i % 7 == 0 || i % 19 < 3 ? static_cast<std::uint16_t>(i * 977u) : first[i];
-        }
-        FrameConverter converter;
-        ASSERT_TRUE(converter.Configure(width, height, layout, Placement{0, 0, width, height}));
-        const int targetPitch = width * 4;
-        std::vector<std::uint8_t> updated(targetPitch * height), whole(targetPitch * height);
-        converter.Convert(first.data(), pitch, updated.data(), targetPitch);
-        converter.Convert(second.data(), pitch, updated.data(), targetPitch, first.data());
-        converter.Convert(second.data(), pitch, whole.data(), targetPitch);
-        EXPECT_EQ(updated, whole) << layout.bytesPerPixel;
-    }
-}
-
 TEST(FrameConverter, ScalingTakesTheNearestSourcePixelInsideThePlacement) {
     const std::uint16_t source[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // 2 x 2
     FrameConverter converter;
