@@ -18,6 +18,7 @@
 
 #include "display/ddraw_manager.h"
 #include "flip_chain_rain.h"
+#include "processor_paths.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
 #include "glyphs/glyph_images.h"
@@ -41,8 +42,11 @@ using bench::Highlight;
 using bench::KeepDrawing;
 
 // incremental: 0 draws every cell, 1 only the cells whose look changed in the buffer drawn
-// into; a steady frame of a flip chain after a warm-up.
+// into; baseline: 1 on the processor path of one without AVX-512; a steady frame of a flip
+// chain after a warm-up.
 void SteadyFrames(benchmark::State& state, bool changes) {
+    const bench::ProcessorPathForRun path(state.range(3));
+    state.SetLabel(bench::ProcessorPathForRun::Label(state.range(3)));
     bench::FlipChainRain rain(state, static_cast<std::int32_t>(state.range(0)),
                               static_cast<std::int32_t>(state.range(1)), state.range(2) != 0,
                               changes);
@@ -154,18 +158,24 @@ void AddSizes(benchmark::internal::Benchmark* bench) {
     bench->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
 }
 
-// Full and incremental side by side for each size.
+// Full and incremental side by side for each size, on both processor paths.
 void AddSizesBothWays(benchmark::internal::Benchmark* bench) {
     for (const auto& size : Sizes) {
-        bench->Args({size[0], size[1], 0});
-        bench->Args({size[0], size[1], 1});
+        for (std::int64_t baseline : {0, 1}) {
+            bench->Args({size[0], size[1], 0, baseline});
+            bench->Args({size[0], size[1], 1, baseline});
+        }
     }
-    bench->ArgNames({"w", "h", "incremental"})->Unit(benchmark::kMicrosecond);
+    bench->ArgNames({"w", "h", "incremental", "baseline"})->Unit(benchmark::kMicrosecond);
 }
 
 BENCHMARK(FrameMemcpy)->Apply(AddSizes);
 BENCHMARK(WholeFrame)->Apply(AddSizesBothWays);
-BENCHMARK(WholeFrameGatheringChanges)->Args({1600, 1200, 1})->ArgNames({"w", "h", "incremental"})->Unit(benchmark::kMicrosecond);
+BENCHMARK(WholeFrameGatheringChanges)
+    ->Args({1600, 1200, 1, 0})
+    ->Args({1600, 1200, 1, 1})
+    ->ArgNames({"w", "h", "incremental", "baseline"})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(GridPassesOnly)->Apply(AddSizes);
 BENCHMARK(ScreenPixelsFrame)->Apply(AddSizes);
 
