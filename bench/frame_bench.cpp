@@ -1,10 +1,11 @@
 // A whole frame of rain (stream pass, then every cell drawn and aged with the default glyphs,
 // 400 streams: in full with the real blitters, incrementally from the glyphs drawn out at every
 // level) in the steady state of a two-buffer flip chain, and straight into a window's 32-bit
-// pixels, against a memcpy of a frame-sized buffer in the same run; and the process CPU time
-// of the real draw thread on the headless display, drawing and paused. The flip chain shows
-// whole buffers, as the full screen does, so its frames gather no changed areas;
-// WholeFrameGatheringChanges gives what gathering them costs.
+// pixels, against a memcpy of a frame-sized buffer in the same run, the 16-bit frames on both
+// processor paths (baseline:0 with what the processor offers, baseline:1 without AVX-512);
+// and the process CPU time of the real draw thread on the headless display, drawing and
+// paused. The flip chain shows whole buffers, as the full screen does, so its frames gather
+// no changed areas; WholeFrameGatheringChanges gives what gathering them costs.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -18,13 +19,13 @@
 
 #include "display/ddraw_manager.h"
 #include "flip_chain_rain.h"
-#include "processor_paths.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
 #include "glyphs/glyph_images.h"
 #include "platform/desktop.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/headless_host.h"
+#include "processor_paths.h"
 #include "rain/cell_drawing.h"
 #include "rain/draw_thread.h"
 #include "rain/frame_drawing.h"

@@ -103,8 +103,8 @@ GlyphRowBatch::GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view
     if (images == nullptr || images->Zoom() != 1 || images->Width() <= 0 ||
         images->Width() > row_runs::MaxWidth)
         return;
-    masked_ = masked_rows::Built && images->Width() <= masked_rows::MaxWidth &&
-              masked_rows::Available();
+    masked_ =
+        masked_rows::Built && images->Width() <= masked_rows::MaxWidth && masked_rows::Available();
     width_ = images->Width();
     height_ = images->Height();
     left_ = ClipRect.left;

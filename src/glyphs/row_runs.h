@@ -1,7 +1,7 @@
 #pragma once
 // Whole glyph rows gathered from many glyphs, to be copied in one go with no call and no
-// clipping per glyph. On any processor a row of up to MaxWidth pixels is two fixed-size
-// copies (16-byte unaligned moves for 8 pixels or more, the part of SSE2 every x86-64 has),
+// clipping per glyph. On any processor a row of up to MaxWidth pixels is at most two
+// fixed-size copies (unaligned moves of up to 16 bytes, the part of SSE2 every x86-64 has),
 // the second ending at the row's end; masked_rows copies the same runs with one masked store
 // a row where the processor has AVX-512.
 #include <cstdint>
@@ -18,7 +18,7 @@ namespace row_runs {
 
 constexpr std::int64_t MaxWidth = 16;
 
-// Runs of rows width pixels wide, 1 ... MaxWidth.
+// Runs of rows width pixels wide, 1 ... MaxWidth; any other width copies nothing.
 void CopyInBlocks(const RowRun* runs, std::int64_t count, std::int64_t width, std::int64_t pitch);
 
 }  // namespace row_runs

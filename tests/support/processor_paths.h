@@ -33,8 +33,8 @@ inline std::string ProcessorPathName(const ::testing::TestParamInfo<ProcessorPat
 }  // namespace vorlix::testing
 
 // Instantiates a BothProcessorPaths fixture's tests once on each path.
-#define VORLIX_ON_BOTH_PROCESSOR_PATHS(Fixture)                                              \
-    INSTANTIATE_TEST_SUITE_P(                                                                \
-        ProcessorPaths, Fixture,                                                             \
+#define VORLIX_ON_BOTH_PROCESSOR_PATHS(Fixture)                                                  \
+    INSTANTIATE_TEST_SUITE_P(                                                                    \
+        ProcessorPaths, Fixture,                                                                 \
         ::testing::Values(::vorlix::ProcessorPath::Detected, ::vorlix::ProcessorPath::Baseline), \
         ::vorlix::testing::ProcessorPathName)
