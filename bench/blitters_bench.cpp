@@ -1,5 +1,6 @@
 // Glyph blitters on raw 16-bit frames, and a whole 1600 x 1200 screen tiled with the default
-// glyphs, measured against a memcpy of one such screen in the same run.
+// glyphs, measured against a memcpy of one such screen in the same run; each on both
+// processor paths (baseline:0 with what the processor offers, baseline:1 without AVX-512).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
+#include "processor_paths.h"
 
 namespace {
 
@@ -47,11 +49,13 @@ Animation& Glyphs() {
     return *glyphs;
 }
 
-// Which glyphs were measured: the built glyph file or the stand-in set.
-void LabelGlyphs(benchmark::State& state) {
+// Which glyphs were measured: the built glyph file or the stand-in set; and whether a run
+// meant for the masked stores took the baseline.
+void LabelGlyphs(benchmark::State& state, std::int64_t baseline) {
     const Animation& g = Glyphs();
     state.SetLabel(std::string(usingGlyphFile ? "glyph2.ani " : "synthetic ") +
-                   std::to_string(g.width) + "x" + std::to_string(g.height));
+                   std::to_string(g.width) + "x" + std::to_string(g.height) + " " +
+                   bench::ProcessorPathForRun::Label(baseline));
 }
 
 struct Screen {
@@ -87,6 +91,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> Positions(bool clipped) {
 }
 
 void DrawGlyphRaw(benchmark::State& state) {
+    const bench::ProcessorPathForRun path(state.range(1));
     Screen screen;
     Animation& glyphs = Glyphs();
     const auto positions = Positions(state.range(0) != 0);
@@ -100,9 +105,10 @@ void DrawGlyphRaw(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(positions.size()));
 }
-BENCHMARK(DrawGlyphRaw)->ArgName("clipped")->Arg(0)->Arg(1);
+BENCHMARK(DrawGlyphRaw)->ArgNames({"clipped", "baseline"})->ArgsProduct({{0, 1}, {0, 1}});
 
 void DrawGlyphDimmedRaw(benchmark::State& state) {
+    const bench::ProcessorPathForRun path(state.range(2));
     Screen screen;
     Animation& glyphs = Glyphs();
     const auto positions = Positions(state.range(0) != 0);
@@ -117,7 +123,9 @@ void DrawGlyphDimmedRaw(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(positions.size()));
 }
-BENCHMARK(DrawGlyphDimmedRaw)->ArgNames({"clipped", "level"})->ArgsProduct({{0, 1}, {1, 3}});
+BENCHMARK(DrawGlyphDimmedRaw)
+    ->ArgNames({"clipped", "level", "baseline"})
+    ->ArgsProduct({{0, 1}, {1, 3}, {0, 1}});
 
 constexpr std::int64_t ScreenBytes = std::int64_t{ScreenWidth} * ScreenHeight * 2;
 
@@ -127,8 +135,10 @@ double Fastest(const std::vector<double>& values) {
 }
 
 // Every cell of the screen, the last column and row cut at the edges, as the rain draws a
-// frame in which every cell is shown at full brightness.
+// frame in which every cell is shown at full brightness; baseline: 1 on the processor path
+// of one without AVX-512.
 void WholeScreenTiling(benchmark::State& state) {
+    const bench::ProcessorPathForRun path(state.range(0));
     Screen screen;
     Animation& glyphs = Glyphs();
     for (auto _ : state) {
@@ -142,15 +152,19 @@ void WholeScreenTiling(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * ScreenBytes);
-    LabelGlyphs(state);
+    LabelGlyphs(state, state.range(0));
 }
 BENCHMARK(WholeScreenTiling)
+    ->ArgName("baseline")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ComputeStatistics("min", Fastest);
 
 // The same tiling with the mix of draw modes the rain uses: full, half, quarter and eighth.
 void WholeScreenTilingMixed(benchmark::State& state) {
+    const bench::ProcessorPathForRun path(state.range(0));
     Screen screen;
     Animation& glyphs = Glyphs();
     for (auto _ : state) {
@@ -171,6 +185,9 @@ void WholeScreenTilingMixed(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * ScreenBytes);
 }
 BENCHMARK(WholeScreenTilingMixed)
+    ->ArgName("baseline")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ComputeStatistics("min", Fastest);

@@ -1,10 +1,11 @@
 // A whole frame of rain (stream pass, then every cell drawn and aged with the default glyphs,
 // 400 streams: in full with the real blitters, incrementally from the glyphs drawn out at every
 // level) in the steady state of a two-buffer flip chain, and straight into a window's 32-bit
-// pixels, against a memcpy of a frame-sized buffer in the same run; and the process CPU time
-// of the real draw thread on the headless display, drawing and paused. The flip chain shows
-// whole buffers, as the full screen does, so its frames gather no changed areas;
-// WholeFrameGatheringChanges gives what gathering them costs.
+// pixels, against a memcpy of a frame-sized buffer in the same run, the 16-bit frames on both
+// processor paths (baseline:0 with what the processor offers, baseline:1 without AVX-512);
+// and the process CPU time of the real draw thread on the headless display, drawing and
+// paused. The flip chain shows whole buffers, as the full screen does, so its frames gather
+// no changed areas; WholeFrameGatheringChanges gives what gathering them costs.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -24,6 +25,7 @@
 #include "platform/desktop.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/headless_host.h"
+#include "processor_paths.h"
 #include "rain/cell_drawing.h"
 #include "rain/draw_thread.h"
 #include "rain/frame_drawing.h"
@@ -41,8 +43,11 @@ using bench::Highlight;
 using bench::KeepDrawing;
 
 // incremental: 0 draws every cell, 1 only the cells whose look changed in the buffer drawn
-// into; a steady frame of a flip chain after a warm-up.
+// into; baseline: 1 on the processor path of one without AVX-512; a steady frame of a flip
+// chain after a warm-up.
 void SteadyFrames(benchmark::State& state, bool changes) {
+    const bench::ProcessorPathForRun path(state.range(3));
+    state.SetLabel(bench::ProcessorPathForRun::Label(state.range(3)));
     bench::FlipChainRain rain(state, static_cast<std::int32_t>(state.range(0)),
                               static_cast<std::int32_t>(state.range(1)), state.range(2) != 0,
                               changes);
@@ -154,18 +159,24 @@ void AddSizes(benchmark::internal::Benchmark* bench) {
     bench->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
 }
 
-// Full and incremental side by side for each size.
+// Full and incremental side by side for each size, on both processor paths.
 void AddSizesBothWays(benchmark::internal::Benchmark* bench) {
     for (const auto& size : Sizes) {
-        bench->Args({size[0], size[1], 0});
-        bench->Args({size[0], size[1], 1});
+        for (std::int64_t baseline : {0, 1}) {
+            bench->Args({size[0], size[1], 0, baseline});
+            bench->Args({size[0], size[1], 1, baseline});
+        }
     }
-    bench->ArgNames({"w", "h", "incremental"})->Unit(benchmark::kMicrosecond);
+    bench->ArgNames({"w", "h", "incremental", "baseline"})->Unit(benchmark::kMicrosecond);
 }
 
 BENCHMARK(FrameMemcpy)->Apply(AddSizes);
 BENCHMARK(WholeFrame)->Apply(AddSizesBothWays);
-BENCHMARK(WholeFrameGatheringChanges)->Args({1600, 1200, 1})->ArgNames({"w", "h", "incremental"})->Unit(benchmark::kMicrosecond);
+BENCHMARK(WholeFrameGatheringChanges)
+    ->Args({1600, 1200, 1, 0})
+    ->Args({1600, 1200, 1, 1})
+    ->ArgNames({"w", "h", "incremental", "baseline"})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(GridPassesOnly)->Apply(AddSizes);
 BENCHMARK(ScreenPixelsFrame)->Apply(AddSizes);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "glyphs/processor_path.h"
 #include "platform/sdl/video_driver.h"
 #include "platform/sdl/x11_windows.h"
 #include "rain/redraw_mode.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
     vorlix::sdl::PrepareProcess();
     vorlix::ChooseRedrawMode(
         vorlix::RedrawModeFromEnvironment(std::getenv(vorlix::FullRedrawVariable)));
+    vorlix::ChooseProcessorPath(
+        vorlix::ProcessorPathFromEnvironment(std::getenv(vorlix::ProcessorPathVariable)));
     vorlix::linuxhost::RunRequest request = vorlix::linuxhost::ParseCommandLine(argc, argv);
     if (request.showHelp) {
         std::fputs(vorlix::linuxhost::UsageText(), stdout);

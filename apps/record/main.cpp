@@ -18,6 +18,7 @@
 #include "gif_writer.h"
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
+#include "glyphs/processor_path.h"
 #include "platform/desktop.h"
 #include "platform/headless/directories.h"
 #include "platform/headless/display_device.h"
@@ -322,6 +323,8 @@ int main(int argc, char** argv) {
     using namespace vorlix::record;
     vorlix::ChooseRedrawMode(
         vorlix::RedrawModeFromEnvironment(std::getenv(vorlix::FullRedrawVariable)));
+    vorlix::ChooseProcessorPath(
+        vorlix::ProcessorPathFromEnvironment(std::getenv(vorlix::ProcessorPathVariable)));
     RecordOptions options;
     std::string error;
     if (!ParseRecordOptions(argc, argv, options, error)) {

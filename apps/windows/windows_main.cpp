@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "glyphs/processor_path.h"
 #include "rain/redraw_mode.h"
 #include "saver/framework.h"
 
@@ -26,6 +27,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     timeBeginPeriod(1);
     vorlix::ChooseRedrawMode(
         vorlix::RedrawModeFromEnvironment(std::getenv(vorlix::FullRedrawVariable)));
+    vorlix::ChooseProcessorPath(
+        vorlix::ProcessorPathFromEnvironment(std::getenv(vorlix::ProcessorPathVariable)));
     const char* switchText = vorlix::SwitchText(GetCommandLineA());
     const int exitCode = vorlix::RunModeDispatcher(switchText);
     timeEndPeriod(1);

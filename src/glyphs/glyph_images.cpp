@@ -5,6 +5,7 @@
 #include <new>
 
 #include "glyphs/blitters.h"
+#include "glyphs/masked_rows.h"
 
 namespace vorlix {
 
@@ -83,9 +84,10 @@ template class GlyphImages<std::uint32_t>;
 GlyphRowBatch::GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view)
     : images_(images), pixels_(view.pixels), pitch_(view.pitch) {
     if (images == nullptr || images->Zoom() != 1 || images->Width() <= 0 ||
-        images->Width() > masked_rows::MaxWidth || !masked_rows::Built ||
-        !masked_rows::Available())
+        images->Width() > row_runs::MaxWidth)
         return;
+    masked_ =
+        masked_rows::Built && images->Width() <= masked_rows::MaxWidth && masked_rows::Available();
     width_ = images->Width();
     height_ = images->Height();
     left_ = ClipRect.left;
@@ -96,8 +98,11 @@ GlyphRowBatch::GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view
 }
 
 void GlyphRowBatch::Flush() {
-    if constexpr (masked_rows::Built) {
-        if (count_ > 0) masked_rows::CopyRuns(runs_, count_, width_, pitch_);
+    if (count_ == 0) return;
+    if (masked_) {
+        if constexpr (masked_rows::Built) masked_rows::CopyRuns(runs_, count_, width_, pitch_);
+    } else {
+        row_runs::CopyInBlocks(runs_, count_, width_, pitch_);
     }
     count_ = 0;
 }

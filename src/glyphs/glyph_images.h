@@ -12,8 +12,8 @@
 
 #include "glyphs/animation.h"
 #include "glyphs/blitters.h"
-#include "glyphs/masked_rows.h"
 #include "glyphs/pixel_format.h"
+#include "glyphs/row_runs.h"
 #include "glyphs/surface_view.h"
 
 namespace vorlix {
@@ -111,9 +111,10 @@ void DrawGlyphImageRows(const GlyphImages<Pixel>& glyphs, const PixelView<Pixel>
     }
 }
 
-// Whole rows of 16-bit glyph images, gathered and copied many at a time with one masked store
-// a row: no call and no clipping per glyph. Only where the processor has masked stores and the
-// glyphs are at most masked_rows::MaxWidth wide; Usable() says.
+// Whole rows of 16-bit glyph images, gathered and copied many at a time: no call and no
+// clipping per glyph. One masked store a row where the processor has masked stores, else two
+// fixed 16-byte moves (row_runs.h). Only for glyphs at most row_runs::MaxWidth wide at zoom
+// 1; Usable() says.
 class GlyphRowBatch {
 public:
     GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view);
@@ -130,7 +131,7 @@ public:
             return false;
         const std::uint16_t* image = images_->Image(frame, level);
         if (image == nullptr) return true;  // a frame the set lacks draws nothing
-        runs_[count_++] = masked_rows::RowRun{
+        runs_[count_++] = RowRun{
             pixels_ + static_cast<std::ptrdiff_t>(y + first) * pitch_ + x,
             image + static_cast<std::ptrdiff_t>(first) * width_, end - first};
         if (count_ == Size) Flush();
@@ -152,7 +153,8 @@ private:
     std::int32_t top_ = 0;
     std::int32_t bottom_ = -1;
     bool usable_ = false;
-    masked_rows::RowRun runs_[Size];
+    bool masked_ = false;  // with masked stores
+    RowRun runs_[Size];
     int count_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "diagnostics/debug_log.h"
 #include "display/screen_plan.h"
 #include "glyphs/blitters.h"
+#include "glyphs/processor_path.h"
 #include "platform/desktop.h"
 #include "platform/window_messages.h"
 #include "rain/draw_thread.h"
@@ -158,6 +159,8 @@ void PrepareCellRecord() {
                    LOG_WARNING);
     const bool full = ChosenRedrawMode() == RedrawMode::Full;
     if (full) LogMessage("[WM_CREATE] Full frames: VORLIX_FULL_REDRAW is set", LOG_INFO);
+    if (ChosenProcessorPath() == ProcessorPath::Baseline)
+        LogMessage("[WM_CREATE] Baseline processor path: VORLIX_CPU=baseline is set", LOG_INFO);
     WindowObjects.record.SetFullRedraw(full);
 }
 

@@ -6,7 +6,7 @@
 
 #include "glyphs/blitters.h"
 #include "glyphs/graphics_loader.h"
-#include "support/fresh_process.h"
+#include "support/processor_paths.h"
 
 namespace vorlix {
 namespace {
@@ -42,7 +42,8 @@ std::uint16_t BlendPixelForTest(std::uint16_t surface, std::uint16_t frame) {
     return surface;
 }
 
-class Blitters : public testing::FreshProcessTest {
+// Every case on both processor paths: the masked stores and the baseline's blocks.
+class Blitters : public testing::BothProcessorPaths {
 protected:
     Blitters() : surface(Pitch * SurfaceHeight, Background) {
         ClipRect = Inner;
@@ -115,16 +116,16 @@ protected:
 
 const Transform Copy = [](std::uint16_t, std::uint16_t p) { return p; };
 
-TEST_F(Blitters, RawGlyphAtEveryEdgeAndCorner) {
+TEST_P(Blitters, RawGlyphAtEveryEdgeAndCorner) {
     SweepAllPositions([&](int x, int y) { DrawGlyph(*raw, View(), x, y, 1); }, false, Copy);
     EXPECT_EQ(raw->currentFrame, 1);
 }
 
-TEST_F(Blitters, LleGlyphAtEveryEdgeAndCorner) {
+TEST_P(Blitters, LleGlyphAtEveryEdgeAndCorner) {
     SweepAllPositions([&](int x, int y) { DrawGlyph(*lle, View(), x, y, 1); }, true, Copy);
 }
 
-TEST_F(Blitters, DimmedGlyphAtEveryEdgeAndCorner) {
+TEST_P(Blitters, DimmedGlyphAtEveryEdgeAndCorner) {
     for (int level = 1; level <= 3; ++level) {
         const std::uint16_t mask = level == 1 ? 0x3DEF : level == 2 ? 0x1CE7 : 0x0C63;
         const Transform dim = [&](std::uint16_t, std::uint16_t p) {
@@ -140,7 +141,7 @@ TEST_F(Blitters, DimmedGlyphAtEveryEdgeAndCorner) {
 
 // Some rows of a raw glyph land where drawing it whole puts them, at every level, and nothing
 // else is written; an LLE glyph is drawn whole.
-TEST_F(Blitters, GlyphRowsAtEveryEdgeAndCorner) {
+TEST_P(Blitters, GlyphRowsAtEveryEdgeAndCorner) {
     const int first = 2, end = 6;
     const Pixels rows(rawFrame.begin() + first * FrameWidth, rawFrame.begin() + end * FrameWidth);
     for (int level = 0; level <= 3; ++level) {
@@ -170,7 +171,7 @@ TEST_F(Blitters, GlyphRowsAtEveryEdgeAndCorner) {
 
 // The wholly inside copy and dim pick their block sizes by the frame width; every width from
 // 1 to 33 writes exactly its own pixels, inside and at the edges.
-TEST_F(Blitters, EveryFrameWidthWritesExactlyItsPixels) {
+TEST_P(Blitters, EveryFrameWidthWritesExactlyItsPixels) {
     for (int width = 1; width <= 33; ++width) {
         const int height = 3;
         const Pixels frame = MakeFrame(width, height, false);
@@ -194,7 +195,7 @@ TEST_F(Blitters, EveryFrameWidthWritesExactlyItsPixels) {
     }
 }
 
-TEST_F(Blitters, LleDrawPutsEveryOpaquePixelWhereTheRawDrawDoes) {
+TEST_P(Blitters, LleDrawPutsEveryOpaquePixelWhereTheRawDrawDoes) {
     for (int y = Inner.top - FrameHeight; y <= Inner.bottom; y += 2) {
         for (int x = Inner.left - FrameWidth; x <= Inner.right; ++x) {
             Reset();
@@ -215,7 +216,7 @@ TEST_F(Blitters, LleDrawPutsEveryOpaquePixelWhereTheRawDrawDoes) {
 
 // A wholly inside frame is blended at level 1; one column further it takes the clipped form,
 // which copies. So the inside test can be seen in the pixels.
-TEST_F(Blitters, FrameFlushWithAnEdgeIsDrawnUnclipped) {
+TEST_P(Blitters, FrameFlushWithAnEdgeIsDrawnUnclipped) {
     const int flushX = Inner.right - FrameWidth, flushY = Inner.bottom - FrameHeight;
     DrawGlyphBlended(*raw, View(), flushX, flushY, 0, 1);
     const std::uint16_t corner = surface[(Inner.bottom - 1) * Pitch + Inner.right - 1];
@@ -235,7 +236,7 @@ TEST_F(Blitters, FrameFlushWithAnEdgeIsDrawnUnclipped) {
               BlendPixelForTest(Background, rawFrame[0]));
 }
 
-TEST_F(Blitters, ClippedLeftAndAboveOnlyShowTheRightPart) {
+TEST_P(Blitters, ClippedLeftAndAboveOnlyShowTheRightPart) {
     ClipRect = {0, 0, SurfaceWidth, SurfaceHeight};
     // x + w = left: nothing visible; x + w = left - 1: nothing either.
     DrawGlyph(*raw, View(), -FrameWidth, 0, 0);
@@ -256,7 +257,7 @@ TEST_F(Blitters, ClippedLeftAndAboveOnlyShowTheRightPart) {
     EXPECT_EQ(surface[(tall - 10) * Pitch + 5], Background);
 }
 
-TEST_F(Blitters, LleCutAtTheLeftTakesTheRunsLaterPixels) {
+TEST_P(Blitters, LleCutAtTheLeftTakesTheRunsLaterPixels) {
     // Row K A B C D K K: one run over frame columns 1 ... 4, drawn with 3 columns cut off.
     const Pixels row = {Key, 0x0A, 0x0B, 0x0C, 0x0D, Key, Key};
     Animation animation(7, 1, 1, 1);
@@ -269,7 +270,7 @@ TEST_F(Blitters, LleCutAtTheLeftTakesTheRunsLaterPixels) {
     EXPECT_EQ(surface[12], Background);
 }
 
-TEST_F(Blitters, LleRowsWriteOnlyTheirOpaquePixels) {
+TEST_P(Blitters, LleRowsWriteOnlyTheirOpaquePixels) {
     const Pixels row = {Key, Key, 0x0A, 0x0B, Key, 0x0C, Key, Key};
     Animation animation(8, 2, 1, 1);
     Pixels frame(16, Key);
@@ -283,7 +284,7 @@ TEST_F(Blitters, LleRowsWriteOnlyTheirOpaquePixels) {
     EXPECT_EQ(surface, expected);
 }
 
-TEST_F(Blitters, FrameIndicesOutsideTheAnimationDrawNothing) {
+TEST_P(Blitters, FrameIndicesOutsideTheAnimationDrawNothing) {
     DrawGlyphDimmed(*raw, View(), 10, 10, 2, 1);
     EXPECT_EQ(raw->currentFrame, 2) << "the field is set even when nothing is drawn";
     DrawGlyph(*raw, View(), 10, 10, 2);
@@ -296,7 +297,7 @@ TEST_F(Blitters, FrameIndicesOutsideTheAnimationDrawNothing) {
     EXPECT_EQ(surface, Pixels(Pitch * SurfaceHeight, Background));
 }
 
-TEST_F(Blitters, BlendedGlyphLevels) {
+TEST_P(Blitters, BlendedGlyphLevels) {
     for (int level = 1; level <= 3; ++level) {
         Reset();
         DrawGlyphBlended(*raw, View(), 10, 10, 0, level);
@@ -317,7 +318,7 @@ TEST_F(Blitters, BlendedGlyphLevels) {
                       Copy);
 }
 
-TEST_F(Blitters, ClipRectLargerThanTheViewStopsAtTheView) {
+TEST_P(Blitters, ClipRectLargerThanTheViewStopsAtTheView) {
     ClipRect = {0, 0, 1000, 1000};
     std::vector<std::uint16_t> small(10 * 6, Background);  // exactly the view's memory
     const SurfaceView view{small.data(), 10, 6, 10};
@@ -329,7 +330,7 @@ TEST_F(Blitters, ClipRectLargerThanTheViewStopsAtTheView) {
     EXPECT_EQ(small[3 * 10 + 7], rawFrame[1 * FrameWidth + 1]);
 }
 
-TEST_F(Blitters, ExtremePositionsDoNotOverflow) {
+TEST_P(Blitters, ExtremePositionsDoNotOverflow) {
     for (int x : {INT32_MIN, INT32_MIN + 3, -70000, 70000, INT32_MAX - 3, INT32_MAX}) {
         for (int y : {INT32_MIN, -5, 10, INT32_MAX}) {
             DrawGlyph(*raw, View(), x, y, 0);
@@ -340,7 +341,7 @@ TEST_F(Blitters, ExtremePositionsDoNotOverflow) {
     EXPECT_EQ(surface, Pixels(Pitch * SurfaceHeight, Background));
 }
 
-TEST_F(Blitters, PictureForms) {
+TEST_P(Blitters, PictureForms) {
     // Raw without a map, and LLE, at every position.
     Picture plain(FrameWidth, FrameHeight, 0, new std::uint16_t[rawFrame.size()]);
     std::copy(rawFrame.begin(), rawFrame.end(), plain.pixels);
@@ -371,6 +372,8 @@ TEST_F(Blitters, PictureForms) {
     EXPECT_EQ(surface[10 * Pitch + Inner.right - 1], 0x7FFF);
     EXPECT_EQ(surface[10 * Pitch + Inner.right], Background);
 }
+
+VORLIX_ON_BOTH_PROCESSOR_PATHS(Blitters);
 
 }  // namespace
 }  // namespace vorlix

@@ -1,6 +1,6 @@
 // Glyphs drawn out at every level and copied row by row give what the blitters draw: in a
 // 16-bit buffer the same pixels, in a screen's 32-bit pixels those pixels widened; the same
-// dim levels, the same clipping.
+// dim levels, the same clipping; on both processor paths.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "glyphs/blitters.h"
 #include "glyphs/glyph_images.h"
-#include "support/fresh_process.h"
+#include "support/processor_paths.h"
 
 namespace vorlix {
 namespace {
@@ -42,11 +42,12 @@ Pixel AsImagePixel(std::uint16_t pixel, PixelFormat format) {
     }
 }
 
-class GlyphImageDrawing : public testing::FreshProcessTest {
+class GlyphImageDrawing : public testing::BothProcessorPaths {
 protected:
     void TearDown() override {
         ClipRect = ClipRectangle{};
         ActivePixelFormat = Rgb565;
+        BothProcessorPaths::TearDown();
     }
 
     // Every place (inside, across each edge, past the clip), level and run of rows; zoomed,
@@ -108,7 +109,7 @@ protected:
     }
 };
 
-TEST_F(GlyphImageDrawing, SixteenBitImagesDrawWhatTheBlittersDrawInBothLayouts) {
+TEST_P(GlyphImageDrawing, SixteenBitImagesDrawWhatTheBlittersDrawInBothLayouts) {
     const ClipRectangle whole{0, 0, Width, Height};
     CheckAgainstBlitters<std::uint16_t>(Rgb565, whole);
     CheckAgainstBlitters<std::uint16_t>(Rgb555, whole);
@@ -116,23 +117,25 @@ TEST_F(GlyphImageDrawing, SixteenBitImagesDrawWhatTheBlittersDrawInBothLayouts) 
     CheckAgainstBlitters<std::uint16_t>(Rgb555, ClipRectangle{0, 0, 200, 200});
 }
 
-TEST_F(GlyphImageDrawing, WideImagesMatchWideningTheSixteenBitDrawingInBothLayouts) {
+TEST_P(GlyphImageDrawing, WideImagesMatchWideningTheSixteenBitDrawingInBothLayouts) {
     const ClipRectangle whole{0, 0, Width, Height};
     CheckAgainstBlitters<std::uint32_t>(Rgb565, whole);
     CheckAgainstBlitters<std::uint32_t>(Rgb555, whole);
 }
 
-TEST_F(GlyphImageDrawing, KeepsInsideAClipSmallerThanTheScreen) {
+TEST_P(GlyphImageDrawing, KeepsInsideAClipSmallerThanTheScreen) {
     CheckAgainstBlitters<std::uint32_t>(Rgb565, ClipRectangle{4, 6, 31, 29});
     // A clip larger than the screen is cut to it.
     CheckAgainstBlitters<std::uint32_t>(Rgb565, ClipRectangle{0, 0, 200, 200});
 }
 
 // Zoomed, rows 24 and 36 pixels wide take the longer copies, and clipping still holds.
-TEST_F(GlyphImageDrawing, ZoomedRepeatsEachPixelZoomByZoom) {
+TEST_P(GlyphImageDrawing, ZoomedRepeatsEachPixelZoomByZoom) {
     CheckAgainstBlitters<std::uint32_t>(Rgb565, ClipRectangle{0, 0, Width, Height}, 2);
     CheckAgainstBlitters<std::uint32_t>(Rgb555, ClipRectangle{4, 6, 31, 29}, 3);
 }
+
+VORLIX_ON_BOTH_PROCESSOR_PATHS(GlyphImageDrawing);
 
 // Each channel's bits are repeated into the low bits: black stays black, full stays full.
 TEST(WidenPixel, RepeatsEachChannelsTopBits) {

@@ -1,6 +1,6 @@
 // Incremental frames against full redraws: the same seed through the real draw thread on the
 // headless display, every shown frame compared byte for byte, with the buffers disturbed
-// behind the drawing's back in the ways a real display does.
+// behind the drawing's back in the ways a real display does; on both processor paths.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -26,7 +26,7 @@
 #include "rain/random.h"
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
-#include "support/fresh_process.h"
+#include "support/processor_paths.h"
 #include "support/wait_until.h"
 
 namespace vorlix {
@@ -111,9 +111,11 @@ void TakeFrame(const std::uint16_t* pixels, std::int32_t width, std::int32_t hei
 
 // Each run starts the draw thread on the headless host, so it starts from a fresh process: a
 // fault another test left behind (a thread that may not start) would stall it.
-class IncrementalFrames : public testing::FreshProcessTest {
+class IncrementalFrames : public testing::BothProcessorPaths {
 protected:
     void SetUp() override {
+        BothProcessorPaths::SetUp();
+        if (IsSkipped()) return;
         directory_ = std::filesystem::temp_directory_path() /
                      ("vorlix-incremental-" + std::to_string(::getpid()));
         std::filesystem::create_directories(directory_);
@@ -139,7 +141,8 @@ protected:
         Current = nullptr;
         StopErrorMsg();
         std::error_code ignored;
-        std::filesystem::remove_all(directory_, ignored);
+        if (!directory_.empty()) std::filesystem::remove_all(directory_, ignored);
+        BothProcessorPaths::TearDown();
     }
 
     // Every frame the run showed after set-up.
@@ -255,7 +258,7 @@ protected:
     std::unique_ptr<Animation> glyphs_;
 };
 
-TEST_F(IncrementalFrames, FlipChainShowsTheSameFramesInBothLayouts) {
+TEST_P(IncrementalFrames, FlipChainShowsTheSameFramesInBothLayouts) {
     Script script;
     Compare(script);
     script.layout = headless::DisplayLayout::Rgb555;
@@ -264,7 +267,7 @@ TEST_F(IncrementalFrames, FlipChainShowsTheSameFramesInBothLayouts) {
 
 // The Linux window's chain: lost flips and pauses as well, since one buffer has no second
 // copy of the frame to fall back on.
-TEST_F(IncrementalFrames, FlipChainOfOneBufferShowsTheSameFrames) {
+TEST_P(IncrementalFrames, FlipChainOfOneBufferShowsTheSameFrames) {
     Script script;
     script.flipBuffers = 1;
     script.lostFlips = {5, 6, 1001};
@@ -274,7 +277,7 @@ TEST_F(IncrementalFrames, FlipChainOfOneBufferShowsTheSameFrames) {
 
 // Drawn straight into the screen's own pixels, which a restore or a resize makes anew, also
 // where the screen shows each frame pixel two by two.
-TEST_F(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayoutsAndZoomed) {
+TEST_P(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayoutsAndZoomed) {
     Script script;
     script.flipBuffers = 1;
     script.wide = true;
@@ -289,7 +292,7 @@ TEST_F(IncrementalFrames, TheScreensOwnPixelsShowTheSameFramesInBothLayoutsAndZo
     Compare(script);
 }
 
-TEST_F(IncrementalFrames, WindowedPreviewShowsTheSameFramesInBothLayouts) {
+TEST_P(IncrementalFrames, WindowedPreviewShowsTheSameFramesInBothLayouts) {
     Script script;
     script.fullScreen = false;
     Compare(script);
@@ -297,7 +300,7 @@ TEST_F(IncrementalFrames, WindowedPreviewShowsTheSameFramesInBothLayouts) {
     Compare(script);
 }
 
-TEST_F(IncrementalFrames, SurfacesLostMidRunAreDrawnAgainInFull) {
+TEST_P(IncrementalFrames, SurfacesLostMidRunAreDrawnAgainInFull) {
     Script script;
     script.lostFlips = {5, 6, 300, 1001, 1500};
     Compare(script);
@@ -305,7 +308,7 @@ TEST_F(IncrementalFrames, SurfacesLostMidRunAreDrawnAgainInFull) {
     Compare(script);
 }
 
-TEST_F(IncrementalFrames, PauseAndResumeDrawEverythingAgain) {
+TEST_P(IncrementalFrames, PauseAndResumeDrawEverythingAgain) {
     Script script;
     script.pauses = {3, 500, 501, 1700};
     Compare(script);
@@ -314,13 +317,16 @@ TEST_F(IncrementalFrames, PauseAndResumeDrawEverythingAgain) {
     Compare(script);
 }
 
+VORLIX_ON_BOTH_PROCESSOR_PATHS(IncrementalFrames);
+
 // Frames drawn straight into memory, one buffer or two taking turns: every pixel that
 // differs from the frame on the screen before lies in the changes the frame reports.
-class ChangedAreas : public testing::FreshProcessTest {
+class ChangedAreas : public testing::BothProcessorPaths {
 protected:
     void TearDown() override {
         ClipRect = saved_;
         SeedRandom(1);
+        BothProcessorPaths::TearDown();
     }
 
     static void CheckChangesCoverDifferences(int buffers) {
@@ -364,10 +370,12 @@ protected:
     ClipRectangle saved_ = ClipRect;
 };
 
-TEST_F(ChangedAreas, CoverEveryChangedPixelOfOneBufferAndOfTwo) {
+TEST_P(ChangedAreas, CoverEveryChangedPixelOfOneBufferAndOfTwo) {
     CheckChangesCoverDifferences(1);
     CheckChangesCoverDifferences(2);
 }
+
+VORLIX_ON_BOTH_PROCESSOR_PATHS(ChangedAreas);
 
 // Between two looks only the rows where either has ink may differ; an unknown look or an
 // LLE glyph set gives every row.

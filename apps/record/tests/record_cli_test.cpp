@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "glyphs/masked_rows.h"
+
 namespace {
 
 struct Outcome {
@@ -92,15 +94,22 @@ std::string FileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// Incremental frames leave the recording as full redraws make it: every frame's pixels, and
-// the GIF, are the same for the same seed and options.
-TEST(RecordCommand, IncrementalFramesRecordTheSamePixelsAsFullRedraws) {
+// Incremental frames leave the recording as full redraws make it, and the baseline processor
+// path as the masked stores make it: every frame's pixels, and the GIF, are the same for the
+// same seed and options, whatever VORLIX_FULL_REDRAW and VORLIX_CPU the test itself runs with.
+TEST(RecordCommand, IncrementalFramesAndBothProcessorPathsRecordTheSamePixels) {
+    if (!vorlix::masked_rows::Supported())
+        std::printf("No AVX-512 on this processor: both processor paths are its baseline.\n");
     const std::string options = "--resolution 320x240 --density 120 --highlight 30 --seconds 3 "
                                 "--seed 12345 ";
-    std::string gifs[2];
-    std::string directories[2];
-    const char* environments[2] = {"VORLIX_FULL_REDRAW=1 ", "VORLIX_FULL_REDRAW= "};
-    for (int run = 0; run < 2; ++run) {
+    constexpr int Runs = 4;
+    std::string gifs[Runs];
+    std::string directories[Runs];
+    const char* environments[Runs] = {"VORLIX_FULL_REDRAW=1 VORLIX_CPU= ",
+                                      "VORLIX_FULL_REDRAW= VORLIX_CPU= ",
+                                      "VORLIX_FULL_REDRAW=1 VORLIX_CPU=baseline ",
+                                      "VORLIX_FULL_REDRAW= VORLIX_CPU=baseline "};
+    for (int run = 0; run < Runs; ++run) {
         directories[run] = ::testing::TempDir() + "record_frames_" + std::to_string(run);
         gifs[run] = directories[run] + ".gif";
         std::filesystem::remove_all(directories[run]);
@@ -110,16 +119,19 @@ TEST(RecordCommand, IncrementalFramesRecordTheSamePixelsAsFullRedraws) {
         const int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
     }
-    int compared = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(directories[0])) {
-        const std::string name = entry.path().filename().string();
-        const std::string other = directories[1] + "/" + name;
-        ASSERT_TRUE(Exists(other)) << name;
-        EXPECT_EQ(FileBytes(entry.path().string()), FileBytes(other)) << name;
-        ++compared;
+    for (int run = 1; run < Runs; ++run) {
+        int compared = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(directories[0])) {
+            const std::string name = entry.path().filename().string();
+            const std::string other = directories[run] + "/" + name;
+            ASSERT_TRUE(Exists(other)) << environments[run] << name;
+            EXPECT_EQ(FileBytes(entry.path().string()), FileBytes(other))
+                << environments[run] << name;
+            ++compared;
+        }
+        EXPECT_EQ(compared, 100);
+        EXPECT_EQ(FileBytes(gifs[0]), FileBytes(gifs[run])) << environments[run];
     }
-    EXPECT_EQ(compared, 100);
-    EXPECT_EQ(FileBytes(gifs[0]), FileBytes(gifs[1]));
     for (const std::string& directory : directories) std::filesystem::remove_all(directory);
     for (const std::string& gif : gifs) std::remove(gif.c_str());
 }

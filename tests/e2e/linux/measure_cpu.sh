@@ -3,7 +3,8 @@
 # depth. (On Linux a focus change ends the saver, so there is no paused rain to measure.)
 # RESOLUTION is the saver's setting: a mode such as 1600x1200 (the default here, shown
 # unscaled) or 1024x768 (scaled up to the screen), "Desktop size", or "fresh" (no settings
-# file). VORLIX_FULL_REDRAW=1 in the environment measures full redraws for comparison.
+# file). VORLIX_FULL_REDRAW=1 in the environment measures full redraws for comparison, and
+# VORLIX_CPU=baseline the processor path of a processor without AVX-512.
 #   measure_cpu.sh BUILD_DIR DEPTH [SECONDS] [RESOLUTION]
 set -uo pipefail
 build=$1
@@ -68,5 +69,5 @@ measure() {
             printf "\n" }'
 }
 
-echo "depth $depth, Resolution $resolution on a 1600x1200 screen${VORLIX_FULL_REDRAW:+, VORLIX_FULL_REDRAW=$VORLIX_FULL_REDRAW}"
+echo "depth $depth, Resolution $resolution on a 1600x1200 screen${VORLIX_FULL_REDRAW:+, VORLIX_FULL_REDRAW=$VORLIX_FULL_REDRAW}${VORLIX_CPU:+, VORLIX_CPU=$VORLIX_CPU}"
 measure running 33.3
