@@ -164,6 +164,16 @@ void StopErrorMsg() {
     state.file.reset();
 }
 
+bool LogAndStopIfFree(const char* text, LogLevel level) {
+    LogState& state = State();
+    std::unique_lock<std::mutex> guard(state.lock, std::try_to_lock);
+    if (!guard.owns_lock()) return false;
+    LogTextLocked(state, text, level);
+    LogTextLocked(state, StopText, LOG_INFO);
+    state.file.reset();
+    return true;
+}
+
 String LastErrorText() {
     LogState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);

@@ -1,8 +1,10 @@
 #include "diagnostics/debug_log.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
+#include <thread>
 
 #include "diagnostics/diagnostics_reset.h"
 #include "diagnostics/message_names.h"
@@ -111,6 +113,25 @@ TEST_F(DebugLog, ReopeningLeavesOnlyTheSecondRun) {
     LogMessage("second run", LOG_INFO);
     StopErrorMsg();
     EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: second run\n" + StopLines);
+}
+
+// The abrupt end's way of logging: never waits for a thread stuck inside a line.
+TEST_F(DebugLog, LoggingAtTheEndOnlyTakesAFreeLog) {
+    ASSERT_TRUE(InitErrorMsg(true));
+    posix::StallWrites(true);
+    std::thread stuck([] { LogMessage("stuck", LOG_INFO); });
+    for (int i = 0; i < 10000 && posix::StalledWrites() == 0; ++i) ::usleep(1000);
+    bool stalled = posix::StalledWrites() == 1;
+    bool logged = LogAndStopIfFree("last words", LOG_ERROR);
+    posix::StallWrites(false);
+    EXPECT_TRUE(stalled);
+    EXPECT_FALSE(logged);
+    stuck.join();
+
+    EXPECT_TRUE(LogAndStopIfFree("last words", LOG_ERROR));
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: stuck\nLOG_ERROR: last words\n" + StopLines);
+    LogMessage("after", LOG_INFO);  // closed
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: stuck\nLOG_ERROR: last words\n" + StopLines);
 }
 
 TEST_F(DebugLog, LatestOfTheMostSevereIsRetained) {

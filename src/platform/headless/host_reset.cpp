@@ -16,6 +16,7 @@ void ResetHost() {
     ResetDialogControls();
     ResetSaverShell();
     posix::FailOpensForWriting(0);
+    posix::StallWrites(false);
 }
 
 }  // namespace vorlix::headless

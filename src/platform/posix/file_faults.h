@@ -6,4 +6,10 @@ namespace vorlix::posix {
 // CreateEmptyFile has already done its work.
 void FailOpensForWriting(int count);
 
+// While on, every WriteDescriptor call waits before writing, as on a file system that stopped
+// answering (a stalled network home directory).
+void StallWrites(bool on);
+// How many writes are waiting now.
+int StalledWrites();
+
 }  // namespace vorlix::posix

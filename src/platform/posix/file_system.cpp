@@ -14,6 +14,9 @@ namespace vorlix::platform {
 namespace {
 constexpr mode_t NewFileMode = 0644;
 std::atomic<int> failingWriteOpens{0};
+std::atomic<bool> stallingWrites{false};
+std::atomic<int> stalledWrites{0};
+constexpr useconds_t StallLookUs = 1000;
 
 bool TakeWriteOpenFault() {
     int pending = failingWriteOpens.load();
@@ -21,6 +24,13 @@ bool TakeWriteOpenFault() {
         if (failingWriteOpens.compare_exchange_weak(pending, pending - 1)) return true;
     }
     return false;
+}
+
+void WaitWhileStalled() {
+    if (!stallingWrites.load()) return;
+    stalledWrites.fetch_add(1);
+    while (stallingWrites.load()) ::usleep(StallLookUs);
+    stalledWrites.fetch_sub(1);
 }
 
 // Opens path only when it is a regular file. O_NONBLOCK keeps the open itself from waiting
@@ -66,6 +76,7 @@ std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {
 }
 
 std::int64_t WriteDescriptor(int descriptor, const void* data, std::uint32_t count) {
+    WaitWhileStalled();
     ssize_t put;
     do {
         put = ::write(descriptor, data, count);
@@ -87,5 +98,13 @@ void CloseDescriptor(int descriptor) { ::close(descriptor); }
 namespace vorlix::posix {
 
 void FailOpensForWriting(int count) { platform::failingWriteOpens.store(count > 0 ? count : 0); }
+
+void StallWrites(bool on) {
+    platform::stallingWrites.store(on);
+}
+
+int StalledWrites() {
+    return platform::stalledWrites.load();
+}
 
 }  // namespace vorlix::posix
