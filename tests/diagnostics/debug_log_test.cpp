@@ -5,9 +5,11 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "diagnostics/diagnostics_reset.h"
 #include "diagnostics/message_names.h"
+#include "platform/file_system.h"
 #include "platform/headless/directories.h"
 #include "platform/headless/message_boxes.h"
 #include "platform/posix/file_faults.h"
@@ -113,6 +115,47 @@ TEST_F(DebugLog, ReopeningLeavesOnlyTheSecondRun) {
     LogMessage("second run", LOG_INFO);
     StopErrorMsg();
     EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: second run\n" + StopLines);
+}
+
+// XScreenSaver runs one saver per monitor, all at once: a log another running instance holds
+// is neither emptied nor written, and the next free name is taken.
+TEST_F(DebugLog, AnotherRunningInstancesLogIsLeftToIt) {
+    bool busy = false;
+    int other = platform::OpenForWritingAlone(dir_.File("vorlix_fs.log").c_str(), busy);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(platform::WriteDescriptor(other, "theirs\n", 7), 7);
+
+    ASSERT_TRUE(InitErrorMsg(true));
+    LogMessage("mine", LOG_INFO);
+    StopErrorMsg();
+    EXPECT_EQ(FullScreenLog(), "theirs\n");
+    EXPECT_EQ(ReadWholeFile(dir_.File("vorlix_fs-2.log")),
+              StartLine + "LOG_INFO: mine\n" + StopLines);
+
+    // Once it has ended, its name is the first free one again.
+    platform::CloseDescriptor(other);
+    ASSERT_TRUE(InitErrorMsg(true));
+    StopErrorMsg();
+    EXPECT_EQ(FullScreenLog(), StartLine + StopLines);
+}
+
+TEST_F(DebugLog, WithEveryNameHeldThereIsNoLogAndNothingIsEmptied) {
+    std::vector<int> held;
+    for (const char* name :
+         {"vorlix.log", "vorlix-2.log", "vorlix-3.log", "vorlix-4.log", "vorlix-5.log",
+          "vorlix-6.log", "vorlix-7.log", "vorlix-8.log", "vorlix-9.log"}) {
+        bool busy = false;
+        held.push_back(platform::OpenForWritingAlone(dir_.File(name).c_str(), busy));
+        ASSERT_GE(held.back(), 0) << name;
+        ASSERT_EQ(platform::WriteDescriptor(held.back(), "x", 1), 1);
+    }
+    EXPECT_FALSE(InitErrorMsg(false));
+    LogMessage("dropped", LOG_ERROR);
+    StopErrorMsg();
+    EXPECT_EQ(PreviewLog(), "x");
+    EXPECT_EQ(ReadWholeFile(dir_.File("vorlix-9.log")), "x");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("vorlix-10.log")));
+    for (int descriptor : held) platform::CloseDescriptor(descriptor);
 }
 
 // The abrupt end's way of logging: never waits for a thread stuck inside a line.

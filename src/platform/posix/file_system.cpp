@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +66,25 @@ int OpenForReading(const char* path) { return OpenRegular(path, O_RDONLY, 0); }
 int OpenForWriting(const char* path) {
     if (TakeWriteOpenFault()) return -1;
     return OpenRegular(path, O_WRONLY | O_CREAT, NewFileMode);
+}
+
+// The hold is an advisory lock on the open file, which the system drops when the holder ends,
+// however it ends.
+int OpenForWritingAlone(const char* path, bool& busy) {
+    busy = false;
+    int descriptor = OpenRegular(path, O_WRONLY | O_CREAT, NewFileMode);
+    if (descriptor < 0) return -1;
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        busy = errno == EWOULDBLOCK;
+        ::close(descriptor);
+        return -1;
+    }
+    bool emptied = ::ftruncate(descriptor, 0) == 0;
+    if (!emptied || TakeWriteOpenFault()) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
 }
 
 std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {
