@@ -17,6 +17,7 @@ void ResetHost() {
     ResetSaverShell();
     posix::FailOpensForWriting(0);
     posix::StallWrites(false);
+    posix::CrashAtReplacement(0);
 }
 
 }  // namespace vorlix::headless

@@ -15,6 +15,7 @@ namespace vorlix::platform {
 namespace {
 constexpr mode_t NewFileMode = 0644;
 std::atomic<int> failingWriteOpens{0};
+std::atomic<int> replacementsUntilCrash{0};
 std::atomic<bool> stallingWrites{false};
 std::atomic<int> stalledWrites{0};
 constexpr useconds_t StallLookUs = 1000;
@@ -118,6 +119,15 @@ void CloseDescriptor(int descriptor) { ::close(descriptor); }
 namespace vorlix::posix {
 
 void FailOpensForWriting(int count) { platform::failingWriteOpens.store(count > 0 ? count : 0); }
+
+void CrashAtReplacement(int count) {
+    platform::replacementsUntilCrash.store(count > 0 ? count : 0);
+}
+
+void ReplacementPoint() {
+    if (platform::replacementsUntilCrash.load() > 0 && --platform::replacementsUntilCrash == 0)
+        ::_exit(CrashExitCode);
+}
 
 void StallWrites(bool on) {
     platform::stallingWrites.store(on);
