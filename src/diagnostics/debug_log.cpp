@@ -1,5 +1,6 @@
 #include "diagnostics/debug_log.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -22,6 +23,7 @@ constexpr const char* BoxFailedText = "[ShowErrorMsg] Unable to display error me
 constexpr const char* BoxCaption = "Vorlix";
 constexpr std::uint32_t BoxStyle = MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL | MB_SETFOREGROUND;
 constexpr std::uint32_t DirectoryBufferSize = 1024;
+constexpr int MaxLogFiles = 9;
 
 // Both threads log; the lock keeps each line whole and the retained error consistent.
 struct LogState {
@@ -89,21 +91,34 @@ void ResetRetainedLocked(LogState& state) {
     state.lastErrorText.Assign(NoErrorText);
 }
 
-// The directory, a separator and the file name; false when the directory cannot be read or
+// The directory, a separator and the file name: vorlix_fs.log or vorlix.log for the first
+// running instance, then vorlix_fs-2.log and so on. False when the directory cannot be read or
 // the whole path does not fit, so the log never lands in a cut-off name somewhere else.
-bool BuildLogPath(bool fullScreen, String& path) {
+bool BuildLogPath(bool fullScreen, int instance, String& path) {
     char directory[DirectoryBufferSize];
     std::uint32_t length = platform::LogDirectory(directory, DirectoryBufferSize);
     if (length == 0 || length >= DirectoryBufferSize) return false;
     directory[length] = 0;
-    const char* name = fullScreen ? "vorlix_fs.log" : "vorlix.log";
+    char number[16] = {};
+    if (instance > 1) std::snprintf(number, sizeof number, "-%d", instance);
+    char name[32];
+    std::snprintf(name, sizeof name, "vorlix%s%s.log", fullScreen ? "_fs" : "", number);
     std::size_t expected =
         std::strlen(directory) + std::strlen(platform::PathSeparator) + std::strlen(name);
     path.Assign(directory);
-    path.Append(platform::PathSeparator).Append("vorlix");
-    if (fullScreen) path.Append("_fs");
-    path.Append(".log");
+    path.Append(platform::PathSeparator).Append(name);
     return static_cast<std::size_t>(path.Length()) == expected;
+}
+
+// Several instances run at once (one per monitor under XScreenSaver): each writes a file of
+// its own, and none empties a file another running instance still writes.
+void OpenLogFile(LogState& state, bool fullScreen) {
+    for (int instance = 1; instance <= MaxLogFiles; ++instance) {
+        String path;
+        if (!BuildLogPath(fullScreen, instance, path)) return;
+        state.file.reset(new (std::nothrow) BinaryFile(path, WriteAlone{}));
+        if (!state.file || !state.file->HeldElsewhere()) return;
+    }
 }
 
 }  // namespace
@@ -113,9 +128,7 @@ bool InitErrorMsg(bool fullScreen) {
     std::lock_guard<std::mutex> guard(state.lock);
     state.file.reset();
     ResetRetainedLocked(state);
-    String path;
-    if (!BuildLogPath(fullScreen, path)) return false;
-    state.file.reset(new (std::nothrow) BinaryFile(path, FileMode::Write));
+    OpenLogFile(state, fullScreen);
     if (!IsOpen(state)) return false;
     return LogTextLocked(state, StartText, LOG_INFO);
 }
@@ -162,6 +175,16 @@ void StopErrorMsg() {
     std::lock_guard<std::mutex> guard(state.lock);
     LogTextLocked(state, StopText, LOG_INFO);
     state.file.reset();
+}
+
+bool LogAndStopIfFree(const char* text, LogLevel level) {
+    LogState& state = State();
+    std::unique_lock<std::mutex> guard(state.lock, std::try_to_lock);
+    if (!guard.owns_lock()) return false;
+    LogTextLocked(state, text, level);
+    LogTextLocked(state, StopText, LOG_INFO);
+    state.file.reset();
+    return true;
 }
 
 String LastErrorText() {

@@ -21,6 +21,10 @@ void LogMessage(const char* text, LogLevel level);
 void LogMessage(const String& text, LogLevel level);
 void ShowErrorMsg(WindowHandle owner);
 void StopErrorMsg();
+// For a process about to end on the spot, perhaps while another thread is stuck in the middle
+// of a line: logs text, then the closing line, and closes the log, but only when nobody holds
+// the log at this moment. False, with nothing written, when someone does.
+bool LogAndStopIfFree(const char* text, LogLevel level);
 
 // The retained error, for tests and diagnostics.
 String LastErrorText();

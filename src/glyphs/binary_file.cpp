@@ -27,6 +27,11 @@ BinaryFile::BinaryFile(const char* path, std::uint32_t mode) : mode_(mode) {
 
 BinaryFile::BinaryFile(const String& path, std::uint32_t mode) : BinaryFile(path.Text(), mode) {}
 
+BinaryFile::BinaryFile(const String& path, WriteAlone) : mode_(FileMode::Write) {
+    handle_ = platform::OpenForWritingAlone(path.Text(), heldElsewhere_);
+    if (handle_ < 0) mode_ = FileMode::Closed;
+}
+
 BinaryFile::~BinaryFile() {
     Close();
 }

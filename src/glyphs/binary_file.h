@@ -13,6 +13,9 @@ struct FileMode {
     static constexpr std::uint32_t Write = 2;
 };
 
+// Asks for a Write stream that no other running program holds at the same time.
+struct WriteAlone {};
+
 using FileResult = std::int32_t;
 constexpr FileResult FileOk = 0;
 constexpr FileResult FileWriteOnReadStream = 1;
@@ -23,6 +26,7 @@ class BinaryFile {
   public:
     BinaryFile(const char* path, std::uint32_t mode);
     BinaryFile(const String& path, std::uint32_t mode);
+    BinaryFile(const String& path, WriteAlone);
     ~BinaryFile();
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
@@ -36,12 +40,15 @@ class BinaryFile {
     int Close();
 
     std::uint32_t Mode() const { return mode_; }
+    // A WriteAlone stream that stayed closed because another running program holds the file.
+    bool HeldElsewhere() const { return heldElsewhere_; }
 
   private:
     std::int32_t Seek(std::int32_t offset, int origin);
 
     std::uint32_t mode_ = FileMode::Closed;
     std::int32_t handle_ = -1;
+    bool heldElsewhere_ = false;
 };
 
 }  // namespace vorlix

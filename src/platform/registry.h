@@ -17,6 +17,12 @@ bool QueryRegistryValue(RegistryKey key, const char* name, void* buffer, std::ui
 bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
                       std::uint32_t size);
 void CloseRegistryKey(RegistryKey key);
+// Values set on key between these two calls reach the store as one change when the batch is
+// committed, and not at all when the key is closed first. A store that writes each value
+// the moment it is set (the Windows registry) has nothing to gather: there, a batch changes
+// nothing and its commit succeeds.
+void BeginRegistryBatch(RegistryKey key);
+bool CommitRegistryBatch(RegistryKey key);
 // Why the store behind an open key exists but could not be read, in words for the user; null
 // when it was read (or is new). Such a store must never be written over.
 const char* UnreadableStoreReason(RegistryKey key);

@@ -181,6 +181,8 @@ void SaveSettings(WindowHandle owner) {
         ShowSettingsError(owner, "Unable to open registry key to store values");
         return;
     }
+    // One change: a save cut short leaves the values before it or after it, never a mix.
+    platform::BeginRegistryBatch(key);
     const char* failure = nullptr;
     if (!WriteResolution(key))
         failure = "Unable to set resolution settings in registry";
@@ -190,6 +192,8 @@ void SaveSettings(WindowHandle owner) {
         failure = "Unable to set density settings in registry";
     else if (platform::OffersDesktopSize() && !WriteNumber(key, "Zoom", Settings.Zoom))
         failure = "Unable to set zoom settings in registry";
+    else if (!platform::CommitRegistryBatch(key))
+        failure = "Unable to store the settings in registry";
     if (failure != nullptr) ShowSettingsError(owner, failure);
     platform::CloseRegistryKey(key);
 }

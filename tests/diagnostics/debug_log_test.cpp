@@ -1,11 +1,15 @@
 #include "diagnostics/debug_log.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "diagnostics/diagnostics_reset.h"
 #include "diagnostics/message_names.h"
+#include "platform/file_system.h"
 #include "platform/headless/directories.h"
 #include "platform/headless/message_boxes.h"
 #include "platform/posix/file_faults.h"
@@ -111,6 +115,66 @@ TEST_F(DebugLog, ReopeningLeavesOnlyTheSecondRun) {
     LogMessage("second run", LOG_INFO);
     StopErrorMsg();
     EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: second run\n" + StopLines);
+}
+
+// XScreenSaver runs one saver per monitor, all at once: a log another running instance holds
+// is neither emptied nor written, and the next free name is taken.
+TEST_F(DebugLog, AnotherRunningInstancesLogIsLeftToIt) {
+    bool busy = false;
+    int other = platform::OpenForWritingAlone(dir_.File("vorlix_fs.log").c_str(), busy);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(platform::WriteDescriptor(other, "theirs\n", 7), 7);
+
+    ASSERT_TRUE(InitErrorMsg(true));
+    LogMessage("mine", LOG_INFO);
+    StopErrorMsg();
+    EXPECT_EQ(FullScreenLog(), "theirs\n");
+    EXPECT_EQ(ReadWholeFile(dir_.File("vorlix_fs-2.log")),
+              StartLine + "LOG_INFO: mine\n" + StopLines);
+
+    // Once it has ended, its name is the first free one again.
+    platform::CloseDescriptor(other);
+    ASSERT_TRUE(InitErrorMsg(true));
+    StopErrorMsg();
+    EXPECT_EQ(FullScreenLog(), StartLine + StopLines);
+}
+
+TEST_F(DebugLog, WithEveryNameHeldThereIsNoLogAndNothingIsEmptied) {
+    std::vector<int> held;
+    for (const char* name :
+         {"vorlix.log", "vorlix-2.log", "vorlix-3.log", "vorlix-4.log", "vorlix-5.log",
+          "vorlix-6.log", "vorlix-7.log", "vorlix-8.log", "vorlix-9.log"}) {
+        bool busy = false;
+        held.push_back(platform::OpenForWritingAlone(dir_.File(name).c_str(), busy));
+        ASSERT_GE(held.back(), 0) << name;
+        ASSERT_EQ(platform::WriteDescriptor(held.back(), "x", 1), 1);
+    }
+    EXPECT_FALSE(InitErrorMsg(false));
+    LogMessage("dropped", LOG_ERROR);
+    StopErrorMsg();
+    EXPECT_EQ(PreviewLog(), "x");
+    EXPECT_EQ(ReadWholeFile(dir_.File("vorlix-9.log")), "x");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("vorlix-10.log")));
+    for (int descriptor : held) platform::CloseDescriptor(descriptor);
+}
+
+// The abrupt end's way of logging: never waits for a thread stuck inside a line.
+TEST_F(DebugLog, LoggingAtTheEndOnlyTakesAFreeLog) {
+    ASSERT_TRUE(InitErrorMsg(true));
+    posix::StallWrites(true);
+    std::thread stuck([] { LogMessage("stuck", LOG_INFO); });
+    for (int i = 0; i < 10000 && posix::StalledWrites() == 0; ++i) ::usleep(1000);
+    bool stalled = posix::StalledWrites() == 1;
+    bool logged = LogAndStopIfFree("last words", LOG_ERROR);
+    posix::StallWrites(false);
+    EXPECT_TRUE(stalled);
+    EXPECT_FALSE(logged);
+    stuck.join();
+
+    EXPECT_TRUE(LogAndStopIfFree("last words", LOG_ERROR));
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: stuck\nLOG_ERROR: last words\n" + StopLines);
+    LogMessage("after", LOG_INFO);  // closed
+    EXPECT_EQ(FullScreenLog(), StartLine + "LOG_INFO: stuck\nLOG_ERROR: last words\n" + StopLines);
 }
 
 TEST_F(DebugLog, LatestOfTheMostSevereIsRetained) {

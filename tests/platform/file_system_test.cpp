@@ -104,5 +104,34 @@ TEST(FileSystemKinds, GlyphLoaderTreatsFifoAsMissing) {
     EXPECT_EQ(loader.LoadAnimation(String(fifo.Path()), false), nullptr);
 }
 
+// A file written by one running program alone: a second writer neither empties nor joins it.
+TEST(FileSystemKinds, AFileWrittenAloneIsLeftToItsWriter) {
+    TempDirectory dir;
+    std::string path = dir.File("alone.log");
+    WriteWholeFile(path, "last run\n");
+    bool busy = true;
+    int first = platform::OpenForWritingAlone(path.c_str(), busy);
+    ASSERT_GE(first, 0);
+    EXPECT_FALSE(busy);
+    EXPECT_EQ(ReadWholeFile(path), "");  // emptied for its new writer
+    ASSERT_EQ(platform::WriteDescriptor(first, "first\n", 6), 6);
+
+    EXPECT_LT(platform::OpenForWritingAlone(path.c_str(), busy), 0);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(ReadWholeFile(path), "first\n");
+
+    platform::CloseDescriptor(first);
+    int second = platform::OpenForWritingAlone(path.c_str(), busy);
+    ASSERT_GE(second, 0);
+    EXPECT_FALSE(busy);
+    EXPECT_EQ(ReadWholeFile(path), "");
+    platform::CloseDescriptor(second);
+
+    HeldFifo fifo(dir.File("fifo"));
+    ASSERT_TRUE(fifo.Ready());
+    EXPECT_LT(platform::OpenForWritingAlone(fifo.Path(), busy), 0);
+    EXPECT_FALSE(busy);
+}
+
 }  // namespace
 }  // namespace vorlix

@@ -30,6 +30,7 @@ TEST_F(HostReset, EveryFaultClockAndCountIsBackToTheStart) {
     ASSERT_TRUE(platform::StartThread(NoWork));
     headless::FailThreadStart(true);
     posix::FailOpensForWriting(5);
+    posix::StallWrites(true);
     headless::FailPosting(true);
     headless::FailCursorPosition(true);
     headless::FailRegistryCall(headless::RegistryCall::Create);
@@ -45,6 +46,7 @@ TEST_F(HostReset, EveryFaultClockAndCountIsBackToTheStart) {
     EXPECT_TRUE(platform::StartThread(NoWork));
     BinaryFile file(dir.File("written.bin").c_str(), FileMode::Write);
     EXPECT_EQ(file.Status(), FileOk);
+    EXPECT_EQ(file.Write("x", 1), FileOk);  // not held up by a stall
     WindowHandle window = headless::AddWindow(0, ScreenRect{0, 0, 10, 10}, "w", nullptr);
     EXPECT_TRUE(platform::PostWindowMessage(window, WM_CLOSE, 0, 0));
     ScreenPoint point{7, 7};

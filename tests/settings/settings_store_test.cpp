@@ -274,5 +274,40 @@ TEST_F(SettingsStore, EachSaveFailureStopsTheSaveWithItsText) {
     }
 }
 
+// A save cut short must not leave a mix of the new values and the old ones in the store.
+TEST_F(SettingsStore, ASaveReachesTheStoreWholeOrNotAtAll) {
+    struct Case {
+        RegistryCall call;
+        const char* value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {RegistryCall::Set, "HighlightDensity", "Unable to set density settings in registry"},
+        {RegistryCall::Commit, "", "Unable to store the settings in registry"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        testing::ResetProcessState();
+        StoreAll("1024x768", 300, 8);
+        ASSERT_TRUE(LoadSettings(Owner));
+        std::memcpy(Settings.ResolutionText, "640x480\0", 8);
+        Settings.Density = 12;
+        Settings.HighlightDensity = 34;
+        headless::FailRegistryCall(c.call, c.value);
+        SaveSettings(Owner);
+        ExpectOneBox(c.text);
+        EXPECT_EQ(StoredText("Resolution"), "1024x768");
+        EXPECT_EQ(StoredNumber("Density"), 300u);
+        EXPECT_EQ(StoredNumber("HighlightDensity"), 8u);
+        EXPECT_EQ(headless::OpenRegistryKeys(), 0);
+    }
+    testing::ResetProcessState();
+    StoreAll("1024x768", 300, 8);
+    Settings.Density = 12;
+    SaveSettings(Owner);
+    EXPECT_EQ(headless::RegistryCallCount(RegistryCall::Commit), 1);
+    EXPECT_EQ(StoredNumber("Density"), 12u);
+}
+
 }  // namespace
 }  // namespace vorlix

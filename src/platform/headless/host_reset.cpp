@@ -16,6 +16,8 @@ void ResetHost() {
     ResetDialogControls();
     ResetSaverShell();
     posix::FailOpensForWriting(0);
+    posix::StallWrites(false);
+    posix::CrashAtReplacement(0);
 }
 
 }  // namespace vorlix::headless

@@ -30,6 +30,7 @@ struct Store {
     std::map<RegistryCall, int> counts;
     std::vector<std::string> writes;
     std::string unreadable;  // the reason UnreadableStoreReason gives, when not empty
+    std::map<RegistryKey, std::vector<std::pair<std::string, StoredValue>>> batches;
 };
 
 Store& State() {
@@ -72,6 +73,7 @@ void ResetRegistry() {
     std::lock_guard<std::mutex> guard(s.lock);
     s.keys.clear();
     s.open.clear();
+    s.batches.clear();
     s.nextKey = FirstKey;
     s.faults.clear();
     s.counts.clear();
@@ -226,9 +228,14 @@ bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, con
     headless::ValueMap* values = headless::OpenValues(s, key);
     if (values == nullptr) return false;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    (*values)[headless::Folded(name)] =
-        headless::StoredValue{type, std::vector<std::uint8_t>(bytes, bytes + size)};
+    headless::StoredValue value{type, std::vector<std::uint8_t>(bytes, bytes + size)};
     s.writes.push_back(name);
+    auto batch = s.batches.find(key);
+    if (batch != s.batches.end()) {
+        batch->second.emplace_back(headless::Folded(name), value);
+        return true;
+    }
+    (*values)[headless::Folded(name)] = value;
     return true;
 }
 
@@ -237,6 +244,27 @@ void CloseRegistryKey(RegistryKey key) {
     std::lock_guard<std::mutex> guard(s.lock);
     ++s.counts[RegistryCall::Close];
     s.open.erase(key);
+    s.batches.erase(key);
+}
+
+void BeginRegistryBatch(RegistryKey key) {
+    headless::Store& s = headless::State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.open.count(key) != 0) s.batches[key].clear();
+}
+
+bool CommitRegistryBatch(RegistryKey key) {
+    headless::Store& s = headless::State();
+    std::lock_guard<std::mutex> guard(s.lock);
+    auto batch = s.batches.find(key);
+    if (batch == s.batches.end()) return true;
+    std::vector<std::pair<std::string, headless::StoredValue>> values = batch->second;
+    s.batches.erase(batch);
+    if (headless::Faulty(s, RegistryCall::Commit, nullptr)) return false;
+    headless::ValueMap* stored = headless::OpenValues(s, key);
+    if (stored == nullptr) return false;
+    for (const auto& [name, value] : values) (*stored)[name] = value;
+    return true;
 }
 
 const char* UnreadableStoreReason(RegistryKey) {

@@ -14,7 +14,7 @@ struct StoredValue {
     std::vector<std::uint8_t> bytes;
 };
 
-enum class RegistryCall { Create, Open, Query, Set, Close };
+enum class RegistryCall { Create, Open, Query, Set, Close, Commit };
 
 void ResetRegistry();
 
@@ -41,5 +41,6 @@ void MakeStoreUnreadable(const std::string& why);
 int OpenRegistryKeys();                     // keys opened and not yet closed
 int RegistryCallCount(RegistryCall call);   // calls made, failed ones included
 std::vector<std::string> RegistryWrites();  // names of the values set, in order
+// Values set in a batch reach the store only when it is committed, as with the settings file.
 
 }  // namespace vorlix::headless

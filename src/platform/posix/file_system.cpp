@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,10 @@ namespace vorlix::platform {
 namespace {
 constexpr mode_t NewFileMode = 0644;
 std::atomic<int> failingWriteOpens{0};
+std::atomic<int> replacementsUntilCrash{0};
+std::atomic<bool> stallingWrites{false};
+std::atomic<int> stalledWrites{0};
+constexpr useconds_t StallLookUs = 1000;
 
 bool TakeWriteOpenFault() {
     int pending = failingWriteOpens.load();
@@ -21,6 +26,13 @@ bool TakeWriteOpenFault() {
         if (failingWriteOpens.compare_exchange_weak(pending, pending - 1)) return true;
     }
     return false;
+}
+
+void WaitWhileStalled() {
+    if (!stallingWrites.load()) return;
+    stalledWrites.fetch_add(1);
+    while (stallingWrites.load()) ::usleep(StallLookUs);
+    stalledWrites.fetch_sub(1);
 }
 
 // Opens path only when it is a regular file. O_NONBLOCK keeps the open itself from waiting
@@ -57,6 +69,25 @@ int OpenForWriting(const char* path) {
     return OpenRegular(path, O_WRONLY | O_CREAT, NewFileMode);
 }
 
+// The hold is an advisory lock on the open file, which the system drops when the holder ends,
+// however it ends.
+int OpenForWritingAlone(const char* path, bool& busy) {
+    busy = false;
+    int descriptor = OpenRegular(path, O_WRONLY | O_CREAT, NewFileMode);
+    if (descriptor < 0) return -1;
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        busy = errno == EWOULDBLOCK;
+        ::close(descriptor);
+        return -1;
+    }
+    bool emptied = ::ftruncate(descriptor, 0) == 0;
+    if (!emptied || TakeWriteOpenFault()) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
 std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {
     ssize_t got;
     do {
@@ -66,6 +97,7 @@ std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {
 }
 
 std::int64_t WriteDescriptor(int descriptor, const void* data, std::uint32_t count) {
+    WaitWhileStalled();
     ssize_t put;
     do {
         put = ::write(descriptor, data, count);
@@ -87,5 +119,22 @@ void CloseDescriptor(int descriptor) { ::close(descriptor); }
 namespace vorlix::posix {
 
 void FailOpensForWriting(int count) { platform::failingWriteOpens.store(count > 0 ? count : 0); }
+
+void CrashAtReplacement(int count) {
+    platform::replacementsUntilCrash.store(count > 0 ? count : 0);
+}
+
+void ReplacementPoint() {
+    if (platform::replacementsUntilCrash.load() > 0 && --platform::replacementsUntilCrash == 0)
+        ::_exit(CrashExitCode);
+}
+
+void StallWrites(bool on) {
+    platform::stallingWrites.store(on);
+}
+
+int StalledWrites() {
+    return platform::stalledWrites.load();
+}
 
 }  // namespace vorlix::posix

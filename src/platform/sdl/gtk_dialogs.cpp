@@ -9,14 +9,32 @@
 #include "platform/saver_shell.h"
 #include "platform/sdl/abrupt_end.h"
 #include "platform/sdl/event_translation.h"
+#include "platform/sdl/gtk_start.h"
 #include "platform/sdl/watchdog.h"
+#include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 #include "settings/config_dialog.h"
 #include "settings/dialog_number.h"
 
+namespace vorlix::sdl {
+
+bool GtkReady() {
+    static int ready = -1;
+    if (ready >= 0) return ready == 1;
+    ready = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+    // GTK's own handlers, for a lost X server and for X errors, replace ours.
+    CatchXServerLoss();
+    if (ready == 1) X11TakeBackErrors();
+    return ready == 1;
+}
+
+}  // namespace vorlix::sdl
+
 namespace vorlix::platform {
 
 namespace {
+
+using sdl::GtkReady;
 
 constexpr int ResolutionButtons = 6;
 constexpr const char* ResolutionTexts[ResolutionButtons] = {
@@ -38,15 +56,6 @@ struct ConfigDialog {
     bool ended = false;
     int result = 0;
 };
-
-bool GtkReady() {
-    static int ready = -1;
-    if (ready >= 0) return ready == 1;
-    ready = gtk_init_check(nullptr, nullptr) ? 1 : 0;
-    // GTK's own handler for a lost X server replaces ours.
-    sdl::CatchXServerLoss();
-    return ready == 1;
-}
 
 ConfigDialog* FromHandle(WindowHandle dialog) { return reinterpret_cast<ConfigDialog*>(dialog); }
 WindowHandle ToHandle(ConfigDialog* dialog) { return reinterpret_cast<WindowHandle>(dialog); }

@@ -12,13 +12,15 @@ namespace {
 
 constexpr char FileName[] = "settings.reg";
 
-// An open key: a snapshot of the whole file, and the key within it. Writes replace the file.
+// An open key: a snapshot of the whole file, and the key within it. Each write, or each
+// batch of writes, puts its own values into the file as it is at that moment.
 struct OpenKey {
     std::string filePath;
     sdl::SettingsDocument document;
     std::string keyPath;
     std::string unreadable;  // why the file that is there could not be read; never written
-    bool damaged = false;    // read but not ours: kept aside before the first write
+    bool batching = false;
+    sdl::StoredKey batch;  // the values set since the batch began
 };
 
 bool SettingsPath(std::string& path) {
@@ -29,9 +31,8 @@ bool SettingsPath(std::string& path) {
 }
 
 // A missing, empty or damaged file reads as an empty registry: the settings then start from
-// their defaults, and the first write replaces the file with a clean one (a damaged one is
-// kept beside it first). A file that is there but cannot be read reads as empty too, and is
-// never written over.
+// their defaults. A file that is there but cannot be read reads as empty too, and is never
+// written over.
 bool LoadDocument(OpenKey& key) {
     if (!SettingsPath(key.filePath)) return false;
     std::string text;
@@ -39,20 +40,51 @@ bool LoadDocument(OpenKey& key) {
     sdl::SettingsFileRead read = sdl::ReadSettingsFileChecked(key.filePath, text, why);
     if (read == sdl::SettingsFileRead::Unreadable)
         key.unreadable = "The settings file " + key.filePath + " " + why + ".";
-    if (read == sdl::SettingsFileRead::Read &&
-        !sdl::ParseSettingsDocument(text, key.document)) {
-        key.damaged = true;
-    }
-    if (read != sdl::SettingsFileRead::Read || key.damaged) key.document.keys.clear();
+    if (read != sdl::SettingsFileRead::Read || !sdl::ParseSettingsDocument(text, key.document))
+        key.document.keys.clear();
     return true;
 }
 
-// The damaged file goes to settings.reg.bad, so nothing of it is lost to the clean one.
-bool SetDamagedFileAside(OpenKey& key) {
-    if (!key.damaged) return true;
-    std::string aside = key.filePath + ".bad";
-    if (std::rename(key.filePath.c_str(), aside.c_str()) != 0) return false;
-    key.damaged = false;
+// The file as it is now, under the writers' lock: another instance may have written it since
+// this key was opened. A damaged file goes to settings.reg.bad first, so nothing of it is
+// lost to the clean one; one that cannot be read is never written over.
+bool ReadCurrentDocument(const std::string& path, sdl::SettingsDocument& document) {
+    document.keys.clear();
+    std::string text;
+    std::string why;
+    switch (sdl::ReadSettingsFileChecked(path, text, why)) {
+        case sdl::SettingsFileRead::Missing:
+            return true;
+        case sdl::SettingsFileRead::Unreadable:
+            return false;
+        case sdl::SettingsFileRead::Read:
+            break;
+    }
+    if (sdl::ParseSettingsDocument(text, document)) return true;
+    document.keys.clear();
+    return sdl::SetSettingsFileAside(path);
+}
+
+// Puts values into the key in the file as it is now and replaces the file, all under the lock
+// that every writer takes, so two writers never undo each other's values.
+bool WriteValues(OpenKey& key, const sdl::StoredKey& values) {
+    sdl::SettingsLock lock(key.filePath);
+    if (!lock.Held()) return false;
+    sdl::SettingsDocument current;
+    if (!ReadCurrentDocument(key.filePath, current)) return false;
+    sdl::StoredKey* stored = sdl::FindKey(current, key.keyPath);
+    if (stored == nullptr) {
+        if (current.keys.size() == sdl::MaxKeys) return false;
+        current.keys.push_back(sdl::StoredKey{key.keyPath, {}});
+        stored = &current.keys.back();
+    }
+    for (const sdl::StoredValue& value : values.values) {
+        if (!sdl::PutValue(*stored, value.name, value.type, value.data.data(),
+                           static_cast<std::uint32_t>(value.data.size())))
+            return false;
+    }
+    if (!sdl::ReplaceSettingsFile(key.filePath, sdl::FormatSettingsDocument(current))) return false;
+    key.document = current;
     return true;
 }
 
@@ -123,17 +155,32 @@ bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, con
     if (!open->unreadable.empty()) return false;
     sdl::StoredKey* stored = sdl::FindKey(open->document, open->keyPath);
     if (stored == nullptr) return false;
-    if (!SetDamagedFileAside(*open)) return false;
-    sdl::SettingsDocument updated = open->document;
-    if (!sdl::PutValue(*sdl::FindKey(updated, open->keyPath), name, type, data, size))
-        return false;
-    if (!sdl::ReplaceSettingsFile(open->filePath, sdl::FormatSettingsDocument(updated)))
-        return false;
-    open->document = updated;
-    return true;
+    if (open->batching) {
+        // Kept in the snapshot too, so the key reads back what was set.
+        return sdl::PutValue(open->batch, name, type, data, size) &&
+               sdl::PutValue(*stored, name, type, data, size);
+    }
+    sdl::StoredKey single{open->keyPath, {}};
+    return sdl::PutValue(single, name, type, data, size) && WriteValues(*open, single);
 }
 
 void CloseRegistryKey(RegistryKey key) { delete FromHandle(key); }
+
+void BeginRegistryBatch(RegistryKey key) {
+    OpenKey* open = FromHandle(key);
+    if (open == nullptr) return;
+    open->batching = true;
+    open->batch = sdl::StoredKey{open->keyPath, {}};
+}
+
+bool CommitRegistryBatch(RegistryKey key) {
+    OpenKey* open = FromHandle(key);
+    if (open == nullptr) return false;
+    if (!open->batching) return true;
+    open->batching = false;
+    if (open->batch.values.empty()) return true;
+    return WriteValues(*open, open->batch);
+}
 
 const char* UnreadableStoreReason(RegistryKey key) {
     OpenKey* open = FromHandle(key);

@@ -1,6 +1,7 @@
 #include "platform/sdl/settings_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,11 +9,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/posix/file_faults.h"
+
 namespace vorlix::sdl {
 
 namespace {
 
 constexpr char Header[] = "REGEDIT4";
+constexpr int MaxLinksFollowed = 40;  // as the kernel's own limit
+constexpr int TemporaryNameTries = 100;
+constexpr int LockTries = 300;
+constexpr useconds_t LockRetryUs = 10000;  // so at most 3 seconds for another writer
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -116,13 +123,30 @@ bool WriteAll(int descriptor, const std::string& text) {
     return true;
 }
 
-void SyncDirectoryOf(const std::string& path) {
+std::string DirectoryOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    std::string directory = DirectoryOf(path);
     int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return;
     ::fsync(descriptor);
     ::close(descriptor);
+}
+
+// O_EXCL: a file, or a link planted at the name, is never opened; the next name is tried.
+int CreateTemporaryBeside(const std::string& target, std::string& temporary) {
+    std::string stem = target + ".new." + std::to_string(::getpid());
+    for (int attempt = 0; attempt < TemporaryNameTries; ++attempt) {
+        temporary = attempt == 0 ? stem : stem + "." + std::to_string(attempt);
+        int descriptor =
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -264,21 +288,64 @@ SettingsFileRead ReadSettingsFileChecked(const std::string& path, std::string& t
     return SettingsFileRead::Read;
 }
 
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int followed = 0; followed < MaxLinksFollowed; ++followed) {
+        char target[4096];
+        ssize_t length = ::readlink(current.c_str(), target, sizeof target - 1);
+        if (length < 0) return current;  // no link (or nothing there): this is the file
+        std::string next(target, static_cast<std::size_t>(length));
+        current = next[0] == '/' ? next : DirectoryOf(current) + "/" + next;
+    }
+    return current;
+}
+
 bool ReplaceSettingsFile(const std::string& path, const std::string& text) {
     // Reading refuses a larger file, and every setting in it would be lost.
     if (text.size() > MaxSettingsFileBytes) return false;
-    std::string temporary = path + ".new." + std::to_string(::getpid());
-    int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::string target = FollowLinks(path);
+    std::string temporary;
+    int descriptor = CreateTemporaryBeside(target, temporary);
     if (descriptor < 0) return false;
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(descriptor, old.st_mode & 07777);
     bool ok = WriteAll(descriptor, text) && ::fsync(descriptor) == 0;
     ok = ::close(descriptor) == 0 && ok;
-    if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (ok) {
+        posix::ReplacementPoint();
+        ok = ::rename(temporary.c_str(), target.c_str()) == 0;
+    }
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;
     }
-    SyncDirectoryOf(path);
+    SyncDirectoryOf(target);
     return true;
+}
+
+bool SetSettingsFileAside(const std::string& path) {
+    std::string target = FollowLinks(path);
+    return ::rename(target.c_str(), (target + ".bad").c_str()) == 0;
+}
+
+SettingsLock::SettingsLock(const std::string& path) {
+    std::string name = path + ".lock";
+    int descriptor = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) return;
+    for (int attempt = 0; attempt < LockTries; ++attempt) {
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+            descriptor_ = descriptor;
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        ::usleep(LockRetryUs);
+    }
+    ::close(descriptor);
+}
+
+SettingsLock::~SettingsLock() {
+    if (descriptor_ >= 0) ::close(descriptor_);
 }
 
 }  // namespace vorlix::sdl

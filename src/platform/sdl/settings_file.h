@@ -55,8 +55,29 @@ enum class SettingsFileRead { Missing, Read, Unreadable };
 // "is not a regular file" or "cannot be read (Input/output error)".
 SettingsFileRead ReadSettingsFileChecked(const std::string& path, std::string& text,
                                          std::string& why);
-// Writes a temporary file beside path, flushes it to disk and renames it over path, so a
-// crash leaves the old file or the new one, never half of one.
+// The file path names once symbolic links are followed (a dotfiles setup links it), or path
+// itself when it is no link. A link to a missing file names that missing file.
+std::string FollowLinks(const std::string& path);
+// Writes a new file beside the one path names (links followed), flushes it to disk and renames
+// it over that one, so a crash leaves the old file or the new one, never half of one, and a
+// link stays a link. The new file is made afresh: nothing already at its name, a link
+// included, is opened or followed.
 bool ReplaceSettingsFile(const std::string& path, const std::string& text);
+// Moves a file that is not ours (links followed) aside to its name with ".bad" added.
+bool SetSettingsFileAside(const std::string& path);
+
+// The advisory lock every writer of the settings file holds, from reading the file as it is
+// to replacing it, on a lock file beside path. Waits a bounded time for another holder.
+class SettingsLock {
+  public:
+    explicit SettingsLock(const std::string& path);
+    ~SettingsLock();
+    SettingsLock(const SettingsLock&) = delete;
+    SettingsLock& operator=(const SettingsLock&) = delete;
+    bool Held() const { return descriptor_ >= 0; }
+
+  private:
+    int descriptor_ = -1;
+};
 
 }  // namespace vorlix::sdl

@@ -17,9 +17,13 @@ Display* Query = nullptr;
 // Every X error of the process lands here: a window that vanished between two calls is an
 // everyday event for a screen saver drawn into someone else's window.
 std::atomic<unsigned long> ErrorCount{0};
+// The handler GTK put in, which still answers for GTK's own connection.
+std::atomic<XErrorHandler> GtkHandler{nullptr};
 
-int CountError(Display*, XErrorEvent*) {
+int CountError(Display* display, XErrorEvent* error) {
     ErrorCount.fetch_add(1);
+    XErrorHandler gtk = GtkHandler.load();
+    if (gtk != nullptr && display != Query) return gtk(display, error);
     return 0;
 }
 
@@ -39,6 +43,11 @@ bool X11Open() {
     if (Query == nullptr) return false;
     XSetErrorHandler(CountError);
     return true;
+}
+
+void X11TakeBackErrors() {
+    XErrorHandler previous = XSetErrorHandler(CountError);
+    if (previous != CountError) GtkHandler.store(previous);
 }
 
 void X11Close() {

@@ -13,6 +13,10 @@ using XWindowId = std::uint64_t;
 // Opens the query connection; installs an error handler so a vanished window is an answer,
 // not the end of the process. Safe to call again.
 bool X11Open();
+// Puts the error handler back once GTK has started: GTK's own handler ignores the errors of
+// every connection but its own, so a vanished window would look like success. Errors of
+// connections other than the query connection still reach GTK's handler afterwards.
+void X11TakeBackErrors();
 void X11Close();
 // Waits for the server's answer on the query connection: a server that stopped answering
 // holds the caller here, one that went away raises Xlib's lost-connection handler.

@@ -39,6 +39,25 @@ int OpenForWriting(const char* path) {
     return KeepDiskFile(_open(path, _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE));
 }
 
+// Shared for reading only: a second writer meets a sharing violation until the first one
+// closes the file or ends.
+int OpenForWritingAlone(const char* path, bool& busy) {
+    busy = false;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        busy = GetLastError() == ERROR_SHARING_VIOLATION;
+        return -1;
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK || !SetEndOfFile(file)) {
+        CloseHandle(file);
+        return -1;
+    }
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) CloseHandle(file);
+    return descriptor;
+}
+
 std::int64_t ReadDescriptor(int descriptor, void* buffer, std::uint32_t count) {
     return _read(descriptor, buffer, count);
 }

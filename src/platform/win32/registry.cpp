@@ -56,6 +56,12 @@ void CloseRegistryKey(RegistryKey key) {
     RegCloseKey(ToHkey(key));
 }
 
+// Each value was written when it was set.
+void BeginRegistryBatch(RegistryKey) {}
+bool CommitRegistryBatch(RegistryKey) {
+    return true;
+}
+
 // The registry either opens a key or not: there is no half-readable store.
 const char* UnreadableStoreReason(RegistryKey) { return nullptr; }
 

@@ -1,12 +1,22 @@
+#include "platform/sdl/settings_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "platform/sdl/settings_file.h"
+#include "child_process.h"
+#include "platform/posix/file_faults.h"
+#include "platform/registry.h"
+#include "platform/window_messages.h"
+#include "settings/settings_store.h"
+#include "support/temp_directory.h"
 
 namespace vorlix::sdl {
 
@@ -155,5 +165,268 @@ TEST(SettingsFile, ADocumentTooLargeToReadBackIsNotWritten) {
     EXPECT_EQ(kept, SampleText);
     std::system(("rm -rf " + directory).c_str());
 }
+
+namespace {
+
+using vorlix::testing::ReadWholeFile;
+using vorlix::testing::StartChild;
+using vorlix::testing::TempDirectory;
+using vorlix::testing::WaitForChild;
+using vorlix::testing::WriteWholeFile;
+
+constexpr const char* KeyPath = "Software\\Korvanth\\Vorlix";
+constexpr const char* FullKeyPath = "HKEY_LOCAL_MACHINE\\Software\\Korvanth\\Vorlix";
+constexpr int HangSeconds = 60;
+
+bool IsLink(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Whatever already has the new file's name stays as it is, and is not written through.
+TEST(SettingsFileReplacement, WhatIsPlantedAtTheNewFilesNameIsNeverOpened) {
+    TempDirectory directory;
+    std::string path = directory.File("settings.reg");
+    std::string victim = directory.File("victim");
+    WriteWholeFile(victim, "not the settings\n");
+    std::string planted = path + ".new." + std::to_string(::getpid());
+    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+    std::string plantedFile = planted + ".1";
+    WriteWholeFile(plantedFile, "someone's file\n");
+
+    ASSERT_TRUE(ReplaceSettingsFile(path, SampleText));
+    EXPECT_EQ(ReadWholeFile(path), SampleText);
+    EXPECT_FALSE(IsLink(path));
+    EXPECT_EQ(ReadWholeFile(victim), "not the settings\n");
+    EXPECT_TRUE(IsLink(planted));
+    EXPECT_EQ(ReadWholeFile(plantedFile), "someone's file\n");
+    EXPECT_EQ(Listing(directory.Path()).size(), 4u);  // nothing else left behind
+}
+
+// A dotfiles setup links settings.reg to a file kept elsewhere, through one link or several.
+TEST(SettingsFileReplacement, ALinkedFileIsReplacedAndTheLinkStays) {
+    TempDirectory directory;
+    std::filesystem::create_directories(directory.Path() / "dotfiles");
+    std::filesystem::create_directories(directory.Path() / "config");
+    std::string kept = directory.File("dotfiles/settings.reg");
+    std::string link = directory.File("config/settings.reg");
+    std::string second = directory.File("config/second.reg");
+    WriteWholeFile(kept, "REGEDIT4\n");
+    ::chmod(kept.c_str(), 0640);
+    ASSERT_EQ(::symlink("../dotfiles/settings.reg", second.c_str()), 0);
+    ASSERT_EQ(::symlink("second.reg", link.c_str()), 0);
+    EXPECT_EQ(FollowLinks(link), directory.File("config/../dotfiles/settings.reg"));
+
+    ASSERT_TRUE(ReplaceSettingsFile(link, SampleText));
+    EXPECT_TRUE(IsLink(link));
+    EXPECT_TRUE(IsLink(second));
+    EXPECT_EQ(ReadWholeFile(kept), SampleText);
+    struct stat info {};
+    ASSERT_EQ(::stat(kept.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(Listing(directory.Path() / "dotfiles"), std::vector<std::string>{"settings.reg"});
+    EXPECT_EQ(Listing(directory.Path() / "config"),
+              (std::vector<std::string>{"second.reg", "settings.reg"}));
+
+    // A link to a file not yet there makes that file.
+    std::string dangling = directory.File("config/dangling.reg");
+    ASSERT_EQ(::symlink("../dotfiles/new.reg", dangling.c_str()), 0);
+    ASSERT_TRUE(ReplaceSettingsFile(dangling, SampleText));
+    EXPECT_TRUE(IsLink(dangling));
+    EXPECT_EQ(ReadWholeFile(directory.File("dotfiles/new.reg")), SampleText);
+}
+
+// The Linux registry over a settings file in a folder of the test's own.
+class SettingsFileWriters : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", config_.Path().string().c_str(), 1);
+        std::filesystem::create_directories(config_.Path() / "vorlix");
+        Settings = SettingsRecord{};
+    }
+    void TearDown() override {
+        ::unsetenv("XDG_CONFIG_HOME");
+        Settings = SettingsRecord{};
+        posix::CrashAtReplacement(0);
+    }
+    std::string File(const std::string& name) const { return config_.File("vorlix/" + name); }
+    std::string SettingsPath() const { return File("settings.reg"); }
+
+    // The key's values as the file holds them now; false when the file is not ours.
+    bool StoredValues(StoredKey& key) const {
+        SettingsDocument document;
+        if (!ParseSettingsDocument(ReadWholeFile(SettingsPath()), document)) return false;
+        StoredKey* found = FindKey(document, FullKeyPath);
+        if (found == nullptr) return false;
+        key = *found;
+        return true;
+    }
+    static std::uint32_t Number(StoredKey& key, const std::string& name) {
+        StoredValue* value = FindValue(key, name);
+        if (value == nullptr || value->data.size() != 4) return 0xFFFFFFFF;
+        std::uint32_t number = 0;
+        std::memcpy(&number, value->data.data(), 4);
+        return number;
+    }
+    static std::string Text(StoredKey& key, const std::string& name) {
+        StoredValue* value = FindValue(key, name);
+        return value == nullptr ? "(missing)" : std::string(value->data.begin(), value->data.end());
+    }
+    static bool SetNumber(const std::string& name, std::uint32_t number) {
+        platform::RegistryKey key = 0;
+        bool created = false;
+        if (!platform::CreateRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, key,
+                                         created))
+            return false;
+        bool set = platform::SetRegistryValue(key, name.c_str(), REG_DWORD, &number, 4);
+        platform::CloseRegistryKey(key);
+        return set;
+    }
+
+    TempDirectory config_;
+};
+
+// The dialog and a saver that writes back a missing value run at once: each writer's values
+// reach the file, none is undone by the other's.
+TEST_F(SettingsFileWriters, TwoProcessesWritingAtOnceLoseNothing) {
+    constexpr int Names = 30;  // each: two writers' names stay within a key's 64 values
+    constexpr int Rounds = 5;
+    std::vector<pid_t> writers;
+    for (const char* prefix : {"A", "B"}) {
+        writers.push_back(StartChild([prefix] {
+            for (int i = 0; i < Names * Rounds; ++i)
+                if (!SetNumber(prefix + std::to_string(i % Names), static_cast<std::uint32_t>(i)))
+                    return 1;
+            return 0;
+        }));
+    }
+    for (pid_t writer : writers) {
+        vorlix::testing::ChildEnd end = WaitForChild(writer, HangSeconds);
+        EXPECT_TRUE(end.exited);
+        EXPECT_EQ(end.code, 0);
+    }
+    StoredKey key;
+    ASSERT_TRUE(StoredValues(key));
+    EXPECT_EQ(key.values.size(), 2u * Names);
+    for (const char* prefix : {"A", "B"}) {
+        for (int i = 0; i < Names; ++i) {
+            // Each name's last write, in the last round.
+            std::uint32_t last = static_cast<std::uint32_t>(Names * (Rounds - 1) + i);
+            EXPECT_EQ(Number(key, prefix + std::to_string(i)), last) << prefix << i;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(SettingsPath() + ".bad"));
+}
+
+// The file was damaged when the key was opened, and another instance has written a good one
+// since: that one is written into, not set aside.
+TEST_F(SettingsFileWriters, TheDamageVerdictIsTakenAgainAtTheWrite) {
+    WriteWholeFile(SettingsPath(), "garbage\n");
+    platform::RegistryKey key = 0;
+    bool created = false;
+    ASSERT_TRUE(
+        platform::CreateRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, key, created));
+    EXPECT_TRUE(created);
+    ASSERT_TRUE(ReplaceSettingsFile(SettingsPath(), SampleText));
+    std::uint32_t zoom = 2;
+    EXPECT_TRUE(platform::SetRegistryValue(key, "Zoom", REG_DWORD, &zoom, 4));
+    platform::CloseRegistryKey(key);
+
+    EXPECT_FALSE(std::filesystem::exists(SettingsPath() + ".bad"));
+    StoredKey stored;
+    ASSERT_TRUE(StoredValues(stored));
+    EXPECT_EQ(Text(stored, "Resolution"), "1024x768");
+    EXPECT_EQ(Number(stored, "Density"), 300u);
+    EXPECT_EQ(Number(stored, "Zoom"), 2u);
+
+    // Still damaged at the write: kept aside whole, and a clean file written.
+    WriteWholeFile(SettingsPath(), "garbage\n");
+    EXPECT_TRUE(SetNumber("Density", 12));
+    EXPECT_EQ(ReadWholeFile(SettingsPath() + ".bad"), "garbage\n");
+    ASSERT_TRUE(StoredValues(stored));
+    EXPECT_EQ(Number(stored, "Density"), 12u);
+    EXPECT_EQ(stored.values.size(), 1u);
+}
+
+TEST_F(SettingsFileWriters, AFileThatTurnedUnreadableIsNotWrittenOver) {
+    platform::RegistryKey key = 0;
+    bool created = false;
+    ASSERT_TRUE(
+        platform::CreateRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, key, created));
+    ASSERT_EQ(::mkdir(SettingsPath().c_str(), 0700), 0);  // no regular file any more
+    std::uint32_t zoom = 2;
+    EXPECT_FALSE(platform::SetRegistryValue(key, "Zoom", REG_DWORD, &zoom, 4));
+    platform::CloseRegistryKey(key);
+    EXPECT_TRUE(std::filesystem::is_directory(SettingsPath()));
+    EXPECT_FALSE(std::filesystem::exists(SettingsPath() + ".bad"));
+}
+
+TEST_F(SettingsFileWriters, ABatchIsWrittenAtItsCommitOnly) {
+    WriteWholeFile(SettingsPath(), SampleText);
+    platform::RegistryKey key = 0;
+    ASSERT_TRUE(
+        platform::OpenRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, true, key));
+    platform::BeginRegistryBatch(key);
+    std::uint32_t density = 12;
+    ASSERT_TRUE(platform::SetRegistryValue(key, "Density", REG_DWORD, &density, 4));
+    std::uint32_t read = 0, size = 4;
+    EXPECT_TRUE(platform::QueryRegistryValue(key, "Density", &read, size));
+    EXPECT_EQ(read, 12u);
+    EXPECT_EQ(ReadWholeFile(SettingsPath()), SampleText);
+    platform::CloseRegistryKey(key);  // not committed: dropped
+    EXPECT_EQ(ReadWholeFile(SettingsPath()), SampleText);
+
+    ASSERT_TRUE(
+        platform::OpenRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, true, key));
+    platform::BeginRegistryBatch(key);
+    ASSERT_TRUE(platform::SetRegistryValue(key, "Density", REG_DWORD, &density, 4));
+    EXPECT_TRUE(platform::CommitRegistryBatch(key));
+    platform::CloseRegistryKey(key);
+    StoredKey stored;
+    ASSERT_TRUE(StoredValues(stored));
+    EXPECT_EQ(Number(stored, "Density"), 12u);
+    EXPECT_EQ(Number(stored, "HighlightDensity"), 8u);
+}
+
+// A save cut off anywhere (a crash, a power cut) leaves the old settings whole or the new ones
+// whole, never some of each.
+TEST_F(SettingsFileWriters, ASaveCutOffAnywhereLeavesOldOrNewNeverAMix) {
+    const std::string old = std::string(SampleText) + "\"Zoom\"=hex(4):00,00,00,00\n";
+    for (int cutAt = 1; cutAt <= 4; ++cutAt) {
+        SCOPED_TRACE("cut at replacement " + std::to_string(cutAt));
+        WriteWholeFile(SettingsPath(), old);
+        pid_t saver = StartChild([cutAt] {
+            if (!LoadSettings(0)) return 1;
+            std::memcpy(Settings.ResolutionText, "640x480\0", 8);
+            Settings.Density = 12;
+            Settings.HighlightDensity = 34;
+            Settings.Zoom = 2;
+            posix::CrashAtReplacement(cutAt);
+            SaveSettings(0);
+            return 0;
+        });
+        vorlix::testing::ChildEnd end = WaitForChild(saver, HangSeconds);
+        ASSERT_TRUE(end.exited);
+        EXPECT_TRUE(end.code == 0 || end.code == posix::CrashExitCode) << end.code;
+        StoredKey key;
+        ASSERT_TRUE(StoredValues(key));
+        bool isOld = Text(key, "Resolution") == "1024x768" && Number(key, "Density") == 300 &&
+                     Number(key, "HighlightDensity") == 8 && Number(key, "Zoom") == 0;
+        bool isNew = Text(key, "Resolution") == "640x480" && Number(key, "Density") == 12 &&
+                     Number(key, "HighlightDensity") == 34 && Number(key, "Zoom") == 2;
+        EXPECT_TRUE(isOld || isNew) << ReadWholeFile(SettingsPath());
+        EXPECT_EQ(isNew, end.code == 0);
+    }
+}
+
+}  // namespace
 
 }  // namespace vorlix::sdl
