@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/sdl/abrupt_end.h"
+#include "platform/sdl/x11_monitors.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -41,6 +42,8 @@ bool OpenDisplay(const char*& why) {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // A click that gives one of the windows the focus is still a click that ends the saver.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         why = "no display: the X server cannot be reached (is DISPLAY set?)";
         return false;
@@ -56,6 +59,8 @@ bool OpenDisplay(const char*& why) {
         why = "no display: the X server cannot be reached (is DISPLAY set?)";
         return false;
     }
+    // Without RandR's monitor list SDL's serves, which only misses later changes.
+    X11MonitorsOpen();
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     CatchXServerLoss();
     VideoOpen = true;
@@ -69,6 +74,7 @@ bool DisplayIsOpen() { return VideoOpen; }
 // ends the process over a request about a window that has gone meanwhile.
 void CloseDisplay() {
     if (!VideoOpen) return;
+    X11MonitorsClose();
     X11Close();
     VideoOpen = false;
 }
@@ -86,6 +92,7 @@ HostWindow* AddHostWindow() {
         slot.embedded = false;
         slot.monitor = -1;
         slot.owner = 0;
+        slot.covers = MonitorInfo{};
         slot.surfaceStale.store(true);
         slot.hidden.store(false);
         slot.exposed.store(true);
@@ -97,6 +104,11 @@ HostWindow* AddHostWindow() {
         return &slot;
     }
     return nullptr;
+}
+
+HostWindow* HostWindowAt(int slot) {
+    if (slot < 0 || slot >= MaxHostWindows || !SlotUsed[slot]) return nullptr;
+    return &Slots[slot];
 }
 
 bool FramesFlowing(std::uint32_t now) {
