@@ -13,6 +13,7 @@
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
+#include "saver/saver_state.h"
 #include "saver/screen_saver_proc.h"
 #include "settings/resolution_table.h"
 #include "settings/settings_override.h"
@@ -63,22 +64,27 @@ void LogPlan(const ScreenPlan& plan, const char* tag) {
     }
 }
 
+constexpr const char* NoMonitorLine = "[WM_CREATE] No monitor found to run full screen on";
+
 // Where the host offers "Desktop size": every monitor gets its part of the picture, and with
-// that choice the picture is the monitors' own sizes over their zoom.
-void PlanFullScreen(const char* tag) {
+// that choice the picture is the monitors' own sizes over their zoom. False when the host
+// reports no monitor at all.
+bool PlanFullScreen(const char* tag) {
     WindowObjects.plan = ScreenPlan{};
-    if (!platform::OffersDesktopSize()) return;
+    if (!platform::OffersDesktopSize()) return true;
     MonitorInfo monitors[MaxMonitors];
     int count = platform::ReadMonitors(monitors, MaxMonitors);
+    if (count == 0) return false;
     std::int32_t zoom = static_cast<std::int32_t>(Settings.Zoom);
     ScreenPlan plan = Settings.ResolutionIndex == DesktopSizeIndex
                           ? PlanDesktopSize(monitors, count, zoom)
                           : PlanMode(monitors, count, Settings.ScreenWidth, Settings.ScreenHeight);
-    if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return;
+    if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return true;
     WindowObjects.plan = plan;
     Settings.ScreenWidth = plan.width;
     Settings.ScreenHeight = plan.height;
     LogPlan(plan, tag);
+    return true;
 }
 
 // A window drawn into follows the same zoom rule at the window's size.
@@ -98,25 +104,27 @@ void PlanWindowed(std::int32_t width, std::int32_t height) {
     LogPlan(plan, "WM_CREATE");
 }
 
-void ChooseMode(WindowHandle window) {
+// Null, or the line to fail with.
+const char* ChooseMode(WindowHandle window) {
     bool fullScreen = platform::ParentWindow(window) == 0;
     InitErrorMsg(fullScreen);
     LogMessage("[DEBUG] Got message WM_CREATE", LOG_INFO);
     if (fullScreen) {
         LogMessage("[WM_CREATE] Fullscreen mode", LOG_GOSSIP);
         FullScreenMode = 1;
-        PlanFullScreen("WM_CREATE");
+        if (!PlanFullScreen("WM_CREATE")) return NoMonitorLine;
         platform::SendWindowMessage(
             window, WM_SIZE, 0,
             MakeLParam(static_cast<std::uint32_t>(Settings.ScreenWidth),
                        static_cast<std::uint32_t>(Settings.ScreenHeight)));
-        return;
+        return nullptr;
     }
     LogMessage("[WM_CREATE] Windowed mode", LOG_GOSSIP);
     FullScreenMode = 0;
     ScreenRect rect;
-    if (!platform::WindowRect(window, rect)) return;
+    if (!platform::WindowRect(window, rect)) return nullptr;
     PlanWindowed(rect.right - rect.left, rect.bottom - rect.top);
+    return nullptr;
 }
 
 // The glyph file in one directory, or null. A directory too long for the path text is
@@ -222,9 +230,10 @@ LResult CreateSaverObjects(WindowHandle window) {
     }
     // Values given for this run only; the dialog never sees them, so they are never saved.
     ApplySettingsOverrides(Settings);
-    ChooseMode(window);
+    const char* noMonitor = ChooseMode(window);
     // Said once the log is open: the run goes on with the defaults.
     if (const char* refusal = SettingsStoreRefusal()) LogMessage(refusal, LOG_WARNING);
+    if (noMonitor != nullptr) return FailCreation(noMonitor);
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return FailCreation("[WM_CREATE] Unable to allocate memory for main DDrawManager object");
@@ -252,9 +261,10 @@ const char* RebuildDrawing(WindowHandle window, std::int32_t width, std::int32_t
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return "[WM_CREATE] Unable to allocate memory for main DDrawManager object";
-    if (fullScreen)
-        PlanFullScreen(tag);
-    else
+    if (fullScreen) {
+        // The saver window always covers a monitor: one is there to plan for.
+        if (!PlanFullScreen(tag)) return NoMonitorLine;
+    } else
         PlanWindowed(width, height);
     width = Settings.ScreenWidth;
     height = Settings.ScreenHeight;
@@ -331,6 +341,9 @@ void FollowMonitorChange(WindowHandle window) {
                               "[WM_DISPLAYCHANGE] Drawing thread did not end; monitor change ignored"))
         return;
     const int covered = platform::CoverMonitors(window);
+    // The pointer may have been moved off a monitor that went: moves count from where it is.
+    CursorCaptured = 0;
+    platform::CursorPosition(LastCursorPos);
     char line[96];
     std::snprintf(line, sizeof line, "[WM_DISPLAYCHANGE] Monitors changed: %d covered, rebuilding",
                   covered);

@@ -9,6 +9,7 @@
 #include "glyphs/blitters.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/headless_host.h"
+#include "platform/headless/message_boxes.h"
 #include "platform/window_messages.h"
 #include "saver/screen_saver_proc.h"
 #include "saver_test_support.h"
@@ -143,6 +144,16 @@ TEST_F(DesktopSizeRun, APreviewIgnoresMonitorChanges) {
     Send(WM_DISPLAYCHANGE);
     EXPECT_EQ(Settings.ScreenWidth, width);
     EXPECT_FALSE(Contains(LogLines(true), "[WM_DISPLAYCHANGE] Monitors changed"));
+}
+
+TEST_F(DesktopSizeRun, NoMonitorFailsTheStartWithTheUsualBox) {
+    StoreSettings("Desktop size", 300, 8);
+    headless::SetMonitors({});
+    EXPECT_EQ(CreateFullScreen(), 0u);
+    EXPECT_TRUE(Contains(LogLines(true), "[WM_CREATE] No monitor found to run full screen on"));
+    const auto boxes = headless::RecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("No monitor found"), std::string::npos) << boxes[0].text;
 }
 
 TEST_F(DesktopSizeRun, WithoutDesktopSizeNothingIsPlanned) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "platform/desktop.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/monitor_windows.h"
 #include "platform/sdl/x11_windows.h"
@@ -160,6 +161,7 @@ void TranslateEvent(const SDL_Event& event) {
         HostWindow* host = HostOf(event.motion.windowID);
         if (host == nullptr) break;
         NotePointer(host->originX.load() + event.motion.x, host->originY.load() + event.motion.y);
+        if (MonitorsSettling(platform::TickCount())) break;
         Deliver(InputWindow(host), WM_MOUSEMOVE, 0, PointAt(event.motion.x, event.motion.y));
         break;
     }

@@ -13,6 +13,11 @@ namespace vorlix::sdl {
 namespace {
 
 constexpr const char* OwnedTitle = "Screen Saver";
+// Long enough for a layout tool's steps and the rebuild after them.
+constexpr std::uint32_t SettleMs = 1000;
+
+// When the last notice of a layout change came; 0 for never. Window thread only.
+std::uint32_t LastLayoutNotice = 0;
 
 bool SameRect(const ScreenRect& a, const ScreenRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -210,7 +215,13 @@ int CoverMonitorsAgain(HostWindow& saver) {
     return covered;
 }
 
+bool MonitorsSettling(std::uint32_t now) {
+    return LastLayoutNotice != 0 && now - LastLayoutNotice < SettleMs;
+}
+
 void CheckMonitorLayout() {
+    LastLayoutNotice = platform::TickCount();
+    if (LastLayoutNotice == 0) LastLayoutNotice = 1;
     HostWindow* saver = FullScreenSaver();
     if (saver == nullptr || saver->procedure == nullptr) return;
     MonitorInfo covered[MaxMonitors];

@@ -26,7 +26,10 @@ int CoveredMonitors(MonitorInfo* monitors, int capacity);
 int CoverMonitorsAgain(HostWindow& saver);
 
 // Tells the full-screen saver, by WM_DISPLAYCHANGE, when the monitors no longer match the
-// windows laid over them.
+// windows laid over them. Called on each notice of a layout change.
 void CheckMonitorLayout();
+// True for a while after a notice of a layout change: the X server moves the pointer off
+// monitors being turned off or changed, and those moves are nobody's input.
+bool MonitorsSettling(std::uint32_t now);
 
 }  // namespace vorlix::sdl

@@ -161,10 +161,14 @@ case_input_second() {
     done
 }
 
-# DUMMY1 turned off under the running saver, then on again.
+# DUMMY1 turned off under the running saver, then on again. The pointer is on it: the server
+# moves it away, and that move is nobody's input.
 case_output_off_on() {
     new_case output_off_on
-    start_on_monitors 1920x1080+0+0 1280x1024+1920+0
+    lay_out 1920x1080+0+0 1280x1024+1920+0
+    xdotool mousemove 2560 512
+    run_saver saver /s
+    wait_for_rain
     expect_rain_on_monitors "${monitors[@]}"
     xrandr --output DUMMY1 --off
     xrandr >/dev/null
@@ -182,6 +186,23 @@ case_output_off_on() {
     saver_alive saver || fail "the saver ended when the monitor came back"
     expect_rain_on_monitors "${monitors[@]}"
     [ "$(saver_windows)" = 2 ] || fail "$(saver_windows) saver windows after the monitor came back"
+    saver_alive saver || fail "the saver ended"
+    close_with saver xdotool key space
+}
+
+# The primary made smaller and the second monitor moved beside it, then a third plugged in.
+case_layout_change() {
+    new_case layout_change
+    start_on_monitors 1920x1080+0+0 1280x1024+1920+0
+    lay_out 1600x900+0+0 1280x1024+1600+0
+    wait_until 5 log_has "$fs_log" "[WM_DISPLAYCHANGE] Screen 0: 1600x900 at 0,0" ||
+        fail "the new layout was not planned: $(grep -F 'Screen ' "$fs_log")"
+    expect_rain_on_monitors "${monitors[@]}"
+    lay_out 1600x900+0+0 1280x1024+1600+0 800x600+2880+0
+    wait_until 5 log_has "$fs_log" "[WM_DISPLAYCHANGE] Screen 2: 800x600 at 2880,0" ||
+        fail "the third monitor was not planned: $(grep -F 'Screen ' "$fs_log")"
+    expect_rain_on_monitors "${monitors[@]}"
+    [ "$(saver_windows)" = 3 ] || fail "$(saver_windows) saver windows for three monitors"
     saver_alive saver || fail "the saver ended"
     close_with saver xdotool key space
 }
