@@ -30,7 +30,9 @@ bool Inside(const ScreenRect& inner, const ScreenRect& outer) {
            inner.bottom <= outer.bottom;
 }
 
-bool SameRect(const ScreenRect& a, const ScreenRect& b) { return Inside(a, b) && Inside(b, a); }
+bool SameRect(const ScreenRect& a, const ScreenRect& b) {
+    return Inside(a, b) && Inside(b, a);
+}
 
 // Inside another monitor, or the same as an earlier one.
 bool Hidden(const MonitorInfo* monitors, int count, int index) {
@@ -92,7 +94,8 @@ ScreenPlan PlanDesktopSize(const MonitorInfo* listed, int listedCount, std::int3
         if (width <= 0 || height <= 0) continue;
         std::int32_t zoom = ChooseZoom(zoomChoice, width, height, monitor.dotsPerInch);
         // A monitor too large for any buffer at its zoom is drawn at a larger one.
-        while (zoom < MaxGlyphZoom && (width / zoom > MaxPictureSide || height / zoom > MaxPictureSide))
+        while (zoom < MaxGlyphZoom &&
+               (width / zoom > MaxPictureSide || height / zoom > MaxPictureSide))
             ++zoom;
         std::int32_t partWidth = width / zoom;
         std::int32_t partHeight = height / zoom;

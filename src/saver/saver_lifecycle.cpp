@@ -321,7 +321,8 @@ void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t he
     if (FullScreenMode != 0 || !CanRebuild() || width <= 0 || height <= 0) return;
     if (WindowSizeUnchanged(width, height)) return;
     bool wasActive = false;
-    if (!StopThreadForRebuild(wasActive, "[WM_SIZE] Drawing thread did not end; size change ignored"))
+    if (!StopThreadForRebuild(wasActive,
+                              "[WM_SIZE] Drawing thread did not end; size change ignored"))
         return;
     LogMessage("[WM_SIZE] Preview window resized, rebuilding", LOG_INFO);
     if (const char* failure = RebuildDrawing(window, width, height, "WM_SIZE")) {
@@ -337,8 +338,8 @@ void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t he
 void FollowMonitorChange(WindowHandle window) {
     if (FullScreenMode == 0 || !platform::OffersDesktopSize() || !CanRebuild()) return;
     bool wasActive = false;
-    if (!StopThreadForRebuild(wasActive,
-                              "[WM_DISPLAYCHANGE] Drawing thread did not end; monitor change ignored"))
+    if (!StopThreadForRebuild(
+            wasActive, "[WM_DISPLAYCHANGE] Drawing thread did not end; monitor change ignored"))
         return;
     const int covered = platform::CoverMonitors(window);
     // The pointer may have been moved off a monitor that went: moves count from where it is.

@@ -85,8 +85,7 @@ TEST_F(DefaultSaver, KeysButtonsAndTheWheelCloseKeyUpAndCharactersDoNot) {
         EXPECT_EQ(ClosesPosted(), 0) << message;
     }
     for (MessageId message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
-                              WM_MBUTTONDOWN, WM_XBUTTONDOWN, WM_MOUSEWHEEL,
-                              WM_POWERBROADCAST}) {
+                              WM_MBUTTONDOWN, WM_XBUTTONDOWN, WM_MOUSEWHEEL, WM_POWERBROADCAST}) {
         Drain();
         Send(message, 'A');
         EXPECT_EQ(ClosesPosted(), 1) << message;

@@ -123,14 +123,15 @@ TEST_F(DesktopSizeRun, AMonitorChangeUnderFullScreenPlansAndBuildsAnew) {
     ASSERT_NE(WindowObjects.display, nullptr);
     EXPECT_EQ(WindowObjects.display->BackView(0).width, 1920);
     EXPECT_EQ(ClipRect.right, 1920);
-    EXPECT_TRUE(Contains(LogLines(true), "[WM_DISPLAYCHANGE] Monitors changed: 1 covered, rebuilding"));
+    EXPECT_TRUE(
+        Contains(LogLines(true), "[WM_DISPLAYCHANGE] Monitors changed: 1 covered, rebuilding"));
     EXPECT_TRUE(Contains(LogLines(true),
                          "[WM_DISPLAYCHANGE] Screen 0: 1920x1080 at 0,0, picture part 1920x1080, "
                          "zoom 1"));
 
     // Back to two, the second a mirror of the first: still one screen.
-    headless::SetMonitors({Monitor(0, 0, 1920, 1080), Monitor(0, 0, 1920, 1080),
-                           Monitor(1920, 0, 1280, 1024)});
+    headless::SetMonitors(
+        {Monitor(0, 0, 1920, 1080), Monitor(0, 0, 1920, 1080), Monitor(1920, 0, 1280, 1024)});
     Send(WM_DISPLAYCHANGE);
     EXPECT_EQ(headless::LastScreenPlan().count, 2);
     EXPECT_EQ(Settings.ScreenWidth, 1920 + 1280);

@@ -162,8 +162,10 @@ bool OpenEveryMonitor(HostWindow& saver, const char* title, const ScreenRect& fa
     saver.covers = monitors[0];
     saver.monitor = 0;
     for (int i = 0; i < opened; ++i) {
-        if (!ok) CloseWindow(*others[i]);
-        else others[i]->owner = saver.handle;
+        if (!ok)
+            CloseWindow(*others[i]);
+        else
+            others[i]->owner = saver.handle;
     }
     return ok;
 }

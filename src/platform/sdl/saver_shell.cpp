@@ -102,9 +102,8 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     if (!sdl::DisplayIsOpen() || SaverProcedure == nullptr) return 0;
     sdl::HostWindow* host = sdl::AddHostWindow();
     if (host == nullptr) return 0;
-    bool opened =
-        layout.parent == 0 ? sdl::OpenEveryMonitor(*host, layout.title, layout.bounds)
-                           : OpenEmbedded(*host, layout);
+    bool opened = layout.parent == 0 ? sdl::OpenEveryMonitor(*host, layout.title, layout.bounds)
+                                     : OpenEmbedded(*host, layout);
     if (!opened) {
         CloseHostWindow(*host);
         return 0;

@@ -21,8 +21,8 @@ std::int32_t DotsPerInch(const XRRMonitorInfo& monitor) {
 
 MonitorInfo InfoOf(const XRRMonitorInfo& monitor) {
     MonitorInfo info;
-    info.bounds = ScreenRect{monitor.x, monitor.y, monitor.x + monitor.width,
-                             monitor.y + monitor.height};
+    info.bounds =
+        ScreenRect{monitor.x, monitor.y, monitor.x + monitor.width, monitor.y + monitor.height};
     info.dotsPerInch = DotsPerInch(monitor);
     return info;
 }

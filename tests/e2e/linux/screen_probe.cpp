@@ -1,5 +1,6 @@
 // Reads a rectangle of the screen as a person would see it and prints what the tests check:
-//   vorlix-test-probe X Y WIDTH HEIGHT [IX IY IW IH]...  ->  "lit=N green=N other=N hash=H outside=N"
+//   vorlix-test-probe X Y WIDTH HEIGHT [IX IY IW IH]...  ->  "lit=N green=N other=N hash=H
+//   outside=N"
 // lit: pixels brighter than near-black; green: lit pixels whose green channel leads (glyphs);
 // other: pixels that are neither black nor green-led; hash: a checksum of every pixel;
 // outside: lit pixels outside every inner rectangle (IX IY IW IH, screen coordinates), all
@@ -43,8 +44,8 @@ int main(int argc, char** argv) {
                                     std::atoi(argv[arg + 2]), std::atoi(argv[arg + 3])};
     auto inside = [&](int column, int row) {
         for (int i = 0; i < innerCount; ++i)
-            if (column >= inner[i].x && column < inner[i].x + inner[i].width &&
-                row >= inner[i].y && row < inner[i].y + inner[i].height)
+            if (column >= inner[i].x && column < inner[i].x + inner[i].width && row >= inner[i].y &&
+                row < inner[i].y + inner[i].height)
                 return true;
         return false;
     };
