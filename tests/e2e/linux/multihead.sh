@@ -207,6 +207,22 @@ case_layout_change() {
     close_with saver xdotool key space
 }
 
+# A fixed mode shows on the primary monitor only: a monitor plugged in meanwhile is covered
+# black.
+case_fixed_mode_new_monitor() {
+    new_case fixed_mode_new_monitor
+    standard_settings 31,30,32,34,78,37,36,38 2c,01,00,00 08,00,00,00  # 1024x768
+    start_on_monitors 1920x1080+0+0
+    lay_out 1920x1080+0+0 1280x1024+1920+0
+    wait_until 5 log_has "$fs_log" "[WM_DISPLAYCHANGE] Screen 1: 1280x1024 at 1920,0, picture part 0x0" ||
+        fail "the new monitor was not planned black: $(grep -F 'Screen ' "$fs_log")"
+    wait_until 5 test "$(saver_windows)" = 2 || fail "no window on the new monitor"
+    expect_rain_on_monitors 1920x1080+0+0
+    [ "$(field lit "$(probe 1920 0 1280 1024)")" = 0 ] || fail "the new monitor is not black"
+    saver_alive saver || fail "the saver ended"
+    close_with saver xdotool key space
+}
+
 # The focus moving to Vorlix's own window on the second monitor is no deactivation; moving on
 # to another program is.
 case_focus_second() {
