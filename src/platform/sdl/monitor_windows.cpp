@@ -149,8 +149,11 @@ bool OpenEveryMonitor(HostWindow& saver, const char* title, const ScreenRect& fa
     MonitorInfo monitors[MaxMonitors];
     int count = ReadMonitorsNow(monitors, MaxMonitors);
     if (count == 0) {
+        // A window for the saver to fail in, covering no monitor that a plan could use.
         saver.monitor = 0;
-        return OpenFullScreen(saver, title, fallback);
+        const bool opened = OpenFullScreen(saver, title, fallback);
+        saver.covers = MonitorInfo{};
+        return opened;
     }
     HostWindow* others[MaxMonitors] = {};
     int opened = 0;
@@ -176,7 +179,7 @@ int CoveredMonitors(MonitorInfo* monitors, int capacity) {
     int count = 0;
     for (int index = 0; index < MaxMonitors && count < capacity; ++index) {
         HostWindow* host = FindMonitorWindow(saver->handle, index);
-        if (host == nullptr) break;
+        if (host == nullptr || host->covers.bounds.right <= host->covers.bounds.left) break;
         monitors[count++] = host->covers;
     }
     return count;

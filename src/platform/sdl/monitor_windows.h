@@ -12,8 +12,8 @@ namespace vorlix::sdl {
 int ReadMonitorsNow(MonitorInfo* monitors, int capacity);
 
 // The saver window on the primary monitor, and windows it owns on the others, opened before
-// it so that it ends up on top with the focus. Without any monitor it covers fallback. Those
-// that cannot be had stay uncovered.
+// it so that it ends up on top with the focus. Those that cannot be had stay uncovered.
+// Without any monitor the saver window covers fallback, but reports no monitor covered.
 bool OpenEveryMonitor(HostWindow& saver, const char* title, const ScreenRect& fallback);
 
 // The monitors the windows of the full-screen saver cover, in the order they were laid out;
