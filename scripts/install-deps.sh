@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    libpng-dev libgif-dev libsdl2-dev libgtk-3-dev libx11-dev libxdamage-dev
+    libpng-dev libgif-dev libsdl2-dev libgtk-3-dev libx11-dev libxdamage-dev libxrandr-dev
     g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine
     xvfb xdotool imagemagick x11-utils openbox

@@ -52,11 +52,21 @@ EndSection
 EOF
 }
 
+# Refuses a bad layout before anything is started or changed.
+check_layout() {
+    (($# >= 1 && $# <= outputs)) || usage
+    local monitor
+    for monitor in "$@"; do
+        [ "$monitor" = off ] || [[ $monitor =~ ^[0-9]+x[0-9]+\+[0-9]+\+[0-9]+$ ]] || usage
+    done
+}
+
 answers() { DISPLAY=$1 timeout 5 xrandr >/dev/null 2>&1; }
 
 start() {
     local state=$1
     shift
+    check_layout "$@"
     mkdir -p "$state"
     stop "$state"
     write_config "$state/xorg.conf"
@@ -120,7 +130,7 @@ layout() {
     [ -f "$state/display" ] || { echo "multihead-x.sh: no server in $state" >&2; exit 1; }
     export DISPLAY
     DISPLAY=$(cat "$state/display")
-    (($# >= 1 && $# <= outputs)) || usage
+    check_layout "$@"
     # The outputs are probed only on a full query.
     xrandr >/dev/null
     local args=() index=0 monitor mode

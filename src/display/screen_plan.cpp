@@ -25,7 +25,43 @@ PlannedScreen BlackScreen(const MonitorInfo& monitor) {
     return screen;
 }
 
+bool Inside(const ScreenRect& inner, const ScreenRect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool SameRect(const ScreenRect& a, const ScreenRect& b) {
+    return Inside(a, b) && Inside(b, a);
+}
+
+// Inside another monitor, or the same as an earlier one.
+bool Hidden(const MonitorInfo* monitors, int count, int index) {
+    const ScreenRect& bounds = monitors[index].bounds;
+    for (int other = 0; other < count; ++other) {
+        if (other == index || !Inside(bounds, monitors[other].bounds)) continue;
+        if (!SameRect(bounds, monitors[other].bounds) || other < index) return true;
+    }
+    return false;
+}
+
+// The distinct monitors of a list given to a plan, copied so that the list stays as it was.
+int CopyDistinct(const MonitorInfo* monitors, int count, MonitorInfo* copy) {
+    if (count > MaxListedMonitors) count = MaxListedMonitors;
+    for (int i = 0; i < count; ++i) copy[i] = monitors[i];
+    return DistinctMonitors(copy, count);
+}
+
 }  // namespace
+
+int DistinctMonitors(MonitorInfo* monitors, int count) {
+    bool hidden[MaxListedMonitors] = {};
+    if (count > MaxListedMonitors) count = MaxListedMonitors;
+    for (int i = 0; i < count; ++i) hidden[i] = Hidden(monitors, count, i);
+    int kept = 0;
+    for (int i = 0; i < count; ++i)
+        if (!hidden[i]) monitors[kept++] = monitors[i];
+    return kept;
+}
 
 std::int32_t AutoZoom(std::int32_t width, std::int32_t height, std::int32_t dotsPerInch) {
     std::int32_t shortSide = width < height ? width : height;
@@ -45,7 +81,9 @@ std::int32_t ChooseZoom(std::int32_t choice, std::int32_t width, std::int32_t he
     return AutoZoom(width, height, dotsPerInch);
 }
 
-ScreenPlan PlanDesktopSize(const MonitorInfo* monitors, int count, std::int32_t zoomChoice) {
+ScreenPlan PlanDesktopSize(const MonitorInfo* listed, int listedCount, std::int32_t zoomChoice) {
+    MonitorInfo monitors[MaxListedMonitors];
+    const int count = CopyDistinct(listed, listedCount, monitors);
     ScreenPlan plan;
     for (int i = 0; i < count && i < MaxMonitors; ++i) {
         const MonitorInfo& monitor = monitors[i];
@@ -55,6 +93,10 @@ ScreenPlan PlanDesktopSize(const MonitorInfo* monitors, int count, std::int32_t 
         std::int32_t height = Height(monitor.bounds);
         if (width <= 0 || height <= 0) continue;
         std::int32_t zoom = ChooseZoom(zoomChoice, width, height, monitor.dotsPerInch);
+        // A monitor too large for any buffer at its zoom is drawn at a larger one.
+        while (zoom < MaxGlyphZoom &&
+               (width / zoom > MaxPictureSide || height / zoom > MaxPictureSide))
+            ++zoom;
         std::int32_t partWidth = width / zoom;
         std::int32_t partHeight = height / zoom;
         // Past the widest picture a device takes, a monitor stays black rather than fail all.
@@ -68,8 +110,10 @@ ScreenPlan PlanDesktopSize(const MonitorInfo* monitors, int count, std::int32_t 
     return plan;
 }
 
-ScreenPlan PlanMode(const MonitorInfo* monitors, int count, std::int32_t width,
+ScreenPlan PlanMode(const MonitorInfo* listed, int listedCount, std::int32_t width,
                     std::int32_t height) {
+    MonitorInfo monitors[MaxListedMonitors];
+    const int count = CopyDistinct(listed, listedCount, monitors);
     ScreenPlan plan;
     plan.width = width;
     plan.height = height;

@@ -22,6 +22,14 @@ std::int32_t AutoZoom(std::int32_t width, std::int32_t height, std::int32_t dots
 std::int32_t ChooseZoom(std::int32_t choice, std::int32_t width, std::int32_t height,
                         std::int32_t dotsPerInch);
 
+// The most monitors a list handed to the rules below may hold; more are not looked at.
+constexpr int MaxListedMonitors = 64;
+
+// Drops the monitors whose rectangle lies inside another's, as mirrored outputs do: they add
+// nothing to cover. Of equal ones the first stays. Keeps the order; returns the count left.
+int DistinctMonitors(MonitorInfo* monitors, int count);
+
+// Both plans cover the distinct monitors only, at most MaxMonitors of them.
 ScreenPlan PlanDesktopSize(const MonitorInfo* monitors, int count, std::int32_t zoomChoice);
 ScreenPlan PlanMode(const MonitorInfo* monitors, int count, std::int32_t width,
                     std::int32_t height);

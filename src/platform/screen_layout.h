@@ -7,7 +7,8 @@
 
 namespace vorlix {
 
-constexpr int MaxMonitors = 8;
+// As many as a graphics card or X's dummy driver offers outputs.
+constexpr int MaxMonitors = 16;
 
 struct MonitorInfo {
     ScreenRect bounds;             // on the screen
@@ -32,7 +33,12 @@ struct ScreenPlan {
 namespace platform {
 
 // The monitors, the primary one first; at most capacity of them. 0 when none can be read.
+// Under a full-screen saver: the monitors its windows were last laid over, so that a plan and
+// the windows that show it come from one reading.
 int ReadMonitors(MonitorInfo* monitors, int capacity);
+// Full screen: lays the saver window, and the windows it owns, over the monitors as they are
+// now. Returns how many are covered; 0 where the host does not follow monitor changes.
+int CoverMonitors(WindowHandle saver);
 // True where the saver offers "Desktop size" and glyph zoom (the Linux host).
 bool OffersDesktopSize();
 

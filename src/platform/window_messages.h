@@ -22,6 +22,7 @@ constexpr std::uint32_t WM_ACTIVATEAPP = 0x001C;
 constexpr std::uint32_t WM_SETCURSOR = 0x0020;
 constexpr std::uint32_t WM_POWER = 0x0048;
 constexpr std::uint32_t WM_HELP = 0x0053;
+constexpr std::uint32_t WM_DISPLAYCHANGE = 0x007E;
 constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_KEYUP = 0x0101;
@@ -36,6 +37,8 @@ constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
 constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr std::uint32_t WM_MBUTTONDOWN = 0x0207;
+constexpr std::uint32_t WM_MOUSEWHEEL = 0x020A;
+constexpr std::uint32_t WM_XBUTTONDOWN = 0x020B;
 constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
 constexpr std::uint32_t WM_APP = 0x8000;
 

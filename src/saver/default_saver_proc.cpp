@@ -48,6 +48,8 @@ bool ApplyInputRule(WindowHandle window, MessageId message, WParam w, LResult& a
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_MOUSEWHEEL:
         RequestClose(window);
         return false;
     case WM_MOUSEMOVE:

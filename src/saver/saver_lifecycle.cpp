@@ -14,6 +14,7 @@
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
+#include "saver/saver_state.h"
 #include "saver/screen_saver_proc.h"
 #include "settings/resolution_table.h"
 #include "settings/settings_override.h"
@@ -50,12 +51,12 @@ LResult FailCreation(const char* line) {
     return TeardownSaverObjects();
 }
 
-void LogPlan(const ScreenPlan& plan) {
+void LogPlan(const ScreenPlan& plan, const char* tag) {
     for (int i = 0; i < plan.count; ++i) {
         const PlannedScreen& screen = plan.screens[i];
         char line[160];
         std::snprintf(line, sizeof line,
-                      "[WM_CREATE] Screen %d: %dx%d at %d,%d, picture part %dx%d, zoom %d", i,
+                      "[%s] Screen %d: %dx%d at %d,%d, picture part %dx%d, zoom %d", tag, i,
                       screen.monitor.right - screen.monitor.left,
                       screen.monitor.bottom - screen.monitor.top, screen.monitor.left,
                       screen.monitor.top, screen.source.right - screen.source.left,
@@ -64,22 +65,27 @@ void LogPlan(const ScreenPlan& plan) {
     }
 }
 
+constexpr const char* NoMonitorLine = "[WM_CREATE] No monitor found to run full screen on";
+
 // Where the host offers "Desktop size": every monitor gets its part of the picture, and with
-// that choice the picture is the monitors' own sizes over their zoom.
-void PlanFullScreen() {
+// that choice the picture is the monitors' own sizes over their zoom. False when the host
+// reports no monitor at all.
+bool PlanFullScreen(const char* tag) {
     WindowObjects.plan = ScreenPlan{};
-    if (!platform::OffersDesktopSize()) return;
+    if (!platform::OffersDesktopSize()) return true;
     MonitorInfo monitors[MaxMonitors];
     int count = platform::ReadMonitors(monitors, MaxMonitors);
+    if (count == 0) return false;
     std::int32_t zoom = static_cast<std::int32_t>(Settings.Zoom);
     ScreenPlan plan = Settings.ResolutionIndex == DesktopSizeIndex
                           ? PlanDesktopSize(monitors, count, zoom)
                           : PlanMode(monitors, count, Settings.ScreenWidth, Settings.ScreenHeight);
-    if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return;
+    if (plan.count == 0 || plan.width <= 0 || plan.height <= 0) return true;
     WindowObjects.plan = plan;
     Settings.ScreenWidth = plan.width;
     Settings.ScreenHeight = plan.height;
-    LogPlan(plan);
+    LogPlan(plan, tag);
+    return true;
 }
 
 // A window drawn into follows the same zoom rule at the window's size.
@@ -96,28 +102,30 @@ void PlanWindowed(std::int32_t width, std::int32_t height) {
     WindowObjects.plan = plan;
     Settings.ScreenWidth = plan.width;
     Settings.ScreenHeight = plan.height;
-    LogPlan(plan);
+    LogPlan(plan, "WM_CREATE");
 }
 
-void ChooseMode(WindowHandle window) {
+// Null, or the line to fail with.
+const char* ChooseMode(WindowHandle window) {
     bool fullScreen = platform::ParentWindow(window) == 0;
     InitErrorMsg(fullScreen);
     LogMessage("[DEBUG] Got message WM_CREATE", LOG_INFO);
     if (fullScreen) {
         LogMessage("[WM_CREATE] Fullscreen mode", LOG_GOSSIP);
         FullScreenMode = 1;
-        PlanFullScreen();
+        if (!PlanFullScreen("WM_CREATE")) return NoMonitorLine;
         platform::SendWindowMessage(
             window, WM_SIZE, 0,
             MakeLParam(static_cast<std::uint32_t>(Settings.ScreenWidth),
                        static_cast<std::uint32_t>(Settings.ScreenHeight)));
-        return;
+        return nullptr;
     }
     LogMessage("[WM_CREATE] Windowed mode", LOG_GOSSIP);
     FullScreenMode = 0;
     ScreenRect rect;
-    if (!platform::WindowRect(window, rect)) return;
+    if (!platform::WindowRect(window, rect)) return nullptr;
     PlanWindowed(rect.right - rect.left, rect.bottom - rect.top);
+    return nullptr;
 }
 
 // The glyph file in one directory, or null. A directory too long for the path text is
@@ -225,9 +233,10 @@ LResult CreateSaverObjects(WindowHandle window) {
     }
     // Values given for this run only; the dialog never sees them, so they are never saved.
     ApplySettingsOverrides(Settings);
-    ChooseMode(window);
+    const char* noMonitor = ChooseMode(window);
     // Said once the log is open: the run goes on with the defaults.
     if (const char* refusal = SettingsStoreRefusal()) LogMessage(refusal, LOG_WARNING);
+    if (noMonitor != nullptr) return FailCreation(noMonitor);
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return FailCreation("[WM_CREATE] Unable to allocate memory for main DDrawManager object");
@@ -240,9 +249,13 @@ LResult CreateSaverObjects(WindowHandle window) {
 
 namespace {
 
-// The display and the grid again at a new size, with the thread stopped; null, or the line to
-// fail with (an empty text for a failure already logged).
-const char* RebuildAtSize(WindowHandle window, std::int32_t width, std::int32_t height) {
+// The display and the grid again, with the thread stopped, after a new plan: a preview's at its
+// window's new size, a full-screen one's over the monitors as they are now (tag names the
+// message in the plan's log lines). Null, or the line to fail with (an empty text for a failure
+// already logged).
+const char* RebuildDrawing(WindowHandle window, std::int32_t width, std::int32_t height,
+                           const char* tag) {
+    const bool fullScreen = FullScreenMode != 0;
     Drawing = DrawTargets{};
     FreeRainGrid(WindowObjects.grid);
     WindowObjects.grid.Cells = nullptr;
@@ -251,11 +264,15 @@ const char* RebuildAtSize(WindowHandle window, std::int32_t width, std::int32_t 
     WindowObjects.display = new (std::nothrow) DDrawManager;
     if (WindowObjects.display == nullptr)
         return "[WM_CREATE] Unable to allocate memory for main DDrawManager object";
-    PlanWindowed(width, height);
+    if (fullScreen) {
+        // The saver window always covers a monitor: one is there to plan for.
+        if (!PlanFullScreen(tag)) return NoMonitorLine;
+    } else
+        PlanWindowed(width, height);
     width = Settings.ScreenWidth;
     height = Settings.ScreenHeight;
     WindowObjects.display->UseScreenPlan(WindowObjects.plan);
-    if (!WindowObjects.display->CreateDirectDraw(window, width, height, false)) return "";
+    if (!WindowObjects.display->CreateDirectDraw(window, width, height, fullScreen)) return "";
     if (WindowObjects.display->GetPixelFormat() != format) {
         // The glyphs are kept in the display's layout: load them again in the new one.
         delete WindowObjects.glyphs;
@@ -274,6 +291,24 @@ const char* RebuildAtSize(WindowHandle window, std::int32_t width, std::int32_t 
     return nullptr;
 }
 
+bool CanRebuild() {
+    return WindowObjects.display != nullptr && WindowObjects.glyphs != nullptr &&
+           WindowObjects.grid.Cells != nullptr;
+}
+
+// Stops the draw thread for a rebuild, within a bound; on false it runs on as before and
+// refusal is logged.
+bool StopThreadForRebuild(bool& wasActive, const char* refusal) {
+    wasActive = DrawActive.load() != 0;
+    DrawActive.store(0);
+    ThreadAlive.store(0);
+    if (WaitForThreadEnd(ThreadEndTimeoutMs)) return true;
+    LogMessage(refusal, LOG_WARNING);
+    ThreadAlive.store(1);
+    DrawActive.store(wasActive ? 1 : 0);
+    return false;
+}
+
 bool WindowSizeUnchanged(std::int32_t width, std::int32_t height) {
     if (WindowObjects.plan.count == 0)
         return width == Settings.ScreenWidth && height == Settings.ScreenHeight;
@@ -286,21 +321,38 @@ bool WindowSizeUnchanged(std::int32_t width, std::int32_t height) {
 // A preview whose window changed size: the thread stops, the display and the grid are built
 // again at the new size, and the thread starts again. Full screen nothing changes.
 void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t height) {
-    if (FullScreenMode != 0 || WindowObjects.display == nullptr || WindowObjects.glyphs == nullptr ||
-        WindowObjects.grid.Cells == nullptr || width <= 0 || height <= 0)
-        return;
+    if (FullScreenMode != 0 || !CanRebuild() || width <= 0 || height <= 0) return;
     if (WindowSizeUnchanged(width, height)) return;
-    const bool wasActive = DrawActive.load() != 0;
-    DrawActive.store(0);
-    ThreadAlive.store(0);
-    if (!WaitForThreadEnd(ThreadEndTimeoutMs)) {
-        LogMessage("[WM_SIZE] Drawing thread did not end; size change ignored", LOG_WARNING);
-        ThreadAlive.store(1);
-        DrawActive.store(wasActive ? 1 : 0);
+    bool wasActive = false;
+    if (!StopThreadForRebuild(wasActive,
+                              "[WM_SIZE] Drawing thread did not end; size change ignored"))
+        return;
+    LogMessage("[WM_SIZE] Preview window resized, rebuilding", LOG_INFO);
+    if (const char* failure = RebuildDrawing(window, width, height, "WM_SIZE")) {
+        FailCreation(*failure != '\0' ? failure : nullptr);
         return;
     }
-    LogMessage("[WM_SIZE] Preview window resized, rebuilding", LOG_INFO);
-    if (const char* failure = RebuildAtSize(window, width, height)) {
+    DrawActive.store(wasActive ? 1 : 0);
+}
+
+// Monitors added, removed or changed under a full-screen saver: the host lays its windows over
+// them again, and the picture is planned and built anew for them, the thread stopped meanwhile.
+// What each buffer showed goes with the old display.
+void FollowMonitorChange(WindowHandle window) {
+    if (FullScreenMode == 0 || !platform::OffersDesktopSize() || !CanRebuild()) return;
+    bool wasActive = false;
+    if (!StopThreadForRebuild(
+            wasActive, "[WM_DISPLAYCHANGE] Drawing thread did not end; monitor change ignored"))
+        return;
+    const int covered = platform::CoverMonitors(window);
+    // The pointer may have been moved off a monitor that went: moves count from where it is.
+    CursorCaptured = 0;
+    platform::CursorPosition(LastCursorPos);
+    char line[96];
+    std::snprintf(line, sizeof line, "[WM_DISPLAYCHANGE] Monitors changed: %d covered, rebuilding",
+                  covered);
+    LogMessage(line, LOG_INFO);
+    if (const char* failure = RebuildDrawing(window, 0, 0, "WM_DISPLAYCHANGE")) {
         FailCreation(*failure != '\0' ? failure : nullptr);
         return;
     }

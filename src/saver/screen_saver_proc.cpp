@@ -100,6 +100,9 @@ LResult ScreenSaverProc(WindowHandle window, MessageId message, WParam w, LParam
         ResizeSaverObjects(window, static_cast<std::int32_t>(LowWord(static_cast<WParam>(l))),
                            static_cast<std::int32_t>(HighWord(static_cast<WParam>(l))));
         break;
+    case WM_DISPLAYCHANGE:
+        FollowMonitorChange(window);
+        break;
     case SCRM_VERIFYPW:
         LogMessage("[SCRM_VERIFYPW] Message detected", LOG_INFO);
         break;

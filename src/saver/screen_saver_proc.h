@@ -45,5 +45,7 @@ LResult DestroySaverObjects(WindowHandle window, WParam w, LParam l);
 LResult TeardownSaverObjects();
 // WM_SIZE: a preview follows its window's size.
 void ResizeSaverObjects(WindowHandle window, std::int32_t width, std::int32_t height);
+// WM_DISPLAYCHANGE: where the host plans the monitors, a full-screen saver covers them anew.
+void FollowMonitorChange(WindowHandle window);
 
 }  // namespace vorlix

@@ -105,7 +105,7 @@ TEST(DesktopSizePlan, MonitorsPastTheWidestPictureStayBlack) {
 
 TEST(DesktopSizePlan, NoMonitorsOrEmptyOnesPlanNothingToDraw) {
     EXPECT_EQ(PlanDesktopSize(nullptr, 0, AutoGlyphZoom).count, 0);
-    std::vector<MonitorInfo> monitors = {Monitor(0, 0, 0, 0), Monitor(0, 0, 800, 600)};
+    std::vector<MonitorInfo> monitors = {Monitor(900, 0, 0, 0), Monitor(0, 0, 800, 600)};
     ScreenPlan plan = PlanDesktopSize(monitors.data(), 2, AutoGlyphZoom);
     ASSERT_EQ(plan.count, 2);
     EXPECT_TRUE(IsBlack(plan.screens[0]));
@@ -115,10 +115,64 @@ TEST(DesktopSizePlan, NoMonitorsOrEmptyOnesPlanNothingToDraw) {
 
 TEST(DesktopSizePlan, NoMoreScreensThanTheFixedCapacity) {
     std::vector<MonitorInfo> monitors;
-    for (int i = 0; i < MaxMonitors + 3; ++i) monitors.push_back(Monitor(i * 640, 0, 640, 480));
+    for (int i = 0; i < MaxMonitors + 3; ++i) monitors.push_back(Monitor(i * 480, 0, 480, 480));
     ScreenPlan plan = PlanDesktopSize(monitors.data(), static_cast<int>(monitors.size()), 1);
     EXPECT_EQ(plan.count, MaxMonitors);
-    EXPECT_EQ(plan.width, MaxMonitors * 640);
+    EXPECT_EQ(plan.width, MaxMonitors * 480);
+}
+
+TEST(DesktopSizePlan, AMonitorTooLargeForAnyBufferIsDrawnAtALargerZoom) {
+    MonitorInfo huge = Monitor(0, 0, 10240, 4320);
+    ScreenPlan plan = PlanDesktopSize(&huge, 1, 1);
+    ASSERT_EQ(plan.count, 1);
+    EXPECT_EQ(plan.screens[0].zoom, 2);
+    ExpectRect(plan.screens[0].source, 0, 0, 5120, 2160);
+    ExpectRect(plan.screens[0].target, 0, 0, 10240, 4320);
+    MonitorInfo beyond = Monitor(0, 0, 40000, 1080);
+    plan = PlanDesktopSize(&beyond, 1, AutoGlyphZoom);
+    ASSERT_EQ(plan.count, 1);
+    EXPECT_TRUE(IsBlack(plan.screens[0]));
+}
+
+// Mirrored outputs report the same rectangle; a smaller mode cloned onto a larger monitor
+// reports one inside it. Neither adds anything to cover.
+TEST(DistinctMonitors, MonitorsInsideAnotherAreDropped) {
+    std::vector<MonitorInfo> monitors = {Monitor(0, 0, 1920, 1080), Monitor(0, 0, 1920, 1080),
+                                         Monitor(1920, 0, 1280, 1024), Monitor(0, 0, 1024, 768),
+                                         Monitor(1900, 0, 100, 100)};
+    EXPECT_EQ(DistinctMonitors(monitors.data(), 5), 3);
+    ExpectRect(monitors[0].bounds, 0, 0, 1920, 1080);
+    ExpectRect(monitors[1].bounds, 1920, 0, 3200, 1024);
+    ExpectRect(monitors[2].bounds, 1900, 0, 2000, 100);  // overlaps two, inside neither
+
+    std::vector<MonitorInfo> inner = {Monitor(0, 0, 1280, 720), Monitor(0, 0, 1920, 1080)};
+    EXPECT_EQ(DistinctMonitors(inner.data(), 2), 1);
+    ExpectRect(inner[0].bounds, 0, 0, 1920, 1080);
+}
+
+TEST(DistinctMonitors, AMirroredPairGetsOneScreenInEitherPlan) {
+    std::vector<MonitorInfo> monitors = {Monitor(0, 0, 1920, 1080), Monitor(0, 0, 1920, 1080),
+                                         Monitor(1920, 0, 1280, 1024)};
+    ScreenPlan plan = PlanDesktopSize(monitors.data(), 3, AutoGlyphZoom);
+    ASSERT_EQ(plan.count, 2);
+    EXPECT_EQ(plan.width, 1920 + 1280);
+    ExpectRect(plan.screens[1].monitor, 1920, 0, 3200, 1024);
+    plan = PlanMode(monitors.data(), 3, 1024, 768);
+    ASSERT_EQ(plan.count, 2);
+    EXPECT_TRUE(IsBlack(plan.screens[1]));
+    ExpectRect(plan.screens[1].monitor, 1920, 0, 3200, 1024);
+    // The caller's list is left as it was.
+    ExpectRect(monitors[1].bounds, 0, 0, 1920, 1080);
+}
+
+TEST(DistinctMonitors, ClonesPastThePictureLimitLeaveNoRealMonitorBlack) {
+    std::vector<MonitorInfo> monitors;
+    for (int i = 0; i < 6; ++i) monitors.push_back(Monitor(0, 0, 3840, 1080));
+    monitors.push_back(Monitor(3840, 0, 3840, 1080));
+    ScreenPlan plan = PlanDesktopSize(monitors.data(), 7, 1);
+    ASSERT_EQ(plan.count, 2);
+    EXPECT_FALSE(IsBlack(plan.screens[0]));
+    EXPECT_FALSE(IsBlack(plan.screens[1]));
 }
 
 TEST(ModePlan, ThePrimaryShowsTheModeFittedAndTheOthersAreBlack) {

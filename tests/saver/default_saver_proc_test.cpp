@@ -79,13 +79,13 @@ TEST_F(DefaultSaver, NegativeDistancesCount) {
     EXPECT_EQ(ClosesPosted(), 1);
 }
 
-TEST_F(DefaultSaver, KeysAndButtonsCloseKeyUpAndCharactersDoNot) {
+TEST_F(DefaultSaver, KeysButtonsAndTheWheelCloseKeyUpAndCharactersDoNot) {
     for (MessageId message : {WM_KEYUP, WM_CHAR, WM_LBUTTONUP, WM_TIMER, WM_PAINT}) {
         Send(message, 'A');
         EXPECT_EQ(ClosesPosted(), 0) << message;
     }
     for (MessageId message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
-                              WM_MBUTTONDOWN, WM_POWERBROADCAST}) {
+                              WM_MBUTTONDOWN, WM_XBUTTONDOWN, WM_MOUSEWHEEL, WM_POWERBROADCAST}) {
         Drain();
         Send(message, 'A');
         EXPECT_EQ(ClosesPosted(), 1) << message;

@@ -9,6 +9,7 @@
 #include "glyphs/blitters.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/headless_host.h"
+#include "platform/headless/message_boxes.h"
 #include "platform/window_messages.h"
 #include "saver/screen_saver_proc.h"
 #include "saver_test_support.h"
@@ -110,6 +111,50 @@ TEST_F(DesktopSizeRun, APreviewFollowsTheZoomRuleAcrossResizes) {
     Send(WM_SIZE, 0, MakeLParam(152, 112));
     EXPECT_EQ(rebuilds(), 2);
     EXPECT_EQ(Settings.ScreenWidth, 76);
+}
+
+TEST_F(DesktopSizeRun, AMonitorChangeUnderFullScreenPlansAndBuildsAnew) {
+    StoreSettings("Desktop size", 300, 8);
+    ASSERT_NE(CreateFullScreen(), 0u);
+    headless::SetMonitors({Monitor(0, 0, 1920, 1080)});
+    Send(WM_DISPLAYCHANGE);
+    EXPECT_EQ(Settings.ScreenWidth, 1920);
+    EXPECT_EQ(headless::LastScreenPlan().count, 1);
+    ASSERT_NE(WindowObjects.display, nullptr);
+    EXPECT_EQ(WindowObjects.display->BackView(0).width, 1920);
+    EXPECT_EQ(ClipRect.right, 1920);
+    EXPECT_TRUE(
+        Contains(LogLines(true), "[WM_DISPLAYCHANGE] Monitors changed: 1 covered, rebuilding"));
+    EXPECT_TRUE(Contains(LogLines(true),
+                         "[WM_DISPLAYCHANGE] Screen 0: 1920x1080 at 0,0, picture part 1920x1080, "
+                         "zoom 1"));
+
+    // Back to two, the second a mirror of the first: still one screen.
+    headless::SetMonitors(
+        {Monitor(0, 0, 1920, 1080), Monitor(0, 0, 1920, 1080), Monitor(1920, 0, 1280, 1024)});
+    Send(WM_DISPLAYCHANGE);
+    EXPECT_EQ(headless::LastScreenPlan().count, 2);
+    EXPECT_EQ(Settings.ScreenWidth, 1920 + 1280);
+    EXPECT_EQ(WindowObjects.display->BackView(0).width, 1920 + 1280);
+}
+
+TEST_F(DesktopSizeRun, APreviewIgnoresMonitorChanges) {
+    ASSERT_NE(CreatePreview(AddPreviewParent()), 0u);
+    const std::int32_t width = Settings.ScreenWidth;
+    headless::SetMonitors({Monitor(0, 0, 800, 600)});
+    Send(WM_DISPLAYCHANGE);
+    EXPECT_EQ(Settings.ScreenWidth, width);
+    EXPECT_FALSE(Contains(LogLines(true), "[WM_DISPLAYCHANGE] Monitors changed"));
+}
+
+TEST_F(DesktopSizeRun, NoMonitorFailsTheStartWithTheUsualBox) {
+    StoreSettings("Desktop size", 300, 8);
+    headless::SetMonitors({});
+    EXPECT_EQ(CreateFullScreen(), 0u);
+    EXPECT_TRUE(Contains(LogLines(true), "[WM_CREATE] No monitor found to run full screen on"));
+    const auto boxes = headless::RecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("No monitor found"), std::string::npos) << boxes[0].text;
 }
 
 TEST_F(DesktopSizeRun, WithoutDesktopSizeNothingIsPlanned) {

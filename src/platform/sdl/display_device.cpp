@@ -479,23 +479,6 @@ DesktopMode ReadDesktopMode() {
     return mode;
 }
 
-// SDL lists the primary monitor first on X11.
-int ReadMonitors(MonitorInfo* monitors, int capacity) {
-    if (!sdl::DisplayIsOpen()) return 0;
-    int available = SDL_GetNumVideoDisplays();
-    int count = 0;
-    for (int i = 0; i < available && count < capacity; ++i) {
-        SDL_Rect bounds{0, 0, 0, 0};
-        if (SDL_GetDisplayBounds(i, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) continue;
-        float diagonal = 0.0f;
-        if (SDL_GetDisplayDPI(i, &diagonal, nullptr, nullptr) != 0) diagonal = 0.0f;
-        MonitorInfo& monitor = monitors[count++];
-        monitor.bounds = ScreenRect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
-        monitor.dotsPerInch = static_cast<std::int32_t>(diagonal + 0.5f);
-    }
-    return count;
-}
-
 bool OffersDesktopSize() { return true; }
 
 }  // namespace vorlix::platform

@@ -4,7 +4,9 @@
 
 #include <atomic>
 
+#include "platform/desktop.h"
 #include "platform/sdl/host_windows.h"
+#include "platform/sdl/monitor_windows.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -35,6 +37,18 @@ WParam VirtualKey(const SDL_Keysym& key) {
         return static_cast<WParam>(code);
     }
     return static_cast<WParam>(key.scancode);
+}
+
+// The focus went to another of our windows: X moved it before the loss reached us, so it can
+// be looked up now. The window manager may give the focus to a frame around the window.
+bool FocusStayedWithUs() {
+    constexpr int FrameDepth = 3;
+    XWindowId focus = X11FocusWindow();
+    for (int level = 0; focus != 0 && level <= FrameDepth; ++level) {
+        if (FindHostWindow(focus) != nullptr) return true;
+        focus = X11ParentOf(focus);
+    }
+    return false;
 }
 
 void NoteSize(HostWindow& host, std::int32_t width, std::int32_t height) {
@@ -97,7 +111,8 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED: NoteSize(*host, event.data1, event.data2); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: Deliver(host, WM_ACTIVATEAPP, 1, 0); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-        if (!FocusComesBack()) Deliver(host, WM_ACTIVATEAPP, 0, 0);
+        if (!FocusStayedWithUs() && !FocusComesBack())
+            Deliver(InputWindow(host), WM_ACTIVATEAPP, 0, 0);
         break;
     case SDL_WINDOWEVENT_CLOSE: Deliver(host, WM_CLOSE, 0, 0); break;
     default: break;
@@ -139,19 +154,28 @@ void TranslateEvent(const SDL_Event& event) {
                                     (event.key.repeat ? 1u << 30 : 0u)));
         break;
     case SDL_MOUSEBUTTONDOWN: {
+        // Buttons past the first three are all extra buttons, as Windows has them.
         MessageId message = event.button.button == SDL_BUTTON_LEFT    ? WM_LBUTTONDOWN
                             : event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONDOWN
                             : event.button.button == SDL_BUTTON_MIDDLE ? WM_MBUTTONDOWN
-                                                                       : 0;
-        if (message != 0)
-            Deliver(InputHostOf(event.button.windowID), message, 0,
-                    PointAt(event.button.x, event.button.y));
+                                                                       : WM_XBUTTONDOWN;
+        Deliver(InputHostOf(event.button.windowID), message, 0,
+                PointAt(event.button.x, event.button.y));
         break;
     }
+    case SDL_MOUSEWHEEL: {
+        constexpr std::int32_t WheelDelta = 120;  // one notch, in Windows' units
+        const std::int32_t notches = event.wheel.y != 0 ? event.wheel.y : event.wheel.x;
+        const WParam turned = static_cast<WParam>(static_cast<std::uint16_t>(notches * WheelDelta));
+        Deliver(InputHostOf(event.wheel.windowID), WM_MOUSEWHEEL, turned << 16, 0);
+        break;
+    }
+    case SDL_DISPLAYEVENT: CheckMonitorLayout(); break;
     case SDL_MOUSEMOTION: {
         HostWindow* host = HostOf(event.motion.windowID);
         if (host == nullptr) break;
         NotePointer(host->originX.load() + event.motion.x, host->originY.load() + event.motion.y);
+        if (MonitorsSettling(platform::TickCount())) break;
         Deliver(InputWindow(host), WM_MOUSEMOVE, 0, PointAt(event.motion.x, event.motion.y));
         break;
     }

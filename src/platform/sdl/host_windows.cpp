@@ -35,6 +35,7 @@ HostWindow* AddHostWindow() {
         slot.embedded = false;
         slot.monitor = -1;
         slot.owner = 0;
+        slot.covers = MonitorInfo{};
         slot.surfaceStale.store(true);
         slot.hidden.store(false);
         slot.exposed.store(true);
@@ -46,6 +47,11 @@ HostWindow* AddHostWindow() {
         return &slot;
     }
     return nullptr;
+}
+
+HostWindow* HostWindowAt(int slot) {
+    if (slot < 0 || slot >= MaxHostWindows || !SlotUsed[slot]) return nullptr;
+    return &Slots[slot];
 }
 
 bool FramesFlowing(std::uint32_t now) {

@@ -25,6 +25,7 @@ struct HostWindow {
     // to owner, the saver window, which gets its input and goes with it.
     int monitor = -1;
     WindowHandle owner = 0;
+    MonitorInfo covers;  // full screen: the monitor as it was when the window was laid over it
 
     // Written by the window thread, read by the presenting thread.
     std::atomic<bool> surfaceStale{true};  // re-fetch SDL's window surface before drawing
@@ -43,6 +44,7 @@ constexpr int MaxHostWindows = MaxMonitors;
 bool FramesFlowing(std::uint32_t now);
 
 HostWindow* AddHostWindow();  // a free slot, or null when all are taken
+HostWindow* HostWindowAt(int slot);  // the window in that slot, or null when it is free
 HostWindow* FindHostWindow(WindowHandle handle);
 HostWindow* FindHostWindow(SDL_Window* window);
 HostWindow* FindHostWindowByParent(WindowHandle parent);

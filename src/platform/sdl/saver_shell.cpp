@@ -10,8 +10,10 @@
 #include "platform/sdl/event_translation.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/message_queue.h"
+#include "platform/sdl/monitor_windows.h"
 #include "platform/sdl/watchdog.h"
 #include "platform/sdl/wayland_display.h"
+#include "platform/sdl/x11_monitors.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -29,42 +31,6 @@ constexpr Uint32 WaitBoundMs = 100;
 constexpr std::uint32_t PollWhileDrawingMs = 60;
 
 WindowProc SaverProcedure = nullptr;
-
-// The X window id on x11; on wayland, where windows have none, SDL's own id of the window.
-WindowHandle HandleOf(SDL_Window* window) {
-    if (sdl::DriverIsWayland()) return SDL_GetWindowID(window);
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
-    return info.info.x11.window;
-}
-
-// A desktop-sized window: full-screen-desktop under a window manager; without one the
-// full-screen flags do nothing, and a borderless window at the screen's corner does the job.
-bool OpenFullScreen(sdl::HostWindow& host, const char* title, const ScreenRect& bounds) {
-    std::int32_t width = bounds.right - bounds.left;
-    std::int32_t height = bounds.bottom - bounds.top;
-    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
-    // A Wayland compositor puts a window on the output the position names, full screen.
-    if (sdl::DriverIsWayland() || sdl::X11HasWindowManager())
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    host.window = SDL_CreateWindow(title, bounds.left, bounds.top, width, height, flags);
-    if (host.window == nullptr) return false;
-    host.handle = HandleOf(host.window);
-    if (sdl::DriverIsWayland()) {
-        sdl::WatchWaylandDisplay(host.window);
-        sdl::ShowBlackAtOnce(host.window);
-    }
-    int x = 0, y = 0, w = 0, h = 0;
-    SDL_GetWindowPosition(host.window, &x, &y);
-    SDL_GetWindowSize(host.window, &w, &h);
-    host.originX.store(x);
-    host.originY.store(y);
-    host.width.store(w);
-    host.height.store(h);
-    host.fullScreen = true;
-    return host.handle != 0;
-}
 
 // Our own child of the given window, so its input stays with its owner and its size and end
 // reach us as notices.
@@ -104,39 +70,6 @@ void CloseHostWindow(sdl::HostWindow& host) {
     sdl::RemoveHostWindow(host);
 }
 
-// One window on each monitor but the primary one, opened before the saver window so that the
-// saver window ends up on top with the focus. Those that cannot be had stay uncovered.
-int OpenOtherMonitors(const MonitorInfo* monitors, int count, sdl::HostWindow** others) {
-    int opened = 0;
-    for (int i = 1; i < count; ++i) {
-        sdl::HostWindow* host = sdl::AddHostWindow();
-        if (host == nullptr) break;
-        if (!OpenFullScreen(*host, "Screen Saver", monitors[i].bounds)) {
-            CloseHostWindow(*host);
-            continue;
-        }
-        host->monitor = i;
-        others[opened++] = host;
-    }
-    return opened;
-}
-
-// The saver window on the primary monitor, and the windows it owns on the others.
-bool OpenEveryMonitor(sdl::HostWindow& host, const SaverWindowLayout& layout) {
-    MonitorInfo monitors[MaxMonitors];
-    int count = ReadMonitors(monitors, MaxMonitors);
-    if (count == 0) return OpenFullScreen(host, layout.title, layout.bounds);
-    sdl::HostWindow* others[MaxMonitors] = {};
-    int opened = OpenOtherMonitors(monitors, count, others);
-    bool ok = OpenFullScreen(host, layout.title, monitors[0].bounds);
-    host.monitor = 0;
-    for (int i = 0; i < opened; ++i) {
-        if (!ok) CloseHostWindow(*others[i]);
-        else others[i]->owner = host.handle;
-    }
-    return ok;
-}
-
 void Dispatch(const sdl::QueuedMessage& message) {
     sdl::HostWindow* host = sdl::FindHostWindow(message.window);
     if (host == nullptr || host->procedure == nullptr) return;
@@ -171,8 +104,8 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
     if (!sdl::DisplayIsOpen() || SaverProcedure == nullptr) return 0;
     sdl::HostWindow* host = sdl::AddHostWindow();
     if (host == nullptr) return 0;
-    bool opened =
-        layout.parent == 0 ? OpenEveryMonitor(*host, layout) : OpenEmbedded(*host, layout);
+    bool opened = layout.parent == 0 ? sdl::OpenEveryMonitor(*host, layout.title, layout.bounds)
+                                     : OpenEmbedded(*host, layout);
     if (!opened) {
         CloseHostWindow(*host);
         return 0;
@@ -208,6 +141,7 @@ int RunMessageLoop() {
         }
         // No window is left to bring a message: nothing more can come.
         if (sdl::HostWindowCount() == 0 || !sdl::DisplayIsOpen()) return 0;
+        if (sdl::X11MonitorNoticeArrived()) sdl::CheckMonitorLayout();
         SDL_Event event;
         if (sdl::FramesFlowing(platform::TickCount())) {
             if (SDL_PollEvent(&event) == 0) {

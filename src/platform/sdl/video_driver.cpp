@@ -9,6 +9,7 @@
 
 #include "platform/sdl/abrupt_end.h"
 #include "platform/sdl/wayland_display.h"
+#include "platform/sdl/x11_monitors.h"
 #include "platform/sdl/x11_windows.h"
 
 namespace vorlix::sdl {
@@ -83,6 +84,8 @@ bool StartX11(const char*& why) {
     // Our own conversion into the window surface is far cheaper than software GL. (Wayland's
     // driver has no window surface of its own: there SDL's texture framebuffer is the only way.)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Without RandR's monitor list SDL's serves, which only misses later changes.
+    X11MonitorsOpen();
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     CatchXServerLoss();
     return true;
@@ -100,6 +103,8 @@ bool OpenDisplay(const char*& why) {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // A click that gives one of the windows the focus is still a click that ends the saver.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     const char* failure = X11Required ? NoXDisplay : NoDisplay;
     if (X11Required) {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
@@ -130,6 +135,7 @@ bool DisplayIsOpen() { return VideoOpen.load(); }
 // ends the process over a request about a window that has gone meanwhile.
 void CloseDisplay() {
     if (!VideoOpen) return;
+    X11MonitorsClose();
     X11Close();
     VideoOpen.store(false);
 }

@@ -139,6 +139,15 @@ bool X11PointerPosition(std::int32_t& x, std::int32_t& y) {
     return true;
 }
 
+XWindowId X11FocusWindow() {
+    if (Query == nullptr) return 0;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Query, &focus, &revert);
+    // None and PointerRoot name no window.
+    return focus == None || focus == PointerRoot ? 0 : focus;
+}
+
 // A window manager that follows the desktop conventions names its check window on the root.
 bool X11HasWindowManager() {
     if (Query == nullptr) return false;

@@ -29,6 +29,8 @@ bool X11WindowOrigin(XWindowId window, std::int32_t& x, std::int32_t& y);  // on
 XWindowId X11ParentOf(XWindowId window);  // 0 for the root or on failure
 int X11WindowTitle(XWindowId window, char* buffer, int size);
 bool X11PointerPosition(std::int32_t& x, std::int32_t& y);
+// The window that has the keyboard focus, 0 for none or on failure.
+XWindowId X11FocusWindow();
 bool X11HasWindowManager();
 
 // A black child window of parent covering (0, 0, width, height) that takes no input, so input

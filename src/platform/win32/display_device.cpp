@@ -235,6 +235,7 @@ DesktopMode ReadDesktopMode() {
 
 // The Windows module keeps its six modes on the primary display.
 int ReadMonitors(MonitorInfo*, int) { return 0; }
+int CoverMonitors(WindowHandle) { return 0; }
 bool OffersDesktopSize() { return false; }
 
 }  // namespace vorlix::platform

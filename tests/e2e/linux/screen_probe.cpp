@@ -1,9 +1,10 @@
 // Reads a rectangle of the screen as a person would see it and prints what the tests check:
-//   vorlix-test-probe X Y WIDTH HEIGHT [IX IY IW IH]  ->  "lit=N green=N other=N hash=H outside=N"
+//   vorlix-test-probe X Y WIDTH HEIGHT [IX IY IW IH]...  ->  "lit=N green=N other=N hash=H
+//   outside=N"
 // lit: pixels brighter than near-black; green: lit pixels whose green channel leads (glyphs);
 // other: pixels that are neither black nor green-led; hash: a checksum of every pixel;
-// outside: lit pixels outside the inner rectangle (IX IY IW IH, screen coordinates), all taken
-// from the same instant.
+// outside: lit pixels outside every inner rectangle (IX IY IW IH, screen coordinates), all
+// taken from the same instant.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -32,16 +33,21 @@ int main(int argc, char** argv) {
         unsigned long top = mask >> shift;
         return static_cast<unsigned>(value * 255 / top);
     };
-    int innerX = 0, innerY = 0, innerW = -1, innerH = -1;
-    if (argc >= 9) {
-        innerX = std::atoi(argv[5]) - x;
-        innerY = std::atoi(argv[6]) - y;
-        innerW = std::atoi(argv[7]);
-        innerH = std::atoi(argv[8]);
-    }
+    struct Inner {
+        int x, y, width, height;
+    };
+    constexpr int MaxInner = 16;
+    Inner inner[MaxInner];
+    int innerCount = 0;
+    for (int arg = 5; arg + 3 < argc && innerCount < MaxInner; arg += 4)
+        inner[innerCount++] = Inner{std::atoi(argv[arg]) - x, std::atoi(argv[arg + 1]) - y,
+                                    std::atoi(argv[arg + 2]), std::atoi(argv[arg + 3])};
     auto inside = [&](int column, int row) {
-        return column >= innerX && column < innerX + innerW && row >= innerY &&
-               row < innerY + innerH;
+        for (int i = 0; i < innerCount; ++i)
+            if (column >= inner[i].x && column < inner[i].x + inner[i].width && row >= inner[i].y &&
+                row < inner[i].y + inner[i].height)
+                return true;
+        return false;
     };
     std::uint64_t lit = 0, green = 0, other = 0, outside = 0;
     std::uint64_t hash = 1469598103934665603ull;

@@ -703,4 +703,5 @@ main() {
     esac
 }
 
-main "$@"
+# Sourced by the multi-monitor cases for its helpers; run, it runs a case.
+[ "${BASH_SOURCE[0]}" = "$0" ] && main "$@"
