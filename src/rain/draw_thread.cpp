@@ -78,6 +78,8 @@ void RunFrame(const DrawTargets& targets) {
     }
     if (!KeepDrawing()) return;
     if (PresentFrame(display, changes, wide != nullptr)) FramePresented.store(1);
+    if (targets.covers != nullptr && targets.glyphs != nullptr)
+        DrawCoverFrames(*targets.covers, *targets.glyphs);
 }
 
 // Polls the flags while drawing is paused. False when the thread must end.

@@ -13,6 +13,7 @@
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
+#include "saver/monitor_covers.h"
 #include "saver/screen_saver_proc.h"
 #include "settings/resolution_table.h"
 #include "settings/settings_override.h"
@@ -170,6 +171,7 @@ void PrepareThreadStart() {
     // Made again from the glyphs now loaded, when first drawn with.
     WindowObjects.wide.Clear();
     Drawing.wide = &WindowObjects.wide;
+    Drawing.covers = &WindowObjects.covers;
     ThreadAlive.store(1);
     ThreadEnded.store(0);
     ThreadDrawing.store(1);
@@ -196,6 +198,8 @@ const char* BuildDrawing(WindowHandle window) {
         return "[WM_CREATE] Unable to allocate memory for Vorlix";
     ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(Settings.ScreenWidth),
                              static_cast<std::uint16_t>(Settings.ScreenHeight)};
+    // The other monitors as laid out after the mode change.
+    if (const char* failure = BuildMonitorCovers()) return failure;
     LogMessage("[WM_CREATE] All object created, run Vorlix", LOG_GOSSIP);
     PrepareThreadStart();
     // Without a thread nothing would ever set ThreadEnded for WM_DESTROY to see.
@@ -311,6 +315,7 @@ LResult TeardownSaverObjects() {
     WindowObjects.glyphs = nullptr;
     if (WindowObjects.grid.Cells != nullptr) FreeRainGrid(WindowObjects.grid);
     WindowObjects.grid.Cells = nullptr;
+    FreeMonitorCovers();
     WindowObjects.record.Free();
     WindowObjects.wide.Clear();
     delete WindowObjects.loader;
