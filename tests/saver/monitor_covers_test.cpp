@@ -3,8 +3,10 @@
 // shared, and every monitor covered, black where its rain cannot be had.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "display/cover_plan.h"
@@ -88,7 +90,7 @@ TEST_F(MonitorCovers, EachMonitorBesideThePrimaryShowsItsOwnRain) {
     EXPECT_TRUE(WaitFor([] { return CoverShowsRain(0, 3) && CoverShowsRain(1, 3); }));
     // The primary keeps its own mode and picture.
     EXPECT_EQ(WindowObjects.display->BackView(0).width, 640);
-    EXPECT_EQ(ClipRect.right, 640);
+    EXPECT_EQ(headless::CurrentDisplayMode().width, 640);
 
     auto lines = LogLines(true);
     EXPECT_TRUE(InOrder(lines, {"[WM_CREATE] Glyph images loaded",
@@ -122,6 +124,28 @@ TEST_F(MonitorCovers, InputOnACoverEndsTheSaverAsOnThePrimary) {
     EXPECT_TRUE(InOrder(onPrimary, {"[STATE] WM_CLOSE detected",
                                     "[STATE] Trapped WM_CLOSE message (NT bugfix)",
                                     "[STATE] WM_CLOSE detected", "[STATE] WM_DESTROY detected"}));
+}
+
+TEST_F(MonitorCovers, Win9xAsksForThePasswordOnInputOnACover) {
+    headless::SetWin9xFamily(true);
+    headless::InstallPasswordVerifier(true);
+    headless::ScriptPasswordAnswers({0, 1});
+    auto waitForRain = Action([] { EXPECT_TRUE(WaitFor([] { return CoverShowsRain(0, 2); })); });
+    headless::ScriptInput({
+        waitForRain,
+        OnCover(WM_KEYDOWN),  // trapped
+        OnCover(WM_KEYDOWN),  // the password is wrong: the rain pauses, the covers with it
+        Action([] {
+            EXPECT_EQ(headless::PasswordChecks(), 1);
+            EXPECT_EQ(DrawActive.load(), 0);
+            EXPECT_EQ(Covers().size(), 2u);
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }),
+        OnCover(WM_MBUTTONDOWN),  // the password is right
+    });
+    EXPECT_EQ(RunModeDispatcher("/s"), 0);
+    EXPECT_EQ(headless::PasswordChecks(), 2);
+    EXPECT_TRUE(Covers().empty());
 }
 
 TEST_F(MonitorCovers, ACoverRefusesActivationMessagesAndPassesItsOwnOn) {
