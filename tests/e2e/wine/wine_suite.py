@@ -835,14 +835,16 @@ class Cases:
         self.wine.place_glyphs(windows=self.glyphs)
 
     # --- two monitors: one multi-head Xorg, the primary's mode changed by the saver ------
-    def start_on_two_monitors(self, pointer=(500, 400)):
-        """The saver on TWO_MONITORS; returns it and the layout it runs on, [(name, rect)]."""
+    def start_on_two_monitors(self, pointer=(500, 400), settings=True):
+        """The saver on TWO_MONITORS; returns it and the layout it runs on, [(name, rect)].
+        settings: store the default settings first (a second start in a case keeps them)."""
         self.wine.use_two_monitors()
         desktop = self.wine.monitors()
         check([geometry for _, geometry in desktop] == list(TWO_MONITORS),
               "the server shows %r before the start" % desktop)
-        self.wine.store_settings()
-        self.wine.place_glyphs(windows=self.glyphs)
+        if settings:
+            self.wine.store_settings()
+            self.wine.place_glyphs(windows=self.glyphs)
         proc = self.start_full_screen(pointer)
         running = [(name, geometry_rect(geometry)) for name, geometry in self.wine.monitors()]
         check(len(running) == 2, "the server shows %r while the saver runs" % running)
@@ -882,17 +884,20 @@ class Cases:
     def two_monitors_input(self):
         """15: a key and a click with the pointer on the second monitor end the saver with the
         state lines of keys on the primary, the trapped first close included."""
-        if not getattr(self, "primary_states", None):
+        settings = True
+        if not self.primary_states:
             proc, _ = self.start_on_two_monitors()
             self.close_with_keys(proc)
             self.primary_states = state_lines(self.wine.log("vorlix_fs.log"))
+            settings = False
         check(any("Trapped WM_CLOSE" in line for line in self.primary_states),
               "keys on the primary: %r" % self.primary_states)
         # On the second monitor before the mode change and after it (it moves to the
         # primary's new right edge).
         pointer = (SCREEN[0] + 976, 300)
         for action in (("key", "x"), ("click", "1")):
-            proc, running = self.start_on_two_monitors(pointer)
+            proc, running = self.start_on_two_monitors(pointer, settings)
+            settings = False
             second = running[1][1]
             check(second[0] <= pointer[0] < second[2], "the pointer is not on %r" % (second,))
             self.close_with(proc, *action)
