@@ -6,8 +6,12 @@ namespace vorlix {
 
 namespace {
 
-std::int32_t Width(const ScreenRect& rect) { return rect.right - rect.left; }
-std::int32_t Height(const ScreenRect& rect) { return rect.bottom - rect.top; }
+std::int32_t Width(const ScreenRect& rect) {
+    return rect.right - rect.left;
+}
+std::int32_t Height(const ScreenRect& rect) {
+    return rect.bottom - rect.top;
+}
 
 bool Inside(const ScreenRect& inner, const ScreenRect& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
@@ -63,9 +67,9 @@ CoverPlan PlanCovers(const MonitorInfo* monitors, int count) {
 std::uint32_t CoverStreams(std::uint32_t primaryStreams, std::int32_t primaryWidth,
                            std::int32_t coverWidth) {
     if (primaryWidth <= 0 || coverWidth <= 0) return 0;
-    const std::uint64_t streams =
-        static_cast<std::uint64_t>(primaryStreams) * static_cast<std::uint64_t>(coverWidth) /
-        static_cast<std::uint64_t>(primaryWidth);
+    const std::uint64_t streams = static_cast<std::uint64_t>(primaryStreams) *
+                                  static_cast<std::uint64_t>(coverWidth) /
+                                  static_cast<std::uint64_t>(primaryWidth);
     return streams > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(streams);
 }
 

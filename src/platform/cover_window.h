@@ -13,16 +13,16 @@
 namespace vorlix::platform {
 
 struct CoverLayout {
-    ScreenRect monitor;        // the window's rectangle on the screen
-    std::int32_t width = 0;    // the picture, 0 by 0 for a window that stays black
+    ScreenRect monitor;      // the window's rectangle on the screen
+    std::int32_t width = 0;  // the picture, 0 by 0 for a window that stays black
     std::int32_t height = 0;
-    std::int32_t zoom = 1;     // each picture pixel covers zoom by zoom screen pixels
-    bool rgb565 = true;        // the picture's 16-bit layout, else 5-5-5
+    std::int32_t zoom = 1;  // each picture pixel covers zoom by zoom screen pixels
+    bool rgb565 = true;     // the picture's 16-bit layout, else 5-5-5
     WindowProc procedure = nullptr;
 };
 
 class CoverWindow {
-public:
+  public:
     virtual ~CoverWindow() = default;
     virtual WindowHandle Handle() const = 0;
     // The picture's memory, top row first, written by the draw thread between two Shows;

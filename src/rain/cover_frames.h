@@ -14,9 +14,9 @@ namespace vorlix {
 
 struct Cover {
     std::unique_ptr<platform::CoverWindow> window;  // null: none could be made
-    SurfaceView view;      // the window's picture
-    RainGrid grid;         // its cell block owned here
-    CellRecord record;     // empty: every frame drawn in full
+    SurfaceView view;                               // the window's picture
+    RainGrid grid;                                  // its cell block owned here
+    CellRecord record;                              // empty: every frame drawn in full
     int monitor = 0;       // as the log numbers the monitors, the primary 0
     bool drawing = false;  // false: the window stays black
 };
@@ -24,14 +24,14 @@ struct Cover {
 // The covers of one run. Made by the window procedure before the draw thread starts, drawn by
 // that thread alone, freed after it has ended.
 class CoverSet {
-public:
+  public:
     // Room for count covers, none made yet; false when there is no memory for them.
     bool Allocate(int count);
     void Free();  // the windows, grids and records
     int Count() const { return count_; }
     Cover& operator[](int index) { return covers_[index]; }
 
-private:
+  private:
     std::unique_ptr<Cover[]> covers_;
     int count_ = 0;
 };

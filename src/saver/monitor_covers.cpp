@@ -109,7 +109,9 @@ const char* BuildMonitorCovers() {
     return nullptr;
 }
 
-void FreeMonitorCovers() { WindowObjects.covers.Free(); }
+void FreeMonitorCovers() {
+    WindowObjects.covers.Free();
+}
 
 LResult CoverWindowProc(WindowHandle window, MessageId message, WParam w, LParam l) {
     if (IsInput(message) && SaverWindow != 0 && SaverWindow != window)

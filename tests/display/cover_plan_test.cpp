@@ -1,10 +1,11 @@
 // The monitors beside the primary on a host whose full screen is a mode on the primary alone:
 // which get a cover, at which zoom, and which stay black.
+#include "display/cover_plan.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "display/cover_plan.h"
 #include "display/screen_plan.h"
 
 namespace vorlix {
@@ -20,7 +21,9 @@ CoverPlan Plan(const std::vector<MonitorInfo>& monitors) {
     return PlanCovers(monitors.data(), static_cast<int>(monitors.size()));
 }
 
-bool IsBlack(const CoverScreen& screen) { return screen.width == 0 && screen.height == 0; }
+bool IsBlack(const CoverScreen& screen) {
+    return screen.width == 0 && screen.height == 0;
+}
 
 TEST(CoverPlan, EveryMonitorButThePrimaryGetsItsOwnPictureAtTheAutomaticZoom) {
     CoverPlan plan = Plan({Monitor(0, 0, 1024, 768), Monitor(1024, 0, 1280, 1024),
@@ -45,10 +48,10 @@ TEST(CoverPlan, ThePrimaryAloneOrNoMonitorGivesNoCover) {
 }
 
 TEST(CoverPlan, MirrorsAndEmptyMonitorsGetNoCover) {
-    CoverPlan plan = Plan({Monitor(0, 0, 1024, 768), Monitor(0, 0, 1024, 768),
-                           Monitor(100, 100, 640, 480), Monitor(1024, 0, 1280, 1024),
-                           Monitor(1024, 0, 1280, 1024), Monitor(1100, 50, 800, 600),
-                           Monitor(3000, 0, 0, 600)});
+    CoverPlan plan =
+        Plan({Monitor(0, 0, 1024, 768), Monitor(0, 0, 1024, 768), Monitor(100, 100, 640, 480),
+              Monitor(1024, 0, 1280, 1024), Monitor(1024, 0, 1280, 1024),
+              Monitor(1100, 50, 800, 600), Monitor(3000, 0, 0, 600)});
     ASSERT_EQ(plan.count, 1);
     EXPECT_EQ(plan.screens[0].monitor.left, 1024);
     // A monitor that only overlaps another is covered all the same.
@@ -73,8 +76,8 @@ TEST(CoverPlan, MonitorsBeyondThePlanAreCoveredBlack) {
 }
 
 TEST(CoverPlan, AMonitorPastTheLargestPictureIsZoomedFurtherOrLeftBlack) {
-    CoverPlan plan = Plan({Monitor(0, 0, 1024, 768), Monitor(1024, 0, 16384, 1080),
-                           Monitor(0, 768, 40000, 1080)});
+    CoverPlan plan = Plan(
+        {Monitor(0, 0, 1024, 768), Monitor(1024, 0, 16384, 1080), Monitor(0, 768, 40000, 1080)});
     ASSERT_EQ(plan.count, 2);
     EXPECT_EQ(plan.screens[0].zoom, 2);  // 1 by its size, 2 to fit
     EXPECT_EQ(plan.screens[0].width, MaxPictureSide);

@@ -38,7 +38,9 @@ InputStep Action(std::function<void()> action) {
     return step;
 }
 
-std::vector<CoverState> Covers() { return headless::CoverWindows(); }
+std::vector<CoverState> Covers() {
+    return headless::CoverWindows();
+}
 
 // Input given to the cover window of the first monitor beside the primary.
 InputStep OnCover(MessageId message, WParam w = 0) {
@@ -56,12 +58,12 @@ bool CoverShowsRain(int index, int shows) {
 }
 
 class MonitorCovers : public SaverTest {
-protected:
+  protected:
     void SetUp() override {
         SaverTest::SetUp();
         headless::OfferCoverWindows(true);
-        headless::SetMonitors({Monitor(0, 0, 640, 480), Monitor(640, 0, 1280, 1024),
-                               Monitor(-2560, 0, 2560, 2160)});
+        headless::SetMonitors(
+            {Monitor(0, 0, 640, 480), Monitor(640, 0, 1280, 1024), Monitor(-2560, 0, 2560, 2160)});
     }
     void TearDown() override {
         SaverTest::TearDown();
@@ -121,9 +123,9 @@ TEST_F(MonitorCovers, InputOnACoverEndsTheSaverAsOnThePrimary) {
     ASSERT_GE(onPrimary.size(), 3u);
     EXPECT_EQ(run({waitForRain, OnCover(WM_KEYDOWN), OnCover(WM_KEYDOWN)}), onPrimary);
     EXPECT_EQ(run({waitForRain, OnCover(WM_LBUTTONDOWN), OnCover(WM_RBUTTONDOWN)}), onPrimary);
-    EXPECT_TRUE(InOrder(onPrimary, {"[STATE] WM_CLOSE detected",
-                                    "[STATE] Trapped WM_CLOSE message (NT bugfix)",
-                                    "[STATE] WM_CLOSE detected", "[STATE] WM_DESTROY detected"}));
+    EXPECT_TRUE(InOrder(
+        onPrimary, {"[STATE] WM_CLOSE detected", "[STATE] Trapped WM_CLOSE message (NT bugfix)",
+                    "[STATE] WM_CLOSE detected", "[STATE] WM_DESTROY detected"}));
 }
 
 TEST_F(MonitorCovers, Win9xAsksForThePasswordOnInputOnACover) {

@@ -27,7 +27,7 @@ Covers& TheCovers() {
 }
 
 class MemoryCover final : public platform::CoverWindow {
-public:
+  public:
     MemoryCover(const platform::CoverLayout& layout, bool pixels, bool failShow)
         : failShow_(failShow) {
         state_.layout = layout;
@@ -74,7 +74,7 @@ public:
         state_.black = true;
     }
 
-private:
+  private:
     CoverState state_;
     std::vector<std::uint16_t> pixels_;
     bool failShow_;

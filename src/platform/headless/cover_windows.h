@@ -13,8 +13,8 @@ struct CoverState {
     WindowHandle handle = 0;
     platform::CoverLayout layout;
     bool hasPixels = false;
-    bool black = false;  // LeaveBlack was called
-    int shows = 0;       // pictures put on it
+    bool black = false;   // LeaveBlack was called
+    int shows = 0;        // pictures put on it
     int inkedPixels = 0;  // pixels not black in the picture last shown
 };
 

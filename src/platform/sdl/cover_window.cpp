@@ -3,8 +3,12 @@
 
 namespace vorlix::platform {
 
-bool OffersCoverWindows() { return false; }
+bool OffersCoverWindows() {
+    return false;
+}
 
-std::unique_ptr<CoverWindow> CreateCoverWindow(const CoverLayout&) { return nullptr; }
+std::unique_ptr<CoverWindow> CreateCoverWindow(const CoverLayout&) {
+    return nullptr;
+}
 
 }  // namespace vorlix::platform

@@ -25,7 +25,9 @@ struct MaskedBitmapInfo {
     DWORD masks[3];
 };
 
-HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+HINSTANCE Module() {
+    return GetModuleHandleA(nullptr);
+}
 
 LRESULT CALLBACK CoverClassProc(HWND window, UINT message, WPARAM w, LPARAM l);
 
@@ -44,7 +46,7 @@ bool RegisterCoverClass() {
 }
 
 class GdiCoverWindow final : public CoverWindow {
-public:
+  public:
     explicit GdiCoverWindow(const CoverLayout& layout) : layout_(layout) {}
     ~GdiCoverWindow() override {
         if (window_ == nullptr) return;
@@ -59,9 +61,9 @@ public:
     bool Make() {
         if (!RegisterCoverClass()) return false;
         const ScreenRect& m = layout_.monitor;
-        HWND made = CreateWindowExA(CoverExStyle, CoverClassName, CoverTitle, CoverStyle, m.left,
-                                    m.top, m.right - m.left, m.bottom - m.top, nullptr, nullptr,
-                                    Module(), this);
+        HWND made =
+            CreateWindowExA(CoverExStyle, CoverClassName, CoverTitle, CoverStyle, m.left, m.top,
+                            m.right - m.left, m.bottom - m.top, nullptr, nullptr, Module(), this);
         window_ = made;
         if (made == nullptr) return false;
         MakePicture();
@@ -107,7 +109,7 @@ public:
 
     void Attach(HWND window) { window_ = window; }
 
-private:
+  private:
     void MakePicture() {
         if (layout_.width <= 0 || layout_.height <= 0) return;
         // Rows of a device-independent bitmap start on 4-byte boundaries.
@@ -138,10 +140,9 @@ private:
         const int left = (m.right - m.left - width) / 2;
         const int top = (m.bottom - m.top - height) / 2;
         SetStretchBltMode(context, COLORONCOLOR);
-        const int rows = StretchDIBits(context, left, top, width, height, 0, 0, layout_.width,
-                                       layout_.height, pixels_.get(),
-                                       reinterpret_cast<const BITMAPINFO*>(&info_),
-                                       DIB_RGB_COLORS, SRCCOPY);
+        const int rows = StretchDIBits(
+            context, left, top, width, height, 0, 0, layout_.width, layout_.height, pixels_.get(),
+            reinterpret_cast<const BITMAPINFO*>(&info_), DIB_RGB_COLORS, SRCCOPY);
         // StretchDIBits answers the rows copied: 0, or GDI_ERROR seen as an int, is failure.
         return rows > 0;
     }
@@ -168,7 +169,9 @@ LRESULT CALLBACK CoverClassProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-bool OffersCoverWindows() { return true; }
+bool OffersCoverWindows() {
+    return true;
+}
 
 std::unique_ptr<CoverWindow> CreateCoverWindow(const CoverLayout& layout) {
     std::unique_ptr<GdiCoverWindow> cover(new (std::nothrow) GdiCoverWindow(layout));
