@@ -85,6 +85,8 @@ namespace {
 void RunFrame(const DrawTargets& targets) {
     PaceFrame();
     if (DrawFrame(targets)) FramePresented.store(1);
+    if (KeepDrawing() && targets.covers != nullptr && targets.glyphs != nullptr)
+        DrawCoverFrames(*targets.covers, *targets.glyphs);
 }
 
 // Polls the flags while drawing is paused. False when the thread must end.

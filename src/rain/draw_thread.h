@@ -5,6 +5,7 @@
 #include "glyphs/animation.h"
 #include "glyphs/glyph_images.h"
 #include "rain/cell_record.h"
+#include "rain/cover_frames.h"
 #include "rain/rain_grid.h"
 
 namespace vorlix {
@@ -19,6 +20,7 @@ struct DrawTargets {
     // Room for the glyphs widened to the screen's own pixels, made when first drawn into
     // them; null: always drawn into the 16-bit back buffer.
     WideGlyphs* wide = nullptr;
+    CoverSet* covers = nullptr;  // the other monitors' rain, drawn after each frame; or none
 };
 extern DrawTargets Drawing;
 

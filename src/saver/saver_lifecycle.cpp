@@ -14,6 +14,7 @@
 #include "rain/redraw_mode.h"
 #include "rain/thread_flags.h"
 #include "saver/default_saver_proc.h"
+#include "saver/monitor_covers.h"
 #include "saver/saver_state.h"
 #include "saver/screen_saver_proc.h"
 #include "settings/resolution_table.h"
@@ -181,6 +182,7 @@ void PrepareThreadStart() {
     // Made again from the glyphs now loaded, when first drawn with.
     WindowObjects.wide.Clear();
     Drawing.wide = &WindowObjects.wide;
+    Drawing.covers = &WindowObjects.covers;
     ThreadAlive.store(1);
     ThreadEnded.store(0);
     ThreadDrawing.store(1);
@@ -207,6 +209,8 @@ const char* BuildDrawing(WindowHandle window) {
         return "[WM_CREATE] Unable to allocate memory for Vorlix";
     ClipRect = ClipRectangle{0, 0, static_cast<std::uint16_t>(Settings.ScreenWidth),
                              static_cast<std::uint16_t>(Settings.ScreenHeight)};
+    // The other monitors as laid out after the mode change.
+    if (const char* failure = BuildMonitorCovers()) return failure;
     LogMessage("[WM_CREATE] All object created, run Vorlix", LOG_GOSSIP);
     PrepareThreadStart();
     // Without a thread nothing would ever set ThreadEnded for WM_DESTROY to see.
@@ -366,6 +370,7 @@ LResult TeardownSaverObjects() {
     WindowObjects.glyphs = nullptr;
     if (WindowObjects.grid.Cells != nullptr) FreeRainGrid(WindowObjects.grid);
     WindowObjects.grid.Cells = nullptr;
+    FreeMonitorCovers();
     WindowObjects.record.Free();
     WindowObjects.wide.Clear();
     delete WindowObjects.loader;

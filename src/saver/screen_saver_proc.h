@@ -9,6 +9,7 @@
 #include "platform/screen_layout.h"
 #include "platform/types.h"
 #include "rain/cell_record.h"
+#include "rain/cover_frames.h"
 #include "rain/rain_grid.h"
 
 namespace vorlix {
@@ -22,6 +23,7 @@ struct SaverObjects {
     ScreenPlan plan;  // where the picture goes; none where the host has one screen, unzoomed
     CellRecord record;  // what each back buffer shows, sized for the grid
     WideGlyphs wide;    // the glyphs in the screen's own pixels, where drawn straight into them
+    CoverSet covers;    // the windows over the other monitors, where the host makes them
 };
 extern SaverObjects WindowObjects;
 

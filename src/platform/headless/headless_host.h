@@ -7,6 +7,7 @@
 #include "platform/headless/directories.h"
 #include "platform/headless/message_boxes.h"
 #include "platform/headless/display_device.h"
+#include "platform/headless/cover_windows.h"
 #include "platform/headless/registry.h"
 #include "platform/headless/dialog_controls.h"
 #include "platform/headless/saver_shell.h"

@@ -12,6 +12,7 @@ void ResetHost() {
     ResetDirectories();
     ResetMessageBoxes();
     ResetDisplay();
+    ResetCoverWindows();
     ResetRegistry();
     ResetDialogControls();
     ResetSaverShell();

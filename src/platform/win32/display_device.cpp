@@ -233,8 +233,47 @@ DesktopMode ReadDesktopMode() {
     return mode;
 }
 
-// The Windows module keeps its six modes on the primary display.
-int ReadMonitors(MonitorInfo*, int) { return 0; }
+namespace {
+
+struct MonitorList {
+    MonitorInfo* monitors;
+    int capacity;
+    int count;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    auto& found = *reinterpret_cast<MonitorList*>(list);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    MonitorInfo entry;
+    entry.bounds = FromRect(info.rcMonitor);
+    // The primary goes first, the others move up (the last one out when the list is full);
+    // a full list still looks on for the primary.
+    if ((info.dwFlags & MONITORINFOF_PRIMARY) == 0) {
+        if (found.count < found.capacity) found.monitors[found.count++] = entry;
+        return TRUE;
+    }
+    const int kept = found.count < found.capacity ? found.count : found.capacity - 1;
+    for (int i = kept; i > 0; --i) found.monitors[i] = found.monitors[i - 1];
+    found.monitors[0] = entry;
+    found.count = kept + 1;
+    return TRUE;
+}
+
+}  // namespace
+
+// The monitors as the system lays them out now (after a display mode change, the new layout).
+// Their density is left unknown: the size alone decides the glyph zoom.
+int ReadMonitors(MonitorInfo* monitors, int capacity) {
+    if (capacity <= 0) return 0;
+    MonitorList found{monitors, capacity, 0};
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&found));
+    return found.count;
+}
+
+// The Windows module keeps its six modes on the primary display; the other monitors get
+// cover windows, laid out once at the start.
 int CoverMonitors(WindowHandle) { return 0; }
 bool OffersDesktopSize() { return false; }
 

@@ -8,11 +8,13 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/cover_window.h"
 #include "platform/desktop.h"
 #include "platform/display_device.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/saver_shell.h"
+#include "platform/screen_layout.h"
 
 namespace {
 
@@ -206,6 +208,49 @@ void Display() {
 
 }  // namespace
 
+vorlix::LResult PassOn(vorlix::WindowHandle window, vorlix::MessageId message, vorlix::WParam w,
+                       vorlix::LParam l) {
+    return DefWindowProcA(reinterpret_cast<HWND>(window), message, w, l);
+}
+
+// The monitors and a cover window over one: the primary first, a picture that shows.
+void Monitors() {
+    vorlix::MonitorInfo monitors[4];
+    const int count = ReadMonitors(monitors, 4);
+    Check(count >= 1, "ReadMonitors finds a monitor");
+    if (count < 1) return;
+    const vorlix::ScreenRect& primary = monitors[0].bounds;
+    Check(primary.left == 0 && primary.top == 0 && primary.right > 0 && primary.bottom > 0,
+          "ReadMonitors puts the primary, at 0,0, first");
+    Check(ReadMonitors(monitors, 0) == 0, "ReadMonitors with no room gives 0");
+    Check(OffersCoverWindows(), "cover windows are offered");
+
+    CoverLayout layout;
+    layout.monitor = vorlix::ScreenRect{0, 0, 64, 48};
+    layout.width = 32;
+    layout.height = 24;
+    layout.zoom = 2;
+    layout.procedure = PassOn;
+    std::unique_ptr<CoverWindow> cover = CreateCoverWindow(layout);
+    Check(cover != nullptr, "CreateCoverWindow");
+    if (!cover) return;
+    HWND window = reinterpret_cast<HWND>(cover->Handle());
+    Check(IsWindowVisible(window) && GetForegroundWindow() != window,
+          "the cover shows without taking the activation");
+    Check((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "the cover is topmost");
+    LockedMemory memory;
+    Check(cover->Pixels(memory) && memory.pixels != nullptr && memory.pitchBytes == 64,
+          "its picture: 32 pixels a row, 4-byte aligned");
+    Check(cover->Show(), "Show puts the picture on it");
+    cover->LeaveBlack();
+    Check(cover->Show(), "a cover left black still shows");
+    layout.width = layout.height = 0;
+    std::unique_ptr<CoverWindow> black = CreateCoverWindow(layout);
+    Check(black != nullptr && !black->Pixels(memory), "a black cover has no picture");
+    cover.reset();
+    Check(!IsWindow(window), "the cover's window goes with it");
+}
+
 int main() {
     Directories();
     Files();
@@ -213,6 +258,7 @@ int main() {
     ClocksAndThreads();
     Libraries();
     Display();
+    Monitors();
     std::printf("%d failed\n", failures);
     return failures;
 }

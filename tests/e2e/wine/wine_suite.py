@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""End-to-end tests of vorlix.scr under Wine in Xvfb.
+"""End-to-end tests of vorlix.scr under Wine in Xvfb, and on two monitors.
 
 One Xvfb, one Wine prefix (kept under the build tree and reused) and one persistent
-wineserver serve every case. Every wait is bounded; every process is stopped by its own id.
+wineserver serve every case. The cases on two monitors share one multi-head Xorg (the dummy
+driver, started by scripts/multihead-x.sh); Wine moves to it and back by starting its
+wineserver anew. Every wait is bounded; every process is stopped by its own id.
 Each case prints PASS or FAIL with its reason; the exit code is 0 only when all pass.
 """
 import argparse
 import os
+import re
 import select
 import shutil
 import signal
@@ -26,6 +29,10 @@ SETTINGS_KEY = r"HKLM\Software\Korvanth\Vorlix"
 # exit 1 with nothing printed: about one start in a thousand here, one suite run in six.
 REG = r"C:\windows\system32\reg.exe"
 SCREEN = (1024, 768)
+# The two monitors of the multi-head cases: the primary, and one to its right.
+TWO_MONITORS = ("1920x1080+0+0", "1280x1024+1920+0")
+MULTIHEAD_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                                "scripts", "multihead-x.sh")
 EXIT_MINUS_ONE = 255  # -1 as the exit code seen through wine
 
 START_LINE = "LOG_INFO: [InitErrorMsg] DEBUG SESSION STARTED\n\n"
@@ -91,6 +98,9 @@ class Wine:
         self.windows_dir = os.path.join(self.prefix, "drive_c", "windows")
         self.system_dir = os.path.join(self.windows_dir, "system32")
         self.xvfb = None
+        self.xvfb_display = ""
+        self.multihead_state = os.path.join(self.work_dir, "multihead")
+        self.multihead_display = ""
         self.server = None
         self.started = []
         self.env = dict(os.environ)
@@ -110,9 +120,7 @@ class Wine:
             print("creating the Wine prefix (once)", flush=True)
             self.run(["wineboot", "-i"], timeout=300)
             self.run(["wineserver", "-w"], timeout=120)
-        self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                       start_new_session=True)
+        self.start_server()
         self.reg_add(r"HKCU\Software\Wine\Direct3D", "renderer", "REG_SZ", "gdi")
         self.reg_add(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0")
         self.run(["wine", REG, "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f"],
@@ -124,7 +132,8 @@ class Wine:
             if os.path.exists("/tmp/.X%d-lock" % number):
                 continue
             if self.try_xvfb(number):
-                self.env["DISPLAY"] = ":%d" % number
+                self.xvfb_display = ":%d" % number
+                self.env["DISPLAY"] = self.xvfb_display
                 return
         raise RuntimeError("Xvfb did not start")
 
@@ -158,17 +167,73 @@ class Wine:
         os.close(read_end)
         return False
 
+    def start_server(self):
+        self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       start_new_session=True)
+
+    def stop_server(self):
+        if self.server is None:
+            return
+        # Ends every Wine process of this prefix, the background services included.
+        try:
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            pass
+        self.kill(self.server, grace=10)
+        self.server = None
+
+    def use_display(self, display):
+        """Moves Wine to another X server. Its desktop process keeps the display it started
+        with, and the monitors it read there: every Wine process starts anew."""
+        if self.env["DISPLAY"] == display:
+            return
+        self.stop_server()
+        self.env["DISPLAY"] = display
+        self.start_server()
+
+    def use_two_monitors(self):
+        """The multi-head Xorg with TWO_MONITORS, started once; Wine moved to it."""
+        if not self.multihead_display:
+            result = subprocess.run(["bash", MULTIHEAD_SCRIPT, "start", self.multihead_state]
+                                    + list(TWO_MONITORS), capture_output=True, text=True,
+                                    timeout=120)
+            if result.returncode != 0:
+                raise CaseFailure("the multi-head X server did not start: %s"
+                                  % result.stderr.strip())
+            self.multihead_display = result.stdout.strip().splitlines()[-1]
+        self.use_display(self.multihead_display)
+
+    def use_xvfb(self):
+        self.use_display(self.xvfb_display)
+
+    def x_server_pid(self):
+        if self.env["DISPLAY"] == self.multihead_display:
+            return int(read_text(os.path.join(self.multihead_state, "xorg.pid")).strip())
+        return self.xvfb.pid
+
+    def monitors(self):
+        """The connected outputs as xrandr lists them: [(name, "WxH+X+Y")]."""
+        result = subprocess.run(["xrandr"], env=self.env, capture_output=True, text=True,
+                                timeout=30)
+        found = []
+        for line in result.stdout.splitlines():
+            parts = line.split()
+            if len(parts) < 3 or parts[1] != "connected":
+                continue
+            geometry = parts[3] if parts[2] == "primary" and len(parts) > 3 else parts[2]
+            if re.match(r"^\d+x\d+\+-?\d+\+-?\d+$", geometry):
+                found.append((parts[0], geometry))
+        return found
+
     def stop(self):
         for proc in self.started:
             self.kill(proc)
-        if self.server is not None:
-            # Ends every Wine process of this prefix, the background services included.
-            try:
-                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            except subprocess.TimeoutExpired:
-                pass
-            self.kill(self.server, grace=10)
+        self.stop_server()
+        if self.multihead_display:
+            subprocess.run(["bash", MULTIHEAD_SCRIPT, "stop", self.multihead_state],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         if self.xvfb is not None:
             self.kill(self.xvfb)
             os.close(self.xvfb_pipe)
@@ -331,6 +396,10 @@ class Wine:
     def screenshot(self):
         return self.run_bytes(["import", "-silent", "-window", "root", "-depth", "8", "rgb:-"])
 
+    def screen_size(self):
+        width, height = self.run_bytes(["xdotool", "getdisplaygeometry"]).split()
+        return int(width), int(height)
+
     def run_bytes(self, argv, data=None):
         result = subprocess.run(argv, env=self.env, input=data, capture_output=True, timeout=30)
         if result.returncode != 0:
@@ -377,6 +446,35 @@ def green_pixels(rgb):
     return sum(1 for r, g, b in zip(reds, greens, blues) if g >= 48 and g > r + 24 and g > b + 24)
 
 
+def region(rgb, width, rect):
+    """The pixels of rect (left, top, right, bottom) of a screenshot width pixels wide."""
+    left, top, right, bottom = rect
+    return b"".join(rgb[(y * width + left) * 3:(y * width + right) * 3]
+                    for y in range(top, bottom))
+
+
+MONITOR_LINE = re.compile(r"\[WM_CREATE\] Monitor (\d+): (\d+)x(\d+) at (-?\d+),(-?\d+), (.*)")
+
+
+def logged_monitors(log):
+    """The monitors the log lists: [(rect, what)], in the order listed."""
+    found = []
+    for match in MONITOR_LINE.finditer(log):
+        width, height, left, top = (int(match.group(i)) for i in range(2, 6))
+        found.append(((left, top, left + width, top + height), match.group(6).strip()))
+    return found
+
+
+def geometry_rect(geometry):
+    """xrandr's WxH+X+Y as (left, top, right, bottom)."""
+    width, height, left, top = (int(v) for v in re.split(r"[x+]", geometry))
+    return (left, top, left + width, top + height)
+
+
+def state_lines(log):
+    return [line for line in log.splitlines() if "[STATE]" in line]
+
+
 def changed_pixels(first, second):
     return sum(1 for a, b in zip(first[1::3], second[1::3]) if a != b)
 
@@ -392,6 +490,8 @@ class Cases:
     def __init__(self, wine):
         self.wine = wine
         self.glyphs = wine.glyph_bytes()
+        self.heads = 1
+        self.primary_states = []  # [STATE] lines of a two-monitor run ended on the primary
 
     # --- shared steps ------------------------------------------------------------------
     def module_table(self):
@@ -445,9 +545,9 @@ class Cases:
               "exit code %d; %s" % (result.returncode, "; ".join(failed)))
         return result.stdout.splitlines()[-1] if result.stdout else ""
 
-    def start_full_screen(self):
+    def start_full_screen(self, pointer=(500, 400)):
         self.wine.remove_log("vorlix_fs.log")
-        self.wine.xdotool("mousemove", "500", "400")
+        self.wine.xdotool("mousemove", str(pointer[0]), str(pointer[1]))
         proc = self.wine.saver("/s")
         started = self.wine.wait_log("vorlix_fs.log", THREAD_STARTED, 40)
         check(started, "the draw thread did not start; %s; log:\n%s"
@@ -459,18 +559,23 @@ class Cases:
         return proc
 
     def close_with_keys(self, proc):
-        self.wine.xdotool("key", "x")
+        self.close_with(proc, "key", "x")
+
+    def close_with(self, proc, *action):
+        """The action twice: the first close is trapped, the second ends the saver."""
+        name = " ".join(action)
+        self.wine.xdotool(*action)
         time.sleep(1.0)
-        check(self.wine.alive(proc), "the first key press (trapped close) ended the saver")
-        self.wine.xdotool("key", "x")
-        # On a loaded machine an X key event now and then never reaches Wine's window: one
-        # more press is allowed before the case fails.
+        check(self.wine.alive(proc), "the first %s (trapped close) ended the saver" % name)
+        self.wine.xdotool(*action)
+        # On a loaded machine an X event now and then never reaches Wine's window: one more
+        # is allowed before the case fails.
         code = self.wine.exit_code_if_ended(proc, 8)
         if code is None and self.wine.alive(proc):
-            print("      note: a key press was not delivered; pressing again", flush=True)
-            self.wine.xdotool("key", "x")
+            print("      note: a %s was not delivered; again" % name, flush=True)
+            self.wine.xdotool(*action)
         code = self.wine.exit_code(proc, 15)
-        check(code == 0, "second key press: exit code %r, expected 0" % code)
+        check(code == 0, "second %s: exit code %r, expected 0" % (name, code))
 
     def dismiss_box(self, proc, expected, contains=False):
         box = self.wine.wait_window("Vorlix", 20)
@@ -729,13 +834,89 @@ class Cases:
         check("UninstallString" not in query.stdout, "the uninstall entry is still there")
         self.wine.place_glyphs(windows=self.glyphs)
 
+    # --- two monitors: one multi-head Xorg, the primary's mode changed by the saver ------
+    def start_on_two_monitors(self, pointer=(500, 400), settings=True):
+        """The saver on TWO_MONITORS; returns it and the layout it runs on, [(name, rect)].
+        settings: store the default settings first (a second start in a case keeps them)."""
+        self.wine.use_two_monitors()
+        desktop = self.wine.monitors()
+        check([geometry for _, geometry in desktop] == list(TWO_MONITORS),
+              "the server shows %r before the start" % desktop)
+        if settings:
+            self.wine.store_settings()
+            self.wine.place_glyphs(windows=self.glyphs)
+        proc = self.start_full_screen(pointer)
+        running = [(name, geometry_rect(geometry)) for name, geometry in self.wine.monitors()]
+        check(len(running) == 2, "the server shows %r while the saver runs" % running)
+        return proc, running
+
+    def check_layout_back(self):
+        back = wait_for(lambda: [g for _, g in self.wine.monitors()] == list(TWO_MONITORS), 10)
+        check(back, "the layout after the saver: %r" % self.wine.monitors())
+
+    def two_monitors(self):
+        """14: two monitors: the log lists both as laid out after the mode change, rain on
+        each of them; keys on the primary end it; the primary's mode is put back."""
+        proc, running = self.start_on_two_monitors()
+        primary, second = running[0][1], running[1][1]
+        check(primary[2] - primary[0] == SCREEN[0] and primary[3] - primary[1] == SCREEN[1],
+              "the primary runs at %r, not in the chosen mode" % (primary,))
+        monitors = logged_monitors(self.wine.log("vorlix_fs.log"))
+        check([rect for rect, _ in monitors] == [primary, second],
+              "the log lists %r; the server shows %r" % (monitors, running))
+        check(monitors[1][1] == "rain 1280x1024, zoom 1", "monitor 1: %r" % monitors[1][1])
+        time.sleep(1.5)
+        width, _ = self.wine.screen_size()
+        first = self.wine.screenshot()
+        time.sleep(0.5)
+        later = self.wine.screenshot()
+        greens, moved = [], []
+        for rect in (primary, second):
+            greens.append(green_pixels(region(first, width, rect)))
+            moved.append(changed_pixels(region(first, width, rect), region(later, width, rect)))
+        check(min(greens) > 2000, "green pixels on the two monitors: %r" % greens)
+        check(min(moved) > 500, "pixels changed on the two monitors: %r" % moved)
+        self.close_with_keys(proc)
+        self.primary_states = state_lines(self.wine.log("vorlix_fs.log"))
+        self.check_layout_back()
+        return "green pixels %r, changed %r" % (greens, moved)
+
+    def two_monitors_input(self):
+        """15: a key and a click with the pointer on the second monitor end the saver with the
+        state lines of keys on the primary, the trapped first close included."""
+        settings = True
+        if not self.primary_states:
+            proc, _ = self.start_on_two_monitors()
+            self.close_with_keys(proc)
+            self.primary_states = state_lines(self.wine.log("vorlix_fs.log"))
+            settings = False
+        check(any("Trapped WM_CLOSE" in line for line in self.primary_states),
+              "keys on the primary: %r" % self.primary_states)
+        # On the second monitor before the mode change and after it (it moves to the
+        # primary's new right edge).
+        pointer = (SCREEN[0] + 976, 300)
+        for action in (("key", "x"), ("click", "1")):
+            proc, running = self.start_on_two_monitors(pointer, settings)
+            settings = False
+            second = running[1][1]
+            check(second[0] <= pointer[0] < second[2], "the pointer is not on %r" % (second,))
+            self.close_with(proc, *action)
+            states = state_lines(self.wine.log("vorlix_fs.log"))
+            check(states == self.primary_states, "%s on the second monitor: %r; on the "
+                  "primary: %r" % (" ".join(action), states, self.primary_states))
+            self.check_layout_back()
+
     def measure(self):
         """Not a check: CPU time of vorlix.scr /s per frame over 20 s, and while paused."""
         self.wine.store_settings()
         self.wine.place_glyphs(windows=self.glyphs)
-        proc = self.start_full_screen()
+        if self.heads == 2:
+            proc, running = self.start_on_two_monitors()
+            print("monitors while running: %r" % running, flush=True)
+        else:
+            proc = self.start_full_screen()
         time.sleep(2.0)
-        others = {"wineserver": self.wine.server.pid, "Xvfb": self.wine.xvfb.pid}
+        others = {"wineserver": self.wine.server.pid, "X server": self.wine.x_server_pid()}
         before, others_before = cpu_seconds(proc.pid), {k: cpu_seconds(v) for k, v in others.items()}
         began = time.monotonic()
         time.sleep(20.0)
@@ -754,10 +935,11 @@ class Cases:
         time.sleep(10.0)
         paused = cpu_seconds(proc.pid) - before
         return ("running: %.2f s CPU in %.1f s (%.1f %% of a core), %.2f ms per frame at the "
-                "30 ms pace; wineserver %.2f s, Xvfb %.2f s; paused: %.3f s CPU in 10 s "
-                "(%.2f %% of a core)" % (running, elapsed, 100 * running / elapsed,
-                                          1000 * running / frames, others_running["wineserver"],
-                                          others_running["Xvfb"], paused, paused * 10))
+                "30 ms pace; wineserver %.2f s, X server %.2f s (%.2f ms per frame); paused: "
+                "%.3f s CPU in 10 s (%.2f %% of a core)"
+                % (running, elapsed, 100 * running / elapsed, 1000 * running / frames,
+                   others_running["wineserver"], others_running["X server"],
+                   1000 * others_running["X server"] / frames, paused, paused * 10))
 
 
 def cpu_seconds(pid):
@@ -782,7 +964,11 @@ CASES = [
     ("11 installer and uninstaller", "installer"),
     ("12 module exports and imports", "module_table"),
     ("13 application manifest", "manifest"),
+    ("14 two monitors: rain on both, both logged, the mode put back", "two_monitors"),
+    ("15 two monitors: a key and a click on the second one end it", "two_monitors_input"),
 ]
+# Run on the multi-head Xorg; every other case on Xvfb.
+TWO_MONITOR_CASES = {"two_monitors", "two_monitors_input", "measure"}
 
 
 def main():
@@ -795,13 +981,15 @@ def main():
     parser.add_argument("--work", required=True, help="directory for the prefix and results")
     parser.add_argument("--measure", action="store_true",
                         help="measure the CPU time per frame instead of running the cases")
+    parser.add_argument("--heads", type=int, choices=(1, 2), default=1,
+                        help="--measure on one monitor (Xvfb) or two (the multi-head Xorg)")
     parser.add_argument("--only", default="", help="comma-separated case numbers")
     args = parser.parse_args()
     for path in (args.scr, args.glyphs, args.probe):
         if not os.path.exists(path):
             print("missing: " + path)
             return 1
-    for tool in ("wine", "wineserver", "Xvfb", "xdotool", "import"):
+    for tool in ("wine", "wineserver", "Xvfb", "xdotool", "import", "xrandr"):
         if shutil.which(tool) is None:
             print("missing tool: " + tool)
             return 1
@@ -815,6 +1003,7 @@ def main():
     try:
         wine.start()
         cases = Cases(wine)
+        cases.heads = args.heads
         cases_to_run = [("measure CPU", "measure")] if args.measure else CASES
         for title, method in cases_to_run:
             if wanted and not args.measure and title.split()[0] not in wanted:
@@ -826,6 +1015,8 @@ def main():
                 failures += 1
                 break
             try:
+                if method not in TWO_MONITOR_CASES:
+                    wine.use_xvfb()
                 note = getattr(cases, method)()
                 crash = wine.crash_report()
                 check(not crash, "a Wine program crashed: " + crash)
