@@ -112,9 +112,9 @@ void DrawGlyphImageRows(const GlyphImages<Pixel>& glyphs, const PixelView<Pixel>
 }
 
 // Whole rows of 16-bit glyph images, gathered and copied many at a time: no call and no
-// clipping per glyph. One masked store a row where the processor has masked stores, else two
-// fixed 16-byte moves (row_runs.h). Only for glyphs at most row_runs::MaxWidth wide at zoom
-// 1; Usable() says.
+// clipping per glyph. One masked store a row where the processor has masked stores, else at
+// most two moves sized to the row (row_runs.h). Only for glyphs at most row_runs::MaxWidth
+// wide at zoom 1; Usable() says.
 class GlyphRowBatch {
 public:
     GlyphRowBatch(const NarrowGlyphs* images, const SurfaceView& view);

@@ -4,11 +4,21 @@
 // the masked half would only repeat the baseline, so it is skipped with a word saying so.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "glyphs/masked_rows.h"
 #include "glyphs/processor_path.h"
 #include "support/fresh_process.h"
+
+namespace vorlix {
+
+// How a test's parameter reads in its name and in failures.
+inline void PrintTo(ProcessorPath path, std::ostream* out) {
+    *out << (path == ProcessorPath::Baseline ? "Baseline" : "Masked");
+}
+
+}  // namespace vorlix
 
 namespace vorlix::testing {
 
@@ -27,7 +37,7 @@ protected:
 };
 
 inline std::string ProcessorPathName(const ::testing::TestParamInfo<ProcessorPath>& info) {
-    return info.param == ProcessorPath::Baseline ? "Baseline" : "Masked";
+    return ::testing::PrintToString(info.param);
 }
 
 }  // namespace vorlix::testing
