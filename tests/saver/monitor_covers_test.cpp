@@ -219,7 +219,9 @@ TEST_F(MonitorCovers, MonitorsBeyondThePlanAreBlack) {
     auto covers = Covers();
     ASSERT_EQ(covers.size(), static_cast<std::size_t>(MaxMonitors));
     EXPECT_EQ(covers.back().layout.width, 0);
-    EXPECT_TRUE(Contains(LogLines(true), "[WM_CREATE] Monitor 8: 320x240 at 2560,0, black"));
+    const std::string last = "[WM_CREATE] Monitor " + std::to_string(MaxMonitors) +
+                             ": 320x240 at " + std::to_string(MaxMonitors * 320) + ",0, black";
+    EXPECT_TRUE(Contains(LogLines(true), last));
 }
 
 TEST_F(MonitorCovers, NoMonitorFailsTheStartWithTheUsualBox) {
