@@ -7,6 +7,7 @@
 #include "platform/desktop.h"
 #include "platform/sdl/host_windows.h"
 #include "platform/sdl/monitor_windows.h"
+#include "platform/sdl/x11_monitors.h"
 #include "platform/sdl/x11_windows.h"
 #include "platform/window_messages.h"
 
@@ -18,6 +19,15 @@ std::atomic<bool> TerminationSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler writes it");
 
 void NoteTermination(int) { TerminationSignalled.store(true); }
+
+// The server's time of the last pointer event, which SDL passes on raw just before its own
+// motion event. Window thread only.
+std::uint32_t PointerEventTime = 0;
+
+// A move the X server made while laying the monitors out, not the user.
+bool MovedByLayout() {
+    return MonitorsSettling(platform::TickCount()) || X11LayoutChangedNear(PointerEventTime);
+}
 
 LResult Deliver(HostWindow* host, MessageId message, WParam w, LParam l) {
     if (host == nullptr || host->procedure == nullptr) return 0;
@@ -175,13 +185,15 @@ void TranslateEvent(const SDL_Event& event) {
         HostWindow* host = HostOf(event.motion.windowID);
         if (host == nullptr) break;
         NotePointer(host->originX.load() + event.motion.x, host->originY.load() + event.motion.y);
-        if (MonitorsSettling(platform::TickCount())) break;
+        if (MovedByLayout()) break;
         Deliver(InputWindow(host), WM_MOUSEMOVE, 0, PointAt(event.motion.x, event.motion.y));
         break;
     }
     case SDL_WINDOWEVENT: TranslateWindowEvent(event.window); break;
     case SDL_SYSWMEVENT:
-        if (event.syswm.msg != nullptr) TranslateStructureNotice(*event.syswm.msg);
+        if (event.syswm.msg == nullptr) break;
+        if (const std::uint32_t time = X11PointerEventTime(*event.syswm.msg)) PointerEventTime = time;
+        TranslateStructureNotice(*event.syswm.msg);
         break;
     case SDL_QUIT: TerminationSignalled.store(true); break;
     default: break;

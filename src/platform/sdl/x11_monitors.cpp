@@ -1,5 +1,6 @@
 #include "platform/sdl/x11_monitors.h"
 
+#include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -84,6 +85,30 @@ bool X11MonitorNoticeArrived() {
             arrived = true;
     }
     return arrived;
+}
+
+std::uint32_t X11PointerEventTime(const SDL_SysWMmsg& message) {
+    if (message.subsystem != SDL_SYSWM_X11) return 0;
+    const XEvent& event = message.msg.x11.event;
+    if (event.type == MotionNotify) return static_cast<std::uint32_t>(event.xmotion.time);
+    if (event.type == EnterNotify || event.type == LeaveNotify)
+        return static_cast<std::uint32_t>(event.xcrossing.time);
+    return 0;
+}
+
+bool X11LayoutChangedNear(std::uint32_t serverTime) {
+    constexpr std::uint32_t NearMs = 1000;
+    if (Monitors == nullptr || serverTime == 0) return false;
+    // The current resources: no probing of the outputs, only the time they were last set.
+    XRRScreenResources* resources =
+        XRRGetScreenResourcesCurrent(Monitors, DefaultRootWindow(Monitors));
+    if (resources == nullptr) return false;
+    const auto laidOut = static_cast<std::uint32_t>(resources->timestamp);
+    XRRFreeScreenResources(resources);
+    // Server times are milliseconds that wrap: the nearer way round counts.
+    std::uint32_t apart = serverTime - laidOut;
+    if (apart > 0x80000000u) apart = laidOut - serverTime;
+    return laidOut != 0 && apart < NearMs;
 }
 
 }  // namespace vorlix::sdl
