@@ -86,9 +86,8 @@ void RainPage::Step() {
     const SurfaceView view{picture_.get(), plan_.width, plan_.height, plan_.width};
     // One buffer, drawn into and shown: what a frame draws is what the canvas lacks.
     const FrameBuffers buffers{0, 0, epoch_, true};
-    const platform::ChangedArea* changes =
-        DrawRainFrame(grid_, *glyphs_, view, &record_, buffers, AlwaysDraw);
-    frame_.Convert(picture_.get(), plan_.width, PageFormat, changes);
+    const DrawnFrame drawn = DrawRainFrame(grid_, *glyphs_, view, &record_, buffers, AlwaysDraw);
+    frame_.Convert(picture_.get(), plan_.width, PageFormat, drawn.ForPresent());
 }
 
 }  // namespace vorlix::web
