@@ -19,8 +19,8 @@ class OwnXServer {
         if (pid_ == 0) {
             ::close(numberPipe[0]);
             std::string fd = std::to_string(numberPipe[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "320x240x24",
-                     "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            ::execlp("Xvfb", "Xvfb", "-noreset", "-displayfd", fd.c_str(), "-screen", "0",
+                     "320x240x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(numberPipe[1]);
