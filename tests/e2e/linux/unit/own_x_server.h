@@ -2,6 +2,7 @@
 // An Xvfb of the test's own, on a display number it picks itself (-displayfd), so tests never
 // meet another suite's server. DISPLAY names it while it runs.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,8 @@ class OwnXServer {
         if (pid_ == 0) {
             ::close(numberPipe[0]);
             std::string fd = std::to_string(numberPipe[1]);
+            // A test process that dies takes its server with it.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             ::execlp("Xvfb", "Xvfb", "-noreset", "-displayfd", fd.c_str(), "-screen", "0",
                      "320x240x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
