@@ -78,7 +78,7 @@ public:
     // Draws the next frame into the back buffer; what changed on the screen, or null for all.
     const platform::ChangedArea* Draw() {
         const SurfaceView view{Back(), width_, height_, width_};
-        return DrawRainFrame(grid_, *glyphs_, view, &record_, {back_, 1 - back_, 0, changes_},
+        return DrawRainFrame(grid_, *glyphs_, view, &record_, {{back_, 0}, {1 - back_, 0}, changes_},
                              KeepDrawing)
             .ForPresent();
     }

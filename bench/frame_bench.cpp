@@ -128,7 +128,7 @@ void ScreenPixelsFrame(benchmark::State& state) {
     const WideView view{screen.data(), width, height, width};
     DrawActive.store(1);
     const auto frame = [&] {
-        return DrawRainFrame(grid, *glyphs, wide, view, &record, {0, 0, 0}, KeepDrawing);
+        return DrawRainFrame(grid, *glyphs, wide, view, &record, OneBuffer(0, true), KeepDrawing);
     };
     for (int i = 0; i < bench::WarmUpFrames; ++i) frame();
     for (auto _ : state) {

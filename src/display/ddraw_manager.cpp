@@ -22,7 +22,8 @@ constexpr const char* PrimaryFailed =
     "application is runnin that uses DirectX, or try a diffrent resolution setting.";
 constexpr const char* PixelFormatFailed =
     "[DDrawManager::CreateDirectDraw] Unable to get pixel format";
-constexpr const char* ColorModeRefused = "[DDrawManager::CreateDirectDraw] Color mode not supported";
+constexpr const char* ColorModeRefused =
+    "[DDrawManager::CreateDirectDraw] Color mode not supported";
 constexpr const char* Found555 = "[DDrawManager::CreateDirectDraw] Color type 5x5x5 detected";
 constexpr const char* Found565 = "[DDrawManager::CreateDirectDraw] Color type 5x6x5 detected";
 constexpr const char* ClipperFailed =
@@ -145,7 +146,7 @@ bool DDrawManager::CreateDirectDraw(WindowHandle window, std::int32_t width, std
 const char* DDrawManager::ProveBuffersKeepFrames() {
     backIndex_ = 0;
     keepsFrames_ = false;
-    const std::uint32_t epoch = epoch_.load();
+    const Generations before = ReadGenerations();
     bool kept = true;
     for (int pass = 0; pass < 2; ++pass) {
         if (!RecordBackView()) return BackBufferLockFailed;
@@ -163,7 +164,7 @@ const char* DDrawManager::ProveBuffersKeepFrames() {
         kept = kept && filled && Cleared(backViews_[backIndex_]);
         if (!PresentUntilShown()) return PresentFailed;
     }
-    keepsFrames_ = kept && epoch == epoch_.load();
+    keepsFrames_ = kept && before == ReadGenerations();
     return nullptr;
 }
 
@@ -179,6 +180,40 @@ bool DDrawManager::ProveAgain() {
 void DDrawManager::NoteRestore(DeviceResult result) {
     if (result == DeviceResult::Ok) restored_.store(true);
     ForgetBuffers();
+}
+
+void DDrawManager::ForgetBuffers() {
+    for (auto& generation : generations_) generation.fetch_add(1);
+}
+
+void DDrawManager::ForgetDrawnBuffer() {
+    const int drawn = DrawnBuffer();
+    if (drawn < 0) return ForgetBuffers();
+    generations_[drawn].fetch_add(1);
+}
+
+DDrawManager::Generations DDrawManager::ReadGenerations() const {
+    return {generations_[0].load(), generations_[1].load()};
+}
+
+BufferToken DDrawManager::TokenOf(int buffer) const {
+    if (buffer < 0) return {};
+    return {buffer, generations_[buffer].load()};
+}
+
+FrameBuffers DDrawManager::BuffersForFrame(bool wide) {
+    const int drawn = DrawnBuffer();
+    if (drawn < 0) return {{}, {}, takesChanges_};
+    const SurfaceView& back = backViews_[backIndex_];
+    const DrawnMemory memory =
+        wide ? DrawnMemory{wideView_.pixels, wideView_.width, wideView_.height, wideView_.pitch,
+                           true}
+             : DrawnMemory{back.pixels, back.width, back.height, back.pitch, false};
+    if (!(drawnMemory_[drawn] == memory)) {
+        drawnMemory_[drawn] = memory;
+        generations_[drawn].fetch_add(1);
+    }
+    return {TokenOf(drawn), TokenOf(ShownBuffer()), takesChanges_};
 }
 
 int DDrawManager::DrawnBuffer() const {

@@ -2,10 +2,12 @@
 // Owns the display device of one saver window: mode, primary, back buffer, clipper and the
 // off-screen table. Records the back buffers' memory once at set-up so the draw thread writes
 // pixels straight into them, and puts each frame on the screen.
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include "display/frame_buffers.h"
 #include "glyphs/pixel_format.h"
 #include "glyphs/surface_view.h"
 #include "platform/display_device.h"
@@ -25,7 +27,7 @@ constexpr int FlipWaitPolls = 100;
 constexpr int OffSurfaceAttempts = 100;
 
 class DDrawManager {
-public:
+  public:
     DDrawManager();
     ~DDrawManager();
     DDrawManager(const DDrawManager&) = delete;
@@ -59,24 +61,24 @@ public:
     bool IsBltBusy();
     void ClearBackBuffer();
 
-    // The buffer GetBackBuffer handed out, the one whose frame is on the screen, and a count
-    // that moves whenever the buffers may have changed behind the drawing's back (a restore, a
-    // lost surface, the desktop shown). The indexes are -1 unless set-up proved that each
-    // buffer keeps its own pixels from one frame to its next. A flip chain of one buffer,
-    // which a flip shows and leaves behind the back-buffer surface, is buffer 0 throughout.
+    // The buffer GetBackBuffer handed out and the one whose frame is on the screen: -1 unless
+    // set-up proved that each buffer keeps its own pixels from one frame to its next. A flip
+    // chain of one buffer, which a flip shows and leaves behind the back-buffer surface, is
+    // buffer 0 throughout.
     int DrawnBuffer() const;
     int ShownBuffer() const;
-    std::uint32_t BufferEpoch() const { return epoch_.load(); }
+    // The tokens of the frame about to be drawn: into GetWideBackBuffer's pixels with wide,
+    // else into GetBackBuffer's. Read after both were asked for, since either may find the
+    // memory made anew.
+    FrameBuffers BuffersForFrame(bool wide);
     bool KeepsFrames() const { return keepsFrames_; }
-    // Whether Present uses the changes it is given; where not, frames need not gather them.
-    bool TakesChanges() const { return takesChanges_; }
 
     // For tests and diagnostics.
     int BackIndex() const { return backIndex_; }
     const SurfaceView& BackView(int index) const { return backViews_[index]; }
     int OffCount() const { return offCount_; }
 
-private:
+  private:
     bool CheckPixelLayout(const platform::PixelMasks& masks);
     bool CreateClipper();
     bool CreateBackBuffer();
@@ -85,8 +87,12 @@ private:
     const char* ProveBuffersKeepFrames();
     bool ProveAgain();
     // After a write into the buffers behind the drawing's back, never before it: a frame that
-    // read the epoch before the write must find it moved.
-    void ForgetBuffers() { epoch_.fetch_add(1); }
+    // read a token before the write must find it moved.
+    void ForgetBuffers();
+    void ForgetDrawnBuffer();
+    using Generations = std::array<std::uint32_t, 2>;
+    Generations ReadGenerations() const;
+    BufferToken TokenOf(int buffer) const;
     void NoteRestore(platform::DeviceResult result);
     int PresentFullScreen();
     int PresentWindowed();
@@ -110,7 +116,17 @@ private:
     bool keepsFrames_ = false;
     bool oneBufferChain_ = false;
     bool takesChanges_ = false;
-    std::atomic<std::uint32_t> epoch_{0};
+    std::atomic<std::uint32_t> generations_[2] = {};
+    // The memory each buffer's last frame was drawn into; other memory is a buffer anew.
+    struct DrawnMemory {
+        const void* pixels = nullptr;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t pitch = 0;
+        bool wide = false;
+        friend bool operator==(const DrawnMemory&, const DrawnMemory&) = default;
+    };
+    DrawnMemory drawnMemory_[2];
     // A restore may have moved the buffers' memory and what they keep: the next GetBackBuffer
     // records and proves them again.
     std::atomic<bool> restored_{false};

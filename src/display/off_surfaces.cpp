@@ -122,7 +122,7 @@ void DDrawManager::BltOffSurface(std::int32_t x, std::int32_t y, int index) {
         platform::SleepMilliseconds(1);
         result = backBuffer_->CopyKeyedFrom(source, x, y, from);
     }
-    ForgetBuffers();
+    ForgetDrawnBuffer();
 }
 
 bool DDrawManager::IsBltBusy() {
@@ -133,7 +133,7 @@ bool DDrawManager::IsBltBusy() {
 void DDrawManager::ClearBackBuffer() {
     if (notReady_) return;
     backBuffer_->FillBlack();
-    ForgetBuffers();
+    ForgetDrawnBuffer();
 }
 
 }  // namespace vorlix

@@ -71,31 +71,33 @@ void CellRecord::ForgetAll() {
     for (auto& looks : looks_) {
         if (looks) std::fill_n(looks.get(), cells_, UnknownLook);
     }
-    for (auto& view : views_) view = ViewIdentity{};
+    for (auto& token : known_) token = BufferToken{};
 }
 
-bool CellRecord::TrackView(std::int32_t cells, const Animation& glyphs, const ViewIdentity& view,
-                           const FrameBuffers& buffers) {
-    const bool known = buffers.drawn >= 0 && buffers.drawn < Buffers && buffers.shown >= 0 &&
-                       buffers.shown < Buffers;
-    if (cells_ == 0 || cells != cells_ || fullRedraw_ || !known) {
+// A buffer met under another token than last time holds pixels the record never saw.
+void CellRecord::Meet(const BufferToken& token) {
+    if (known_[token.buffer] == token) return;
+    std::fill_n(looks_[token.buffer].get(), cells_, UnknownLook);
+    known_[token.buffer] = token;
+}
+
+bool CellRecord::Track(std::int32_t cells, const Animation& glyphs, const FrameBuffers& buffers) {
+    const auto inRange = [](const BufferToken& token) {
+        return token.Known() && token.buffer < Buffers;
+    };
+    if (cells_ == 0 || cells != cells_ || fullRedraw_ || !inRange(buffers.drawn) ||
+        !inRange(buffers.shown)) {
         ForgetAll();
         return false;
     }
-    if (buffers.epoch != epoch_ || &glyphs != glyphs_) {
+    // The looks are keys into a glyph set: another set makes them all meaningless.
+    if (&glyphs != glyphs_) {
         ForgetAll();
-        epoch_ = buffers.epoch;
         glyphs_ = &glyphs;
         MeasureInk(glyphs);
     }
-    const ViewIdentity& last = views_[buffers.drawn];
-    const bool sameView = last.pixels == view.pixels && last.width == view.width &&
-                          last.height == view.height && last.pitch == view.pitch &&
-                          last.pixelBytes == view.pixelBytes;
-    if (!sameView) {
-        if (last.pixels != nullptr) ForgetAll();
-        views_[buffers.drawn] = view;
-    }
+    Meet(buffers.drawn);
+    Meet(buffers.shown);
     changes_->whole = false;
     changes_->count = 0;
     return true;

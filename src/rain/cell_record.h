@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "display/frame_buffers.h"
 #include "glyphs/animation.h"
 #include "glyphs/glyph_images.h"
-#include "glyphs/surface_view.h"
 #include "platform/display_device.h"
 
 namespace vorlix {
@@ -22,19 +22,8 @@ struct InkRows {
     std::int32_t bottom;
 };
 
-// The buffers of one frame: the one drawn into and the one whose frame is on the screen (the
-// same one for a single buffer); -1 when the display cannot say. epoch changes whenever the
-// buffers may have changed behind the drawing's back. changes: whether the present step uses
-// what changed on the screen; a flip that shows a whole buffer does not.
-struct FrameBuffers {
-    int drawn = -1;
-    int shown = -1;
-    std::uint32_t epoch = 0;
-    bool changes = true;
-};
-
 class CellRecord {
-public:
+  public:
     static constexpr int Buffers = 2;
 
     // For a grid of this many cells; false leaves the record empty, which means full redraws.
@@ -47,14 +36,8 @@ public:
 
     // Before a frame: true when it may draw only what changed, with the looks of the buffers
     // checked against what the record knew of them; false when it must draw every cell. A
-    // buffer reached through another view than last time is forgotten.
-    template <class Pixel>
-    bool Track(std::int32_t cells, const Animation& glyphs, const PixelView<Pixel>& view,
-               const FrameBuffers& buffers) {
-        return TrackView(cells, glyphs, ViewIdentity{view.pixels, view.width, view.height,
-                                                     view.pitch, sizeof(Pixel)},
-                         buffers);
-    }
+    // buffer whose token moved since the record last saw it is forgotten.
+    bool Track(std::int32_t cells, const Animation& glyphs, const FrameBuffers& buffers);
     std::uint16_t* Looks(int buffer) { return looks_[buffer].get(); }
     std::uint16_t* FrameLooks() { return frame_.get(); }  // the frame being drawn
     // One bit per cell each: the cells a frame has to draw after its passes, and those it has
@@ -82,17 +65,9 @@ public:
                 inkA.bottom > inkB.bottom ? inkA.bottom : inkB.bottom};
     }
 
-private:
+  private:
     static constexpr int Frames = 256;  // every frame a look key can name
-    struct ViewIdentity {
-        const void* pixels = nullptr;
-        std::int32_t width = 0;
-        std::int32_t height = 0;
-        std::int32_t pitch = 0;
-        std::size_t pixelBytes = 0;
-    };
-    bool TrackView(std::int32_t cells, const Animation& glyphs, const ViewIdentity& view,
-                   const FrameBuffers& buffers);
+    void Meet(const BufferToken& token);
     void MeasureInk(const Animation& glyphs);
     InkRows InkOf(std::uint16_t key) const {
         const std::uint32_t frame = key >> 2;
@@ -107,9 +82,8 @@ private:
     NarrowGlyphs images_;
     std::int32_t cells_ = 0;
     bool fullRedraw_ = false;
-    ViewIdentity views_[Buffers];
+    BufferToken known_[Buffers];
     const Animation* glyphs_ = nullptr;
-    std::uint32_t epoch_ = 0;
     InkRows ink_[Frames] = {};
     std::int32_t cellHeight_ = 0;
 };

@@ -15,8 +15,8 @@ namespace {
 constexpr auto KeepDrawing = [] { return DrawActive.load() != 0; };
 
 // The window keeps its picture from one frame to the next: one buffer, both drawn into and
-// shown, and shown whole.
-constexpr FrameBuffers CoverBuffers{0, 0, 0, false};
+// shown, and shown whole. Its memory lives as long as its record.
+constexpr FrameBuffers CoverBuffers = OneBuffer(0, false);
 
 void StopDrawing(Cover& cover) {
     cover.drawing = false;

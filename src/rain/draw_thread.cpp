@@ -68,9 +68,7 @@ bool DrawFrame(const DrawTargets& targets) {
     const WideView* wide = nullptr;
     if (view != nullptr && KeepDrawing() && targets.glyphs != nullptr && targets.grid != nullptr) {
         wide = WideTarget(targets, display);
-        // Read after the wide buffer was asked for: memory made anew moves the epoch.
-        const FrameBuffers buffers{display.DrawnBuffer(), display.ShownBuffer(),
-                                   display.BufferEpoch(), display.TakesChanges()};
+        const FrameBuffers buffers = display.BuffersForFrame(wide != nullptr);
         drawn = wide != nullptr ? DrawRainFrame(*targets.grid, *targets.glyphs, *targets.wide,
                                                 *wide, targets.record, buffers, KeepDrawing)
                                 : DrawRainFrame(*targets.grid, *targets.glyphs, *view,

@@ -186,7 +186,7 @@ DrawnFrame DrawRainFrameWith(RainGrid& grid, Animation& glyphs, const Painter& p
     const DrawnFrame whole = buffers.changes ? DrawnFrame::All() : DrawnFrame::NotAsked();
     AdvanceStreams(grid, keepGoing);
     const std::int32_t cells = grid.Columns * grid.Rows;
-    if (record == nullptr || !record->Track(cells, glyphs, painter.view, buffers)) {
+    if (record == nullptr || !record->Track(cells, glyphs, buffers)) {
         DrawAndAgeCells(grid, keepGoing,
                         [&](std::int32_t x, std::int32_t y, std::uint8_t glyph, std::uint8_t mode) {
                             painter.Cell(x, y, glyph, mode);
@@ -194,8 +194,8 @@ DrawnFrame DrawRainFrameWith(RainGrid& grid, Animation& glyphs, const Painter& p
         return whole;
     }
     std::uint16_t* looks = record->FrameLooks();
-    std::uint16_t* drawn = record->Looks(buffers.drawn);
-    const std::uint16_t* shown = record->Looks(buffers.shown);
+    std::uint16_t* drawn = record->Looks(buffers.drawn.buffer);
+    const std::uint16_t* shown = record->Looks(buffers.shown.buffer);
     ScanLooks(grid.Cells, cells, looks, drawn, shown, record->ToDraw(), record->ToShow());
     if (DrawAndAgeCells(grid, keepGoing, CellCounter{}).noted != cells) return whole;
     if (!buffers.changes) {

@@ -75,27 +75,64 @@ TEST_F(DisplayTest, SurprisesDuringSetUpMeanFullFrames) {
     }
 }
 
-// Whatever may change the buffers behind the drawing's back moves the count the cell record
-// watches.
-TEST_F(DisplayTest, RestoresLostSurfacesAndTheDesktopMoveTheBufferEpoch) {
+// Whatever may change the buffers behind the drawing's back moves the tokens the cell record
+// watches; a present does not.
+TEST_F(DisplayTest, RestoresLostSurfacesAndTheDesktopMoveEveryBuffersToken) {
     DDrawManager display;
     ASSERT_TRUE(display.CreateDirectDraw(FullScreenWindow(), 640, 480, true));
-    std::uint32_t epoch = display.BufferEpoch();
+    // Each buffer's first frame is a buffer anew.
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_NE(display.GetBackBuffer(), nullptr);
+        display.BuffersForFrame(false);
+        ASSERT_EQ(display.Present(), 0);
+    }
+    ASSERT_NE(display.GetBackBuffer(), nullptr);
+    FrameBuffers last = display.BuffersForFrame(false);
+    const auto tokenOf = [](const FrameBuffers& frame, int buffer) {
+        return frame.drawn.buffer == buffer ? frame.drawn : frame.shown;
+    };
+    const auto bothMoved = [&](const char* after) {
+        ASSERT_NE(display.GetBackBuffer(), nullptr);
+        const FrameBuffers now = display.BuffersForFrame(false);
+        ASSERT_NE(now.drawn.buffer, now.shown.buffer) << after;
+        EXPECT_NE(now.drawn, tokenOf(last, now.drawn.buffer)) << after;
+        EXPECT_NE(now.shown, tokenOf(last, now.shown.buffer)) << after;
+        last = now;
+    };
     ASSERT_EQ(display.Present(), 0);
-    EXPECT_EQ(display.BufferEpoch(), epoch);
+    ASSERT_NE(display.GetBackBuffer(), nullptr);
+    const FrameBuffers flipped = display.BuffersForFrame(false);
+    EXPECT_EQ(flipped.drawn, last.shown);
+    EXPECT_EQ(flipped.shown, last.drawn);
+    last = flipped;
     display.FlipToGdi();
-    EXPECT_NE(display.BufferEpoch(), epoch);
-    epoch = display.BufferEpoch();
+    bothMoved("FlipToGdi");
     display.Restore();
-    EXPECT_NE(display.BufferEpoch(), epoch);
-    epoch = display.BufferEpoch();
+    bothMoved("Restore");
     headless::LoseSurfaces();
     EXPECT_EQ(display.Present(), 1);
-    EXPECT_NE(display.BufferEpoch(), epoch);
-    epoch = display.BufferEpoch();
-    headless::InjectFault(DisplayOp::Flip, DeviceResult::Lost, 1, Role::Primary);
-    EXPECT_EQ(display.Present(), 1);
-    EXPECT_NE(display.BufferEpoch(), epoch);
+    bothMoved("a lost flip chain");
+}
+
+// A frame drawn into other memory for the same buffer (the screen's own pixels in place of
+// the back buffer, or memory made anew) finds nothing it left there.
+TEST_F(DisplayTest, DrawingIntoOtherMemoryMovesTheDrawnToken) {
+    headless::SetFlipChainBuffers(1);
+    headless::OfferWideBackBuffer(true);
+    DDrawManager display;
+    ASSERT_TRUE(display.CreateDirectDraw(FullScreenWindow(), 160, 120, true));
+    ASSERT_NE(display.GetBackBuffer(), nullptr);
+    const FrameBuffers narrow = display.BuffersForFrame(false);
+    EXPECT_EQ(display.BuffersForFrame(false).drawn, narrow.drawn);
+    const WideView* screen = display.GetWideBackBuffer();
+    ASSERT_NE(screen, nullptr);
+    const FrameBuffers wide = display.BuffersForFrame(true);
+    EXPECT_NE(wide.drawn, narrow.drawn);
+    EXPECT_EQ(wide.drawn, wide.shown);
+    ASSERT_EQ(display.Present(nullptr, true), 0);
+    ASSERT_EQ(display.GetWideBackBuffer(), screen);
+    EXPECT_EQ(display.BuffersForFrame(true).drawn, wide.drawn);
+    EXPECT_NE(display.BuffersForFrame(false).drawn, wide.drawn);
 }
 
 // A restore may give the buffers new memory and leave them keeping nothing: the next frame
@@ -134,9 +171,10 @@ TEST_F(DisplayTest, AfterARestoreTheBufferViewsAndTheProofAreMadeAgain) {
     }
 }
 
-// A frame that read the count before a write into the buffers must see it moved on its next
-// frame: the count moves once the write is done, never before.
-TEST_F(DisplayTest, EveryWriterIntoTheBuffersMovesTheEpochAfterItsChange) {
+// A frame that read a token before a write into the buffers must see it moved on its next
+// frame: the token moves once the write is done, never before. A write into the back buffer
+// moves only its token; the desktop and a restore touch both buffers.
+TEST_F(DisplayTest, EveryWriterIntoTheBuffersMovesTheirTokensAfterItsChange) {
     DDrawManager display;
     ASSERT_TRUE(display.CreateDirectDraw(FullScreenWindow(), 160, 120, true));
     const int image = display.AddOffSurface(8, 8);
@@ -144,23 +182,30 @@ TEST_F(DisplayTest, EveryWriterIntoTheBuffersMovesTheEpochAfterItsChange) {
     const struct {
         const char* name;
         DisplayOp op;
+        bool both;
         std::function<void()> write;
     } writers[] = {
-        {"ClearBackBuffer", DisplayOp::FillBlack, [&] { display.ClearBackBuffer(); }},
-        {"BltOffSurface", DisplayOp::CopyKeyedFrom, [&] { display.BltOffSurface(4, 4, image); }},
-        {"FlipToGdi", DisplayOp::FlipToDesktop, [&] { display.FlipToGdi(); }},
-        {"Restore", DisplayOp::Restore, [&] { display.Restore(); }},
+        {"ClearBackBuffer", DisplayOp::FillBlack, false, [&] { display.ClearBackBuffer(); }},
+        {"BltOffSurface", DisplayOp::CopyKeyedFrom, false,
+         [&] { display.BltOffSurface(4, 4, image); }},
+        {"FlipToGdi", DisplayOp::FlipToDesktop, true, [&] { display.FlipToGdi(); }},
+        {"Restore", DisplayOp::Restore, true, [&] { display.Restore(); }},
     };
     for (const auto& writer : writers) {
-        const std::uint32_t before = display.BufferEpoch();
-        std::uint32_t during = before + 1000;
+        ASSERT_NE(display.GetBackBuffer(), nullptr);
+        const FrameBuffers before = display.BuffersForFrame(false);
+        FrameBuffers during;
         headless::SetDisplayCallHook([&](const headless::DisplayCall& call) {
-            if (call.op == writer.op) during = display.BufferEpoch();
+            if (call.op == writer.op) during = display.BuffersForFrame(false);
         });
         writer.write();
         headless::SetDisplayCallHook(nullptr);
-        EXPECT_EQ(during, before) << writer.name << " moved the epoch before writing";
-        EXPECT_NE(display.BufferEpoch(), before) << writer.name << " left the epoch";
+        EXPECT_EQ(during.drawn, before.drawn) << writer.name << " moved a token before writing";
+        EXPECT_EQ(during.shown, before.shown) << writer.name << " moved a token before writing";
+        ASSERT_NE(display.GetBackBuffer(), nullptr);
+        const FrameBuffers after = display.BuffersForFrame(false);
+        EXPECT_NE(after.drawn, before.drawn) << writer.name << " left the drawn token";
+        EXPECT_EQ(after.shown != before.shown, writer.both) << writer.name;
     }
 }
 

@@ -346,7 +346,7 @@ protected:
             const int front = buffers == 2 ? 1 - back : back;
             const SurfaceView view{memory[back].data(), Width, Height, Width};
             const DrawnFrame drawn = DrawRainFrame(grid, *glyphs, view, &record,
-                                                   {back, front, 0}, [] { return true; });
+                                                   {{back, 0}, {front, 0}}, [] { return true; });
             ASSERT_EQ(drawn.changes, DrawnFrame::Changes::Listed);
             const platform::ChangedArea* changes = drawn.listed;
             ASSERT_FALSE(changes->whole);
@@ -383,9 +383,7 @@ TEST(CellRecordRows, OnlyInkedRowsOfEitherLookDiffer) {
     const std::unique_ptr<Animation> glyphs = MakeGlyphs();
     CellRecord record;
     ASSERT_TRUE(record.Allocate(4));
-    std::vector<std::uint16_t> pixels(64);
-    const SurfaceView view{pixels.data(), 8, 8, 8};
-    ASSERT_TRUE(record.Track(4, *glyphs, view, {0, 0, 0}));
+    ASSERT_TRUE(record.Track(4, *glyphs, OneBuffer(0, true)));
     const auto key = [](int frame, int level) {
         return LookKey(CellLook{static_cast<std::uint8_t>(frame), static_cast<std::uint8_t>(level)});
     };
@@ -403,8 +401,27 @@ TEST(CellRecordRows, OnlyInkedRowsOfEitherLookDiffer) {
 
     Animation lle(8, 8, 55, 1);
     for (int frame = 0; frame < 55; ++frame) lle.frames[frame] = new std::uint16_t[9]();
-    ASSERT_TRUE(record.Track(4, lle, view, {0, 0, 0}));
+    ASSERT_TRUE(record.Track(4, lle, OneBuffer(0, true)));
     EXPECT_EQ(rows(key(5, 0), blank), std::make_pair(0, 8));
+}
+
+// A buffer met under a moved token holds pixels the record never saw; the other buffer's
+// looks stay known, and a display that cannot name its buffers gets full frames.
+TEST(CellRecordTokens, OnlyTheBufferWhoseTokenMovedIsForgotten) {
+    const std::unique_ptr<Animation> glyphs = MakeGlyphs();
+    CellRecord record;
+    ASSERT_TRUE(record.Allocate(4));
+    ASSERT_TRUE(record.Track(4, *glyphs, {{0, 7}, {1, 3}, true}));
+    std::fill_n(record.Looks(0), 4, std::uint16_t{1});
+    std::fill_n(record.Looks(1), 4, std::uint16_t{2});
+    ASSERT_TRUE(record.Track(4, *glyphs, {{1, 3}, {0, 7}, true}));  // a flip: nothing moved
+    EXPECT_EQ(record.Looks(0)[3], 1);
+    EXPECT_EQ(record.Looks(1)[3], 2);
+    ASSERT_TRUE(record.Track(4, *glyphs, {{0, 8}, {1, 3}, true}));  // buffer 0 written over
+    EXPECT_EQ(record.Looks(0)[3], UnknownLook);
+    EXPECT_EQ(record.Looks(1)[3], 2);
+    EXPECT_FALSE(record.Track(4, *glyphs, {{}, {1, 3}, true}));
+    EXPECT_EQ(record.Looks(1)[3], UnknownLook);
 }
 
 // The draw-mode table: what each mode shows of a cell's glyph.

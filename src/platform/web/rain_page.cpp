@@ -77,7 +77,7 @@ bool RainPage::Build() {
                              static_cast<std::uint16_t>(height)};
     // Without the record every frame is drawn in full: the same pixels, more work.
     record_.Allocate(grid_.Columns * grid_.Rows);
-    ++epoch_;
+    ++generation_;
     return true;
 }
 
@@ -85,7 +85,7 @@ void RainPage::Step() {
     if (!Ready()) return;
     const SurfaceView view{picture_.get(), plan_.width, plan_.height, plan_.width};
     // One buffer, drawn into and shown: what a frame draws is what the canvas lacks.
-    const FrameBuffers buffers{0, 0, epoch_, true};
+    const FrameBuffers buffers = OneBuffer(generation_, true);
     const DrawnFrame drawn = DrawRainFrame(grid_, *glyphs_, view, &record_, buffers, AlwaysDraw);
     frame_.Convert(picture_.get(), plan_.width, PageFormat, drawn.ForPresent());
 }

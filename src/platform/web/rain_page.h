@@ -51,7 +51,7 @@ private:
     RainGrid grid_;
     CellRecord record_;
     std::unique_ptr<std::uint16_t[]> picture_;
-    std::uint32_t epoch_ = 0;
+    std::uint32_t generation_ = 0;  // moves whenever the picture is made anew
     RgbaFrame frame_;
 };
 
