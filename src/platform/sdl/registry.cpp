@@ -65,9 +65,24 @@ bool ReadCurrentDocument(const std::string& path, sdl::SettingsDocument& documen
     return sdl::SetSettingsFileAside(path);
 }
 
+bool SameValue(const sdl::StoredValue* a, const sdl::StoredValue* b) {
+    if (a == nullptr || b == nullptr) return a == b;
+    return a->type == b->type && a->data == b->data;
+}
+
+// Whether another writer changed the value since the key read the file.
+bool ChangedSince(OpenKey& key, sdl::StoredKey& current, const std::string& name) {
+    sdl::StoredKey* read = sdl::FindKey(key.document, key.keyPath);
+    const sdl::StoredValue* then = read != nullptr ? sdl::FindValue(*read, name) : nullptr;
+    return !SameValue(then, sdl::FindValue(current, name));
+}
+
 // Puts values into the key in the file as it is now and replaces the file, all under the lock
-// that every writer takes, so two writers never undo each other's values.
-bool WriteValues(OpenKey& key, const sdl::StoredKey& values) {
+// that every writer takes, so two writers never undo each other's values. With yield, a value
+// another writer changed since the key read the file stays theirs: a saver writing back a
+// value it found missing must not undo the one the dialog saved meanwhile. A batch, a save
+// the user asked for, is written whole.
+bool WriteValues(OpenKey& key, const sdl::StoredKey& values, bool yield) {
     sdl::SettingsLock lock(key.filePath);
     if (!lock.Held()) return false;
     sdl::SettingsDocument current;
@@ -79,6 +94,7 @@ bool WriteValues(OpenKey& key, const sdl::StoredKey& values) {
         stored = &current.keys.back();
     }
     for (const sdl::StoredValue& value : values.values) {
+        if (yield && ChangedSince(key, *stored, value.name)) continue;
         if (!sdl::PutValue(*stored, value.name, value.type, value.data.data(),
                            static_cast<std::uint32_t>(value.data.size())))
             return false;
@@ -96,7 +112,9 @@ bool FullPath(RegistryRoot root, const char* path, std::string& full) {
     return full.size() <= sdl::MaxNameLength;
 }
 
-OpenKey* FromHandle(RegistryKey key) { return reinterpret_cast<OpenKey*>(key); }
+OpenKey* FromHandle(RegistryKey key) {
+    return reinterpret_cast<OpenKey*>(key);
+}
 
 }  // namespace
 
@@ -161,10 +179,12 @@ bool SetRegistryValue(RegistryKey key, const char* name, std::uint32_t type, con
                sdl::PutValue(*stored, name, type, data, size);
     }
     sdl::StoredKey single{open->keyPath, {}};
-    return sdl::PutValue(single, name, type, data, size) && WriteValues(*open, single);
+    return sdl::PutValue(single, name, type, data, size) && WriteValues(*open, single, true);
 }
 
-void CloseRegistryKey(RegistryKey key) { delete FromHandle(key); }
+void CloseRegistryKey(RegistryKey key) {
+    delete FromHandle(key);
+}
 
 void BeginRegistryBatch(RegistryKey key) {
     OpenKey* open = FromHandle(key);
@@ -179,7 +199,7 @@ bool CommitRegistryBatch(RegistryKey key) {
     if (!open->batching) return true;
     open->batching = false;
     if (open->batch.values.empty()) return true;
-    return WriteValues(*open, open->batch);
+    return WriteValues(*open, open->batch, false);
 }
 
 const char* UnreadableStoreReason(RegistryKey key) {

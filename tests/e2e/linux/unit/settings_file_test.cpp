@@ -76,8 +76,8 @@ TEST(SettingsFile, RefusesWhatItWouldNeverHaveWritten) {
     EXPECT_FALSE(ParseSettingsDocument("REGEDIT4\n[K]\n\"Density\"=hex(4):1\n", document));
     EXPECT_FALSE(ParseSettingsDocument("REGEDIT4\n[K]\n\"Density\"=dword:00000001\n", document));
     EXPECT_FALSE(ParseSettingsDocument("REGEDIT4\n[K]\n\"D\"=hex(4):01,\n", document));
-    EXPECT_FALSE(ParseSettingsDocument("REGEDIT4\n[K]\n\"D\"=hex(4):01\n\"D\"=hex(4):02\n",
-                                       document));
+    EXPECT_FALSE(
+        ParseSettingsDocument("REGEDIT4\n[K]\n\"D\"=hex(4):01\n\"D\"=hex(4):02\n", document));
     EXPECT_FALSE(ParseSettingsDocument(std::string("REGEDIT4\n[K]\n\0x", 15), document));
     std::string huge = "REGEDIT4\n[K]\n\"D\"=hex(3):";
     for (int i = 0; i < 2000; ++i) huge += i == 0 ? "00" : ",00";
@@ -324,6 +324,30 @@ TEST_F(SettingsFileWriters, TwoProcessesWritingAtOnceLoseNothing) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(SettingsPath() + ".bad"));
+}
+
+// A saver found Density missing and writes it back, while the dialog has saved one since the
+// saver read the file: the dialog's value stays. A value nobody changed meanwhile is written.
+TEST_F(SettingsFileWriters, AWriteBackYieldsToAValueSavedSinceTheFileWasRead) {
+    ASSERT_TRUE(SetNumber("HighlightDensity", 8));
+    platform::RegistryKey saver = 0;
+    bool created = false;
+    ASSERT_TRUE(
+        platform::CreateRegistryKey(platform::RegistryRoot::LocalMachine, KeyPath, saver, created));
+    ASSERT_TRUE(SetNumber("Density", 50));  // the dialog's save
+    std::uint32_t fallback = 300;
+    EXPECT_TRUE(platform::SetRegistryValue(saver, "Density", REG_DWORD, &fallback, 4));
+    EXPECT_TRUE(platform::SetRegistryValue(saver, "HighlightDensity", REG_DWORD, &fallback, 4));
+    std::uint32_t read = 0;
+    std::uint32_t size = sizeof read;
+    EXPECT_TRUE(platform::QueryRegistryValue(saver, "Density", &read, size));
+    EXPECT_EQ(read, 50u);
+    platform::CloseRegistryKey(saver);
+
+    StoredKey stored;
+    ASSERT_TRUE(StoredValues(stored));
+    EXPECT_EQ(Number(stored, "Density"), 50u);
+    EXPECT_EQ(Number(stored, "HighlightDensity"), 300u);
 }
 
 // The file was damaged when the key was opened, and another instance has written a good one
