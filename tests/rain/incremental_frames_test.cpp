@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "diagnostics/debug_log.h"
@@ -58,8 +58,9 @@ std::unique_ptr<Animation> MakeGlyphs() {
         glyphs->frames[frame] = new std::uint16_t[64];
         for (int i = 0; i < 64; ++i)
             glyphs->frames[frame][i] =
-                Inked(frame, i / 8) ? static_cast<std::uint16_t>((frame * 977 + i * 131) % 0x7FFF + 1)
-                                    : 0;
+                Inked(frame, i / 8)
+                    ? static_cast<std::uint16_t>((frame * 977 + i * 131) % 0x7FFF + 1)
+                    : 0;
     }
     return glyphs;
 }
@@ -67,8 +68,8 @@ std::unique_ptr<Animation> MakeGlyphs() {
 // What happens to a run besides drawing.
 struct Script {
     bool fullScreen = true;
-    int flipBuffers = 2;  // 1: the chain shows its only buffer and keeps drawing into it
-    bool wide = false;    // with one buffer: the screen's own 32-bit pixels are offered too
+    int flipBuffers = 2;    // 1: the chain shows its only buffer and keeps drawing into it
+    bool wide = false;      // with one buffer: the screen's own 32-bit pixels are offered too
     std::int32_t zoom = 1;  // at which the screen shows the frame's pixels
     headless::DisplayLayout layout = headless::DisplayLayout::Rgb565;
     std::vector<int> pauses;     // after these shown frames: pause, disturb, resume
@@ -76,7 +77,9 @@ struct Script {
     std::vector<int> renewals;   // after these shown frames the screen's pixels are made anew
 };
 
-using Frames_ = std::vector<std::vector<std::uint16_t>>;
+// Each shown frame as a digest of its pixels: two thousand whole frames a run would cost
+// more in fresh memory than the drawing does.
+using Frames_ = std::vector<std::uint64_t>;
 
 struct Capture {
     std::mutex mutex;
@@ -91,12 +94,13 @@ void TakeFrame(const std::uint16_t* pixels, std::int32_t width, std::int32_t hei
                std::int32_t pitch, std::uint64_t number) {
     Capture& c = *Current;
     if (number < c.first) return;
-    std::vector<std::uint16_t> frame(static_cast<std::size_t>(width) * height);
-    for (std::int32_t y = 0; y < height; ++y)
-        std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * pitch, width,
-                    frame.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    std::uint64_t digest = 0xCBF29CE484222325u ^ (static_cast<std::uint64_t>(width) << 32 | height);
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::uint16_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
+        for (std::int32_t x = 0; x < width; ++x) digest = (digest ^ row[x]) * 0x100000001B3u;
+    }
     std::lock_guard lock(c.mutex);
-    c.frames.push_back(std::move(frame));
+    c.frames.push_back(digest);
     const int count = static_cast<int>(c.frames.size());
     if (count >= Frames) {
         ThreadAlive.store(0);
@@ -112,7 +116,7 @@ void TakeFrame(const std::uint16_t* pixels, std::int32_t width, std::int32_t hei
 // Each run starts the draw thread on the headless host, so it starts from a fresh process: a
 // fault another test left behind (a thread that may not start) would stall it.
 class IncrementalFrames : public testing::BothProcessorPaths {
-protected:
+  protected:
     void SetUp() override {
         BothProcessorPaths::SetUp();
         if (IsSkipped()) return;
@@ -238,7 +242,7 @@ protected:
         ASSERT_EQ(full.size(), static_cast<std::size_t>(Frames));
         ASSERT_EQ(incremental.size(), full.size());
         for (std::size_t i = 0; i < full.size(); ++i)
-            ASSERT_TRUE(full[i] == incremental[i]) << "first different frame: " << i;
+            ASSERT_EQ(full[i], incremental[i]) << "first different frame: " << i;
     }
 
     void Compare(const Script& script) {
@@ -322,7 +326,7 @@ VORLIX_ON_BOTH_PROCESSOR_PATHS(IncrementalFrames);
 // Frames drawn straight into memory, one buffer or two taking turns: every pixel that
 // differs from the frame on the screen before lies in the changes the frame reports.
 class ChangedAreas : public testing::BothProcessorPaths {
-protected:
+  protected:
     void TearDown() override {
         ClipRect = saved_;
         SeedRandom(1);
@@ -385,7 +389,8 @@ TEST(CellRecordRows, OnlyInkedRowsOfEitherLookDiffer) {
     ASSERT_TRUE(record.Allocate(4));
     ASSERT_TRUE(record.Track(4, *glyphs, OneBuffer(0, true)));
     const auto key = [](int frame, int level) {
-        return LookKey(CellLook{static_cast<std::uint8_t>(frame), static_cast<std::uint8_t>(level)});
+        return LookKey(
+            CellLook{static_cast<std::uint8_t>(frame), static_cast<std::uint8_t>(level)});
     };
     const auto rows = [&](std::uint16_t a, std::uint16_t b) {
         const InkRows r = record.RowsBetween(a, b);
@@ -430,8 +435,14 @@ TEST(CellLooks, ModeFourFullThreeToOneDimOneToThreeEverythingElseBlank) {
         std::uint8_t mode;
         std::uint8_t frame;
         std::uint8_t level;
-    } table[] = {{4, 9, 0}, {3, 9, 1}, {2, 9, 2}, {1, 9, 3}, {0, BlankGlyph, 0},
-                 {5, BlankGlyph, 0}, {200, BlankGlyph, 0}, {255, BlankGlyph, 0}};
+    } table[] = {{4, 9, 0},
+                 {3, 9, 1},
+                 {2, 9, 2},
+                 {1, 9, 3},
+                 {0, BlankGlyph, 0},
+                 {5, BlankGlyph, 0},
+                 {200, BlankGlyph, 0},
+                 {255, BlankGlyph, 0}};
     for (const auto& row : table) {
         const CellLook look = LookOf(9, row.mode);
         EXPECT_EQ(look.frame, row.frame) << "mode " << int(row.mode);
