@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/desktop.h"
+#include "platform/headless/locked_record.h"
 #include "platform/window_messages.h"
 
 namespace vorlix::headless {
@@ -24,11 +25,7 @@ MessageBoxes& State() {
 
 }  // namespace
 
-void SetMessageBoxAnswer(int answer) {
-    MessageBoxes& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    state.answer = answer;
-}
+void SetMessageBoxAnswer(int answer) { WriteLocked(State(), &MessageBoxes::answer, answer); }
 
 void QueueMessageBoxAnswer(int answer) {
     MessageBoxes& state = State();
@@ -37,9 +34,7 @@ void QueueMessageBoxAnswer(int answer) {
 }
 
 std::vector<MessageBoxRecord> RecordedMessageBoxes() {
-    MessageBoxes& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    return state.record;
+    return ReadLocked(State(), &MessageBoxes::record);
 }
 
 void ResetMessageBoxes() {

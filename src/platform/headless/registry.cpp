@@ -7,6 +7,8 @@
 #include <mutex>
 #include <set>
 
+#include "platform/headless/locked_record.h"
+
 namespace vorlix::headless {
 
 namespace {
@@ -81,11 +83,7 @@ void ResetRegistry() {
     s.unreadable.clear();
 }
 
-void MakeStoreUnreadable(const std::string& why) {
-    Store& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.unreadable = why;
-}
+void MakeStoreUnreadable(const std::string& why) { WriteLocked(State(), &Store::unreadable, why); }
 
 void AddRegistryKey(RegistryRoot root, const std::string& path) {
     Store& s = State();
@@ -171,11 +169,7 @@ int RegistryCallCount(RegistryCall call) {
     return s.counts[call];
 }
 
-std::vector<std::string> RegistryWrites() {
-    Store& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.writes;
-}
+std::vector<std::string> RegistryWrites() { return ReadLocked(State(), &Store::writes); }
 
 }  // namespace vorlix::headless
 

@@ -8,6 +8,7 @@
 
 #include "platform/desktop.h"
 #include "platform/headless/dialog_controls.h"
+#include "platform/headless/locked_record.h"
 #include "platform/headless/registry.h"
 #include "platform/headless/window_manager.h"
 #include "platform/window_messages.h"
@@ -182,41 +183,17 @@ void ResetSaverShell() {
     s.contextCalls.clear();
 }
 
-void SetWin9xFamily(bool win9x) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.win9x = win9x;
-}
+void SetWin9xFamily(bool win9x) { WriteLocked(State(), &Shell::win9x, win9x); }
 
-void FailClassRegistration(bool fail) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.failClass = fail;
-}
+void FailClassRegistration(bool fail) { WriteLocked(State(), &Shell::failClass, fail); }
 
-void FailWindowCreation(bool fail) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.failWindow = fail;
-}
+void FailWindowCreation(bool fail) { WriteLocked(State(), &Shell::failWindow, fail); }
 
-void SetRunningSaver(WindowHandle window) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.runningSaver = window;
-}
+void SetRunningSaver(WindowHandle window) { WriteLocked(State(), &Shell::runningSaver, window); }
 
-void SetScreenClipBox(const ScreenRect& box) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.clipBox = box;
-}
+void SetScreenClipBox(const ScreenRect& box) { WriteLocked(State(), &Shell::clipBox, box); }
 
-int SaverClassRegistrations() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.registrations;
-}
+int SaverClassRegistrations() { return ReadLocked(State(), &Shell::registrations); }
 
 platform::SaverWindowLayout LastSaverWindowLayout() {
     Shell& s = State();
@@ -226,17 +203,9 @@ platform::SaverWindowLayout LastSaverWindowLayout() {
     return layout;
 }
 
-std::string LastSaverWindowTitle() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.lastTitle;
-}
+std::string LastSaverWindowTitle() { return ReadLocked(State(), &Shell::lastTitle); }
 
-WindowHandle LastSaverWindow() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.lastWindow;
-}
+WindowHandle LastSaverWindow() { return ReadLocked(State(), &Shell::lastWindow); }
 
 void ScriptInput(const std::vector<InputStep>& steps) {
     Shell& s = State();
@@ -244,11 +213,7 @@ void ScriptInput(const std::vector<InputStep>& steps) {
     s.input.assign(steps.begin(), steps.end());
 }
 
-int DeliveredScriptSteps() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.deliveredSteps;
-}
+int DeliveredScriptSteps() { return ReadLocked(State(), &Shell::deliveredSteps); }
 
 MessageId NamedMessage(const std::string& name) {
     Shell& s = State();
@@ -257,11 +222,7 @@ MessageId NamedMessage(const std::string& name) {
     return found == s.namedMessages.end() ? 0 : found->second;
 }
 
-std::vector<bool> ScreenSaverRunningCalls() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.runningCalls;
-}
+std::vector<bool> ScreenSaverRunningCalls() { return ReadLocked(State(), &Shell::runningCalls); }
 
 void ScriptDialog(const std::vector<DialogStep>& steps) {
     Shell& s = State();
@@ -269,35 +230,15 @@ void ScriptDialog(const std::vector<DialogStep>& steps) {
     s.dialogScript.assign(steps.begin(), steps.end());
 }
 
-void FailModalDialog(bool fail) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.failDialog = fail;
-}
+void FailModalDialog(bool fail) { WriteLocked(State(), &Shell::failDialog, fail); }
 
-int LastDialogTemplate() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialogTemplate;
-}
+int LastDialogTemplate() { return ReadLocked(State(), &Shell::dialogTemplate); }
 
-WindowHandle LastDialogOwner() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialogOwner;
-}
+WindowHandle LastDialogOwner() { return ReadLocked(State(), &Shell::dialogOwner); }
 
-WindowHandle LastDialog() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialog;
-}
+WindowHandle LastDialog() { return ReadLocked(State(), &Shell::dialog); }
 
-int DialogRuns() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialogRuns;
-}
+int DialogRuns() { return ReadLocked(State(), &Shell::dialogRuns); }
 
 void AddLibrary(const std::string& name, bool preloaded,
                 const std::vector<std::pair<std::string, void*>>& functions) {
@@ -332,27 +273,17 @@ void ScriptPasswordAnswers(const std::vector<std::int32_t>& answers) {
     s.passwordAnswers.assign(answers.begin(), answers.end());
 }
 
-int PasswordChecks() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.passwordChecks;
-}
+int PasswordChecks() { return ReadLocked(State(), &Shell::passwordChecks); }
 
 void* FakeVerifyScreenSavePwd() { return AddressOf(&VerifyScreenSavePwd); }
 
 std::vector<PasswordChangeCall> PasswordChanges() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.passwordChanges;
+    return ReadLocked(State(), &Shell::passwordChanges);
 }
 
 void* FakePwdChangePasswordA() { return AddressOf(&PwdChangePasswordA); }
 
-std::vector<ContextCall> ContextAssociations() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.contextCalls;
-}
+std::vector<ContextCall> ContextAssociations() { return ReadLocked(State(), &Shell::contextCalls); }
 
 void* FakeImmAssociateContext() { return AddressOf(&ImmAssociateContext); }
 
@@ -368,11 +299,7 @@ namespace vorlix::platform {
 
 using headless::Shell;
 
-bool IsWin9xFamily() {
-    Shell& s = headless::State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.win9x;
-}
+bool IsWin9xFamily() { return headless::ReadLocked(headless::State(), &Shell::win9x); }
 
 bool RegisterSaverClass(WindowProc procedure) {
     Shell& s = headless::State();
@@ -415,9 +342,7 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
 }
 
 WindowHandle FindRunningSaver() {
-    Shell& s = headless::State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.runningSaver;
+    return headless::ReadLocked(headless::State(), &Shell::runningSaver);
 }
 
 int RunMessageLoop() {
@@ -435,11 +360,7 @@ int RunMessageLoop() {
     }
 }
 
-ScreenRect ScreenClipBox() {
-    Shell& s = headless::State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.clipBox;
-}
+ScreenRect ScreenClipBox() { return headless::ReadLocked(headless::State(), &Shell::clipBox); }
 
 std::uint32_t RegisterNamedMessage(const char* name) {
     Shell& s = headless::State();

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/desktop.h"
+#include "platform/headless/locked_record.h"
 #include "platform/window_messages.h"
 
 namespace vorlix::headless {
@@ -130,9 +131,7 @@ void SetWindowRectangle(WindowHandle window, const ScreenRect& rect) {
 }
 
 void SetForegroundWindow(WindowHandle window) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.foreground = window;
+    WriteLocked(State(), &Desktop::foreground, window);
 }
 
 std::vector<WindowHandle> ChildWindows(WindowHandle parent) {
@@ -165,23 +164,11 @@ std::vector<PostedMessage> PendingMessages() {
     return std::vector<PostedMessage>(d.queue.begin(), d.queue.end());
 }
 
-bool QuitPosted() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.quitPosted;
-}
+bool QuitPosted() { return ReadLocked(State(), &Desktop::quitPosted); }
 
-int QuitCode() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.quitCode;
-}
+int QuitCode() { return ReadLocked(State(), &Desktop::quitCode); }
 
-void FailPosting(bool fail) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.failPosting = fail;
-}
+void FailPosting(bool fail) { WriteLocked(State(), &Desktop::failPosting, fail); }
 
 LResult DeliverMessage(WindowHandle window, MessageId message, WParam w, LParam l) {
     WindowProc procedure = ProcedureOf(window);
@@ -207,29 +194,13 @@ void ScriptCursorPoints(const std::vector<ScreenPoint>& points) {
     d.cursorScript.assign(points.begin(), points.end());
 }
 
-void FailCursorPosition(bool fail) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.failCursor = fail;
-}
+void FailCursorPosition(bool fail) { WriteLocked(State(), &Desktop::failCursor, fail); }
 
-int CursorDisplayCounter() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.cursorCounter;
-}
+int CursorDisplayCounter() { return ReadLocked(State(), &Desktop::cursorCounter); }
 
-int CursorImageHides() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.cursorImageHides;
-}
+int CursorImageHides() { return ReadLocked(State(), &Desktop::cursorImageHides); }
 
-std::vector<WindowCall> RecordedWindowCalls() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.calls;
-}
+std::vector<WindowCall> RecordedWindowCalls() { return ReadLocked(State(), &Desktop::calls); }
 
 std::vector<WindowCall> RecordedWindowCalls(const std::string& function) {
     std::vector<WindowCall> all = RecordedWindowCalls();
@@ -347,9 +318,7 @@ bool IsWindowHandle(WindowHandle window) {
 }
 
 WindowHandle ForegroundWindow() {
-    Desktop& d = headless::State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.foreground;
+    return headless::ReadLocked(headless::State(), &Desktop::foreground);
 }
 
 void BringToForeground(WindowHandle window) {
