@@ -1,12 +1,11 @@
 #include "platform/headless/registry.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
 
+#include "platform/headless/folded_names.h"
 #include "platform/headless/locked_record.h"
 
 namespace vorlix::headless {
@@ -38,13 +37,6 @@ struct Store {
 Store& State() {
     static Store store;
     return store;
-}
-
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return folded;
 }
 
 KeyName NameOf(RegistryRoot root, const std::string& path) { return {root, Folded(path)}; }

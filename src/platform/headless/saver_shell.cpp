@@ -1,13 +1,12 @@
 #include "platform/headless/saver_shell.h"
 
-#include <algorithm>
-#include <cctype>
 #include <deque>
 #include <map>
 #include <mutex>
 
 #include "platform/desktop.h"
 #include "platform/headless/dialog_controls.h"
+#include "platform/headless/folded_names.h"
 #include "platform/headless/locked_record.h"
 #include "platform/headless/registry.h"
 #include "platform/headless/window_manager.h"
@@ -65,13 +64,6 @@ struct Shell {
 Shell& State() {
     static Shell shell;
     return shell;
-}
-
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return folded;
 }
 
 Library* FindLibrary(Shell& s, const std::string& name) {
