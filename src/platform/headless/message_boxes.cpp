@@ -11,12 +11,12 @@ namespace vorlix::headless {
 
 namespace {
 
-struct MessageBoxes {
-    std::mutex lock;
+struct MessageBoxValues {
     std::vector<MessageBoxRecord> record;
     std::deque<int> queued;
     int answer = IDOK;
 };
+using MessageBoxes = LockedRecord<MessageBoxValues>;
 
 MessageBoxes& State() {
     static MessageBoxes state;
@@ -37,13 +37,7 @@ std::vector<MessageBoxRecord> RecordedMessageBoxes() {
     return ReadLocked(State(), &MessageBoxes::record);
 }
 
-void ResetMessageBoxes() {
-    MessageBoxes& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    state.record.clear();
-    state.queued.clear();
-    state.answer = IDOK;
-}
+void ResetMessageBoxes() { State().Reset(); }
 
 }  // namespace vorlix::headless
 

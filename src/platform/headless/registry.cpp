@@ -22,8 +22,7 @@ using ValueMap = std::map<std::string, StoredValue>;
 constexpr std::uint8_t UndefinedByte = 0xCD;
 constexpr RegistryKey FirstKey = 0x100;
 
-struct Store {
-    std::mutex lock;
+struct StoreValues {
     std::map<KeyName, ValueMap> keys;
     std::map<RegistryKey, KeyName> open;
     RegistryKey nextKey = FirstKey;
@@ -33,6 +32,7 @@ struct Store {
     std::string unreadable;  // the reason UnreadableStoreReason gives, when not empty
     std::map<RegistryKey, std::vector<std::pair<std::string, StoredValue>>> batches;
 };
+using Store = LockedRecord<StoreValues>;
 
 Store& State() {
     static Store store;
@@ -62,18 +62,7 @@ RegistryKey OpenHandle(Store& s, const KeyName& name) {
 
 }  // namespace
 
-void ResetRegistry() {
-    Store& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.keys.clear();
-    s.open.clear();
-    s.batches.clear();
-    s.nextKey = FirstKey;
-    s.faults.clear();
-    s.counts.clear();
-    s.writes.clear();
-    s.unreadable.clear();
-}
+void ResetRegistry() { State().Reset(); }
 
 void MakeStoreUnreadable(const std::string& why) { WriteLocked(State(), &Store::unreadable, why); }
 

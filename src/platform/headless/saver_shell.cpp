@@ -32,8 +32,7 @@ struct Library {
 };
 
 // The fakes are called from the saver's own thread; the lock covers tests reading records.
-struct Shell {
-    std::recursive_mutex lock;
+struct ShellValues {
     bool win9x = false;
     bool failClass = false;
     bool failWindow = false;
@@ -60,6 +59,7 @@ struct Shell {
     std::vector<PasswordChangeCall> passwordChanges;
     std::vector<ContextCall> contextCalls;
 };
+using Shell = LockedRecord<ShellValues, std::recursive_mutex>;
 
 Shell& State() {
     static Shell shell;
@@ -145,35 +145,7 @@ void RunInputStep(const InputStep& step) {
 
 }  // namespace
 
-void ResetSaverShell() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.win9x = false;
-    s.failClass = false;
-    s.failWindow = false;
-    s.procedure = nullptr;
-    s.registrations = 0;
-    s.runningSaver = 0;
-    s.clipBox = ScreenRect{0, 0, 1024, 768};
-    s.lastLayout = platform::SaverWindowLayout{};
-    s.lastTitle.clear();
-    s.lastWindow = 0;
-    s.input.clear();
-    s.deliveredSteps = 0;
-    s.namedMessages.clear();
-    s.runningCalls.clear();
-    s.dialogScript.clear();
-    s.failDialog = false;
-    s.dialogTemplate = 0;
-    s.dialogOwner = 0;
-    s.dialog = 0;
-    s.dialogRuns = 0;
-    s.libraries.clear();
-    s.passwordAnswers.clear();
-    s.passwordChecks = 0;
-    s.passwordChanges.clear();
-    s.contextCalls.clear();
-}
+void ResetSaverShell() { State().Reset(); }
 
 void SetWin9xFamily(bool win9x) { WriteLocked(State(), &Shell::win9x, win9x); }
 

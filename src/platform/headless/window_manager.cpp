@@ -26,8 +26,7 @@ constexpr WindowHandle HandleStep = 4;
 
 // The draw thread may post while the window thread runs its loop, so the state has a lock.
 // It is never held while a window procedure runs.
-struct Desktop {
-    std::mutex lock;
+struct DesktopValues {
     std::map<WindowHandle, Window> windows;
     WindowHandle nextHandle = FirstHandle;
     WindowHandle foreground = 0;
@@ -43,6 +42,7 @@ struct Desktop {
     int cursorImageHides = 0;
     std::vector<WindowCall> calls;
 };
+using Desktop = LockedRecord<DesktopValues>;
 
 Desktop& State() {
     static Desktop desktop;
@@ -68,24 +68,7 @@ WindowProc ProcedureOf(WindowHandle window) {
 
 }  // namespace
 
-void ResetWindowManager() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.windows.clear();
-    d.nextHandle = FirstHandle;
-    d.foreground = 0;
-    d.queue.clear();
-    d.quitPosted = false;
-    d.quitCode = 0;
-    d.failPosting = false;
-    d.defaultAnswers.clear();
-    d.cursor = ScreenPoint{};
-    d.cursorScript.clear();
-    d.failCursor = false;
-    d.cursorCounter = 0;
-    d.cursorImageHides = 0;
-    d.calls.clear();
-}
+void ResetWindowManager() { State().Reset(); }
 
 WindowHandle AddWindow(WindowHandle parent, const ScreenRect& rect, const char* title,
                        WindowProc procedure) {
