@@ -172,9 +172,7 @@ std::string LastSaverWindowTitle() { return ReadLocked(State(), &Shell::lastTitl
 WindowHandle LastSaverWindow() { return ReadLocked(State(), &Shell::lastWindow); }
 
 void ScriptInput(const std::vector<InputStep>& steps) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.input.assign(steps.begin(), steps.end());
+    WriteLocked(State(), &Shell::input, std::deque<InputStep>(steps.begin(), steps.end()));
 }
 
 int DeliveredScriptSteps() { return ReadLocked(State(), &Shell::deliveredSteps); }
@@ -189,9 +187,7 @@ MessageId NamedMessage(const std::string& name) {
 std::vector<bool> ScreenSaverRunningCalls() { return ReadLocked(State(), &Shell::runningCalls); }
 
 void ScriptDialog(const std::vector<DialogStep>& steps) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.dialogScript.assign(steps.begin(), steps.end());
+    WriteLocked(State(), &Shell::dialogScript, std::deque<DialogStep>(steps.begin(), steps.end()));
 }
 
 void FailModalDialog(bool fail) { WriteLocked(State(), &Shell::failDialog, fail); }
@@ -232,9 +228,8 @@ int LibraryLoads(const std::string& name) {
 }
 
 void ScriptPasswordAnswers(const std::vector<std::int32_t>& answers) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.passwordAnswers.assign(answers.begin(), answers.end());
+    WriteLocked(State(), &Shell::passwordAnswers,
+                std::deque<std::int32_t>(answers.begin(), answers.end()));
 }
 
 int PasswordChecks() { return ReadLocked(State(), &Shell::passwordChecks); }

@@ -172,9 +172,8 @@ void SetCursorPoint(ScreenPoint point) {
 }
 
 void ScriptCursorPoints(const std::vector<ScreenPoint>& points) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.cursorScript.assign(points.begin(), points.end());
+    WriteLocked(State(), &Desktop::cursorScript,
+                std::deque<ScreenPoint>(points.begin(), points.end()));
 }
 
 void FailCursorPosition(bool fail) { WriteLocked(State(), &Desktop::failCursor, fail); }
@@ -275,22 +274,19 @@ bool WindowRect(WindowHandle window, ScreenRect& rect) {
     return true;
 }
 
+// The fake's windows have no frame: the client area is the whole window.
 bool ClientRect(WindowHandle window, ScreenRect& rect) {
-    Desktop& d = headless::State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    const headless::Window* w = headless::Find(d, window);
-    if (!w) return false;
-    rect = ScreenRect{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+    ScreenRect outer;
+    if (!WindowRect(window, outer)) return false;
+    rect = ScreenRect{0, 0, outer.right - outer.left, outer.bottom - outer.top};
     return true;
 }
 
 bool ClientToScreen(WindowHandle window, ScreenPoint& point) {
-    Desktop& d = headless::State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    const headless::Window* w = headless::Find(d, window);
-    if (!w) return false;
-    point.x += w->rect.left;
-    point.y += w->rect.top;
+    ScreenRect outer;
+    if (!WindowRect(window, outer)) return false;
+    point.x += outer.left;
+    point.y += outer.top;
     return true;
 }
 
