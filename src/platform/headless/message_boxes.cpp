@@ -5,6 +5,7 @@
 
 #include "platform/desktop.h"
 #include "platform/headless/locked_record.h"
+#include "platform/headless/take_front.h"
 #include "platform/window_messages.h"
 
 namespace vorlix::headless {
@@ -47,9 +48,8 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, st
     auto& state = headless::State();
     std::lock_guard<std::mutex> guard(state.lock);
     state.record.push_back({owner, text ? text : "", caption ? caption : "", style});
-    if (state.queued.empty()) return state.answer;
-    int answer = state.queued.front();
-    state.queued.pop_front();
+    int answer = state.answer;
+    headless::TakeFront(state.queued, answer);
     return answer;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/headless/folded_names.h"
 #include "platform/headless/locked_record.h"
 #include "platform/headless/registry.h"
+#include "platform/headless/take_front.h"
 #include "platform/headless/window_manager.h"
 #include "platform/window_messages.h"
 
@@ -82,9 +83,8 @@ std::int32_t VerifyScreenSavePwd(WindowHandle) {
     Shell& s = State();
     std::lock_guard<std::recursive_mutex> guard(s.lock);
     ++s.passwordChecks;
-    if (s.passwordAnswers.empty()) return 0;
-    std::int32_t answer = s.passwordAnswers.front();
-    s.passwordAnswers.pop_front();
+    std::int32_t answer = 0;
+    TakeFront(s.passwordAnswers, answer);
     return answer;
 }
 
@@ -129,9 +129,7 @@ void ApplyDialogStep(WindowHandle dialog, DialogProc procedure, const DialogStep
 bool TakeInputStep(InputStep& step) {
     Shell& s = State();
     std::lock_guard<std::recursive_mutex> guard(s.lock);
-    if (s.input.empty()) return false;
-    step = s.input.front();
-    s.input.pop_front();
+    if (!TakeFront(s.input, step)) return false;
     ++s.deliveredSteps;
     if (step.window == 0) step.window = s.lastWindow;
     return true;
@@ -353,17 +351,12 @@ int RunModalDialog(int templateId, WindowHandle owner, DialogProc procedure) {
     WindowHandle foreground = ForegroundWindow();
     WindowHandle dialog = headless::AddWindow(0, ScreenRect{0, 0, 372, 296}, "Vorlix v1.20",
                                               nullptr);
-    {
-        Shell& s = headless::State();
-        std::lock_guard<std::recursive_mutex> guard(s.lock);
-        s.dialog = dialog;
-    }
+    headless::WriteLocked(headless::State(), &Shell::dialog, dialog);
     procedure(dialog, WM_INITDIALOG, 0, 0);
     int result = -1;
-    while (!headless::DialogEnded(dialog, result) && !script.empty()) {
-        headless::ApplyDialogStep(dialog, procedure, script.front());
-        script.pop_front();
-    }
+    headless::DialogStep step;
+    while (!headless::DialogEnded(dialog, result) && headless::TakeFront(script, step))
+        headless::ApplyDialogStep(dialog, procedure, step);
     if (!headless::DialogEnded(dialog, result)) result = -1;
     headless::DestroyWindow(dialog);
     headless::SetForegroundWindow(foreground);

@@ -8,6 +8,7 @@
 
 #include "platform/desktop.h"
 #include "platform/headless/locked_record.h"
+#include "platform/headless/take_front.h"
 #include "platform/window_messages.h"
 
 namespace vorlix::headless {
@@ -135,10 +136,7 @@ int WindowCount() {
 bool TakePostedMessage(PostedMessage& message) {
     Desktop& d = State();
     std::lock_guard<std::mutex> guard(d.lock);
-    if (d.queue.empty()) return false;
-    message = d.queue.front();
-    d.queue.pop_front();
-    return true;
+    return TakeFront(d.queue, message);
 }
 
 std::vector<PostedMessage> PendingMessages() {
@@ -324,10 +322,7 @@ bool CursorPosition(ScreenPoint& point) {
     Desktop& d = headless::State();
     std::lock_guard<std::mutex> guard(d.lock);
     if (d.failCursor) return false;
-    if (!d.cursorScript.empty()) {
-        d.cursor = d.cursorScript.front();
-        d.cursorScript.pop_front();
-    }
+    headless::TakeFront(d.cursorScript, d.cursor);
     point = d.cursor;
     return true;
 }
