@@ -13,18 +13,6 @@ std::int32_t Height(const ScreenRect& rect) {
     return rect.bottom - rect.top;
 }
 
-bool Inside(const ScreenRect& inner, const ScreenRect& outer) {
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
-}
-
-bool Mirrors(const MonitorInfo& monitor, const MonitorInfo& primary, const CoverPlan& plan) {
-    if (Inside(monitor.bounds, primary.bounds)) return true;
-    for (int i = 0; i < plan.count; ++i)
-        if (Inside(monitor.bounds, plan.screens[i].monitor)) return true;
-    return false;
-}
-
 // The automatic zoom, raised where the picture would pass the largest buffer; 0 when no zoom
 // brings it within.
 std::int32_t FittingZoom(const MonitorInfo& monitor) {
@@ -52,11 +40,10 @@ CoverScreen Cover(const MonitorInfo& monitor, bool withRain) {
 CoverPlan PlanCovers(const MonitorInfo* monitors, int count) {
     CoverPlan plan;
     if (count <= 0) return plan;
-    const MonitorInfo& primary = monitors[0];
     for (int i = 1; i < count && plan.count < MaxCoveredMonitors - 1; ++i) {
         const MonitorInfo& monitor = monitors[i];
         if (Width(monitor.bounds) <= 0 || Height(monitor.bounds) <= 0) continue;
-        if (Mirrors(monitor, primary, plan)) continue;
+        if (HiddenMonitor(monitors, count, i)) continue;
         // The primary is the first of the monitors with rain.
         plan.screens[plan.count] = Cover(monitor, plan.count + 1 < MaxMonitors);
         ++plan.count;

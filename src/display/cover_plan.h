@@ -25,8 +25,8 @@ struct CoverPlan {
 };
 
 // The monitors as reported, the primary first, which the saver's own window covers: every
-// other one with an area gets a cover, except one lying inside the primary or inside a monitor
-// covered before it (a mirror shows what that one shows).
+// other one with an area gets a cover, except a hidden one (HiddenMonitor: a mirror shows what
+// the monitor it lies inside shows).
 CoverPlan PlanCovers(const MonitorInfo* monitors, int count);
 // The streams of a cover's grid: as many per picture pixel of width as the primary's grid
 // has; the grid limits them further.

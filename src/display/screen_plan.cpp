@@ -34,16 +34,6 @@ bool SameRect(const ScreenRect& a, const ScreenRect& b) {
     return Inside(a, b) && Inside(b, a);
 }
 
-// Inside another monitor, or the same as an earlier one.
-bool Hidden(const MonitorInfo* monitors, int count, int index) {
-    const ScreenRect& bounds = monitors[index].bounds;
-    for (int other = 0; other < count; ++other) {
-        if (other == index || !Inside(bounds, monitors[other].bounds)) continue;
-        if (!SameRect(bounds, monitors[other].bounds) || other < index) return true;
-    }
-    return false;
-}
-
 // The distinct monitors of a list given to a plan, copied so that the list stays as it was.
 int CopyDistinct(const MonitorInfo* monitors, int count, MonitorInfo* copy) {
     if (count > MaxListedMonitors) count = MaxListedMonitors;
@@ -53,10 +43,19 @@ int CopyDistinct(const MonitorInfo* monitors, int count, MonitorInfo* copy) {
 
 }  // namespace
 
+bool HiddenMonitor(const MonitorInfo* monitors, int count, int index) {
+    const ScreenRect& bounds = monitors[index].bounds;
+    for (int other = 0; other < count; ++other) {
+        if (other == index || !Inside(bounds, monitors[other].bounds)) continue;
+        if (!SameRect(bounds, monitors[other].bounds) || other < index) return true;
+    }
+    return false;
+}
+
 int DistinctMonitors(MonitorInfo* monitors, int count) {
     bool hidden[MaxListedMonitors] = {};
     if (count > MaxListedMonitors) count = MaxListedMonitors;
-    for (int i = 0; i < count; ++i) hidden[i] = Hidden(monitors, count, i);
+    for (int i = 0; i < count; ++i) hidden[i] = HiddenMonitor(monitors, count, i);
     int kept = 0;
     for (int i = 0; i < count; ++i)
         if (!hidden[i]) monitors[kept++] = monitors[i];

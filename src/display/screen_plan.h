@@ -25,8 +25,10 @@ std::int32_t ChooseZoom(std::int32_t choice, std::int32_t width, std::int32_t he
 // The most monitors a list handed to the rules below may hold; more are not looked at.
 constexpr int MaxListedMonitors = 64;
 
-// Drops the monitors whose rectangle lies inside another's, as mirrored outputs do: they add
-// nothing to cover. Of equal ones the first stays. Keeps the order; returns the count left.
+// Whether the monitor at index lies inside another's rectangle, as mirrored outputs do: it adds
+// nothing to cover. Of equal ones the first is not hidden.
+bool HiddenMonitor(const MonitorInfo* monitors, int count, int index);
+// Drops the hidden monitors. Keeps the order; returns the count left.
 int DistinctMonitors(MonitorInfo* monitors, int count);
 
 // Both plans cover the distinct monitors only, at most MaxMonitors of them.

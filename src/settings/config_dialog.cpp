@@ -13,8 +13,6 @@ namespace vorlix {
 
 namespace {
 
-constexpr std::uint32_t MaxDensity = 400;
-constexpr std::uint32_t MaxHighlight = 100;
 constexpr WParam CommandOk = 1;
 constexpr WParam CommandCancel = 2;
 
@@ -70,7 +68,7 @@ std::uint32_t NumberAtMost(WindowHandle dialog, int id, std::uint32_t limit) {
 LResult AcceptDialog(WindowHandle dialog) {
     Settings.ResolutionIndex = CheckedResolution(dialog);
     Settings.Density = NumberAtMost(dialog, IdDensity, MaxDensity);
-    Settings.HighlightDensity = NumberAtMost(dialog, IdHighlight, MaxHighlight);
+    Settings.HighlightDensity = NumberAtMost(dialog, IdHighlight, MaxHighlightDensity);
     if (platform::OffersDesktopSize()) Settings.Zoom = CheckedZoom(dialog);
     const char* text = Settings.ResolutionIndex == DesktopSizeIndex
                            ? DesktopSizeText

@@ -1,45 +1,35 @@
 #include "settings/settings_override.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace vorlix {
 
 namespace {
 
-constexpr std::uint32_t MaxDensity = 400;
-constexpr std::uint32_t MaxHighlight = 100;
-constexpr std::uint32_t MaxZoom = 4;
-
+// Each value as given, already clamped; absent when not given.
 struct Overrides {
-    bool density = false;
-    bool highlight = false;
-    bool zoom = false;
-    std::uint32_t densityValue = 0;
-    std::uint32_t highlightValue = 0;
-    std::uint32_t zoomValue = 0;
+    std::optional<std::uint32_t> density;
+    std::optional<std::uint32_t> highlight;
+    std::optional<std::uint32_t> zoom;
 } Given;
 
 }  // namespace
 
-void OverrideDensity(std::uint32_t density) {
-    Given.density = true;
-    Given.densityValue = density > MaxDensity ? MaxDensity : density;
-}
+void OverrideDensity(std::uint32_t density) { Given.density = std::min(density, MaxDensity); }
 
 void OverrideHighlight(std::uint32_t percentage) {
-    Given.highlight = true;
-    Given.highlightValue = percentage > MaxHighlight ? MaxHighlight : percentage;
+    Given.highlight = std::min(percentage, MaxHighlightDensity);
 }
 
-void OverrideZoom(std::uint32_t zoom) {
-    Given.zoom = true;
-    Given.zoomValue = zoom < 1 ? 1 : zoom > MaxZoom ? MaxZoom : zoom;
-}
+void OverrideZoom(std::uint32_t zoom) { Given.zoom = std::clamp(zoom, std::uint32_t{1}, MaxZoom); }
 
 void ClearSettingsOverrides() { Given = Overrides{}; }
 
 void ApplySettingsOverrides(SettingsRecord& settings) {
-    if (Given.density) settings.Density = Given.densityValue;
-    if (Given.highlight) settings.HighlightDensity = Given.highlightValue;
-    if (Given.zoom) settings.Zoom = Given.zoomValue;
+    settings.Density = Given.density.value_or(settings.Density);
+    settings.HighlightDensity = Given.highlight.value_or(settings.HighlightDensity);
+    settings.Zoom = Given.zoom.value_or(settings.Zoom);
 }
 
 }  // namespace vorlix

@@ -20,8 +20,6 @@ namespace {
 using platform::RegistryKey;
 
 constexpr const char* KeyPath = "Software\\Korvanth\\Vorlix";
-constexpr std::uint32_t MaxDensity = 400;
-constexpr std::uint32_t MaxZoom = 4;
 
 // Set by a load that found the store unreadable; the text the user is shown.
 char StoreRefusal[768] = {};

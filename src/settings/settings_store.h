@@ -18,6 +18,12 @@ struct SettingsRecord {
 };
 extern SettingsRecord Settings;
 
+// What every way in (the store, the dialog, the command line) keeps the numbers within: no
+// more streams than the grid holds, a percentage, and the largest glyph zoom.
+constexpr std::uint32_t MaxDensity = 400;
+constexpr std::uint32_t MaxHighlightDensity = 100;
+constexpr std::uint32_t MaxZoom = 4;
+
 bool LoadSettings(WindowHandle owner);
 void SaveSettings(WindowHandle owner);
 // Why the last load found a settings store that exists but cannot be read, and so used the

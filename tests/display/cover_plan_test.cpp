@@ -59,6 +59,16 @@ TEST(CoverPlan, MirrorsAndEmptyMonitorsGetNoCover) {
     EXPECT_EQ(plan.count, 1);
 }
 
+// The same rule as the desktop-size plan's: a monitor inside another adds nothing, whichever
+// of the two was listed first.
+TEST(CoverPlan, AMonitorInsideOneListedAfterItGetsNoCover) {
+    CoverPlan plan = Plan({Monitor(0, 0, 1024, 768), Monitor(1024, 0, 1280, 720),
+                           Monitor(1024, 0, 1920, 1080)});
+    ASSERT_EQ(plan.count, 1);
+    EXPECT_EQ(plan.screens[0].monitor.right, 1024 + 1920);
+    EXPECT_EQ(plan.screens[0].width, 1920);
+}
+
 TEST(CoverPlan, MonitorsBeyondThePlanAreCoveredBlack) {
     std::vector<MonitorInfo> monitors;
     for (int i = 0; i < MaxMonitors + 3; ++i) monitors.push_back(Monitor(i * 800, 0, 800, 600));

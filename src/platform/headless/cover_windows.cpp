@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include "platform/headless/locked_record.h"
 #include "platform/headless/window_manager.h"
 
 namespace vorlix::headless {
@@ -12,7 +13,7 @@ namespace {
 
 // Show runs on the draw thread while tests read the states: everything under one lock.
 struct Covers {
-    std::mutex mutex;
+    std::mutex lock;
     bool offered = false;
     int made = 0;  // windows asked for since the reset
     int failWindow = -1;
@@ -36,13 +37,13 @@ class MemoryCover final : public platform::CoverWindow {
         state_.hasPixels = !pixels_.empty();
         state_.handle = AddWindow(0, layout.monitor, "Cover", layout.procedure);
         Covers& covers = TheCovers();
-        std::lock_guard lock(covers.mutex);
+        std::lock_guard lock(covers.lock);
         covers.alive.push_back(&state_);
     }
     ~MemoryCover() override {
         {
             Covers& covers = TheCovers();
-            std::lock_guard lock(covers.mutex);
+            std::lock_guard lock(covers.lock);
             covers.alive.erase(std::find(covers.alive.begin(), covers.alive.end(), &state_));
         }
         DestroyWindow(state_.handle);
@@ -63,14 +64,14 @@ class MemoryCover final : public platform::CoverWindow {
         if (failShow_) return false;
         const int inked = static_cast<int>(
             std::count_if(pixels_.begin(), pixels_.end(), [](std::uint16_t p) { return p != 0; }));
-        std::lock_guard lock(TheCovers().mutex);
+        std::lock_guard lock(TheCovers().lock);
         ++state_.shows;
         state_.inkedPixels = inked;
         return true;
     }
 
     void LeaveBlack() override {
-        std::lock_guard lock(TheCovers().mutex);
+        std::lock_guard lock(TheCovers().lock);
         state_.black = true;
     }
 
@@ -84,39 +85,23 @@ class MemoryCover final : public platform::CoverWindow {
 
 void ResetCoverWindows() {
     Covers& covers = TheCovers();
-    std::lock_guard lock(covers.mutex);
+    std::lock_guard lock(covers.lock);
     covers.offered = false;
     covers.made = 0;
     covers.failWindow = covers.failPixels = covers.failShow = -1;
 }
 
-void OfferCoverWindows(bool offered) {
-    Covers& covers = TheCovers();
-    std::lock_guard lock(covers.mutex);
-    covers.offered = offered;
-}
+void OfferCoverWindows(bool offered) { WriteLocked(TheCovers(), &Covers::offered, offered); }
 
-void FailCoverWindow(int number) {
-    Covers& covers = TheCovers();
-    std::lock_guard lock(covers.mutex);
-    covers.failWindow = number;
-}
+void FailCoverWindow(int number) { WriteLocked(TheCovers(), &Covers::failWindow, number); }
 
-void FailCoverPixels(int number) {
-    Covers& covers = TheCovers();
-    std::lock_guard lock(covers.mutex);
-    covers.failPixels = number;
-}
+void FailCoverPixels(int number) { WriteLocked(TheCovers(), &Covers::failPixels, number); }
 
-void FailCoverShow(int number) {
-    Covers& covers = TheCovers();
-    std::lock_guard lock(covers.mutex);
-    covers.failShow = number;
-}
+void FailCoverShow(int number) { WriteLocked(TheCovers(), &Covers::failShow, number); }
 
 std::vector<CoverState> CoverWindows() {
     Covers& covers = TheCovers();
-    std::lock_guard lock(covers.mutex);
+    std::lock_guard lock(covers.lock);
     std::vector<CoverState> states;
     for (const CoverState* state : covers.alive) states.push_back(*state);
     return states;
@@ -127,9 +112,7 @@ std::vector<CoverState> CoverWindows() {
 namespace vorlix::platform {
 
 bool OffersCoverWindows() {
-    headless::Covers& covers = headless::TheCovers();
-    std::lock_guard lock(covers.mutex);
-    return covers.offered;
+    return headless::ReadLocked(headless::TheCovers(), &headless::Covers::offered);
 }
 
 std::unique_ptr<CoverWindow> CreateCoverWindow(const CoverLayout& layout) {
@@ -138,7 +121,7 @@ std::unique_ptr<CoverWindow> CreateCoverWindow(const CoverLayout& layout) {
     bool pixels = true;
     bool show = true;
     {
-        std::lock_guard lock(covers.mutex);
+        std::lock_guard lock(covers.lock);
         number = covers.made++;
         if (number == covers.failWindow) return nullptr;
         pixels = number != covers.failPixels;

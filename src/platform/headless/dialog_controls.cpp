@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/headless/locked_record.h"
 #include "settings/dialog_number.h"
 
 namespace vorlix::headless {
@@ -17,11 +18,11 @@ struct Control {
 
 using ControlKey = std::pair<WindowHandle, int>;
 
-struct Controls {
-    std::mutex lock;
+struct ControlValues {
     std::map<ControlKey, Control> controls;
     std::map<WindowHandle, int> results;
 };
+using Controls = LockedRecord<ControlValues>;
 
 Controls& State() {
     static Controls controls;
@@ -30,12 +31,7 @@ Controls& State() {
 
 }  // namespace
 
-void ResetDialogControls() {
-    Controls& c = State();
-    std::lock_guard<std::mutex> guard(c.lock);
-    c.controls.clear();
-    c.results.clear();
-}
+void ResetDialogControls() { State().Reset(); }
 
 void SetControlText(WindowHandle dialog, int id, const std::string& text) {
     Controls& c = State();

@@ -30,8 +30,11 @@ std::optional<std::string> Optional(const char* text) {
 }
 
 // Like the desktop's own query: the length written, or 0 when unset or the buffer is too small.
-std::uint32_t Report(const std::optional<std::string>& directory, char* buffer,
+std::uint32_t Report(std::optional<std::string> Directories::*which, char* buffer,
                      std::uint32_t size) {
+    Directories& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    const std::optional<std::string>& directory = state.*which;
     if (!directory || buffer == nullptr || directory->size() >= size) return 0;
     std::memcpy(buffer, directory->c_str(), directory->size() + 1);
     return static_cast<std::uint32_t>(directory->size());
@@ -62,28 +65,22 @@ void ResetDirectories() {
 
 namespace vorlix::platform {
 
+using headless::Directories;
+
 std::uint32_t LogDirectory(char* buffer, std::uint32_t size) {
-    auto& state = headless::State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    return headless::Report(state.log, buffer, size);
+    return headless::Report(&Directories::log, buffer, size);
 }
 
 std::uint32_t DataDirectory(char* buffer, std::uint32_t size) {
-    auto& state = headless::State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    return headless::Report(state.data, buffer, size);
+    return headless::Report(&Directories::data, buffer, size);
 }
 
 std::uint32_t PrefixDataDirectory(char* buffer, std::uint32_t size) {
-    auto& state = headless::State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    return headless::Report(state.prefix, buffer, size);
+    return headless::Report(&Directories::prefix, buffer, size);
 }
 
 std::uint32_t FallbackDataDirectory(char* buffer, std::uint32_t size) {
-    auto& state = headless::State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    return headless::Report(state.fallback, buffer, size);
+    return headless::Report(&Directories::fallback, buffer, size);
 }
 
 }  // namespace vorlix::platform

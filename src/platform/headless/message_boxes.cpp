@@ -4,18 +4,20 @@
 #include <mutex>
 
 #include "platform/desktop.h"
+#include "platform/headless/locked_record.h"
+#include "platform/headless/take_front.h"
 #include "platform/window_messages.h"
 
 namespace vorlix::headless {
 
 namespace {
 
-struct MessageBoxes {
-    std::mutex lock;
+struct MessageBoxValues {
     std::vector<MessageBoxRecord> record;
     std::deque<int> queued;
     int answer = IDOK;
 };
+using MessageBoxes = LockedRecord<MessageBoxValues>;
 
 MessageBoxes& State() {
     static MessageBoxes state;
@@ -24,11 +26,7 @@ MessageBoxes& State() {
 
 }  // namespace
 
-void SetMessageBoxAnswer(int answer) {
-    MessageBoxes& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    state.answer = answer;
-}
+void SetMessageBoxAnswer(int answer) { WriteLocked(State(), &MessageBoxes::answer, answer); }
 
 void QueueMessageBoxAnswer(int answer) {
     MessageBoxes& state = State();
@@ -37,18 +35,10 @@ void QueueMessageBoxAnswer(int answer) {
 }
 
 std::vector<MessageBoxRecord> RecordedMessageBoxes() {
-    MessageBoxes& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    return state.record;
+    return ReadLocked(State(), &MessageBoxes::record);
 }
 
-void ResetMessageBoxes() {
-    MessageBoxes& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    state.record.clear();
-    state.queued.clear();
-    state.answer = IDOK;
-}
+void ResetMessageBoxes() { State().Reset(); }
 
 }  // namespace vorlix::headless
 
@@ -58,9 +48,8 @@ int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, st
     auto& state = headless::State();
     std::lock_guard<std::mutex> guard(state.lock);
     state.record.push_back({owner, text ? text : "", caption ? caption : "", style});
-    if (state.queued.empty()) return state.answer;
-    int answer = state.queued.front();
-    state.queued.pop_front();
+    int answer = state.answer;
+    headless::TakeFront(state.queued, answer);
     return answer;
 }
 

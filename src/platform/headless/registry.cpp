@@ -1,11 +1,12 @@
 #include "platform/headless/registry.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
+
+#include "platform/headless/folded_names.h"
+#include "platform/headless/locked_record.h"
 
 namespace vorlix::headless {
 
@@ -21,8 +22,7 @@ using ValueMap = std::map<std::string, StoredValue>;
 constexpr std::uint8_t UndefinedByte = 0xCD;
 constexpr RegistryKey FirstKey = 0x100;
 
-struct Store {
-    std::mutex lock;
+struct StoreValues {
     std::map<KeyName, ValueMap> keys;
     std::map<RegistryKey, KeyName> open;
     RegistryKey nextKey = FirstKey;
@@ -32,17 +32,11 @@ struct Store {
     std::string unreadable;  // the reason UnreadableStoreReason gives, when not empty
     std::map<RegistryKey, std::vector<std::pair<std::string, StoredValue>>> batches;
 };
+using Store = LockedRecord<StoreValues>;
 
 Store& State() {
     static Store store;
     return store;
-}
-
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return folded;
 }
 
 KeyName NameOf(RegistryRoot root, const std::string& path) { return {root, Folded(path)}; }
@@ -68,24 +62,9 @@ RegistryKey OpenHandle(Store& s, const KeyName& name) {
 
 }  // namespace
 
-void ResetRegistry() {
-    Store& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.keys.clear();
-    s.open.clear();
-    s.batches.clear();
-    s.nextKey = FirstKey;
-    s.faults.clear();
-    s.counts.clear();
-    s.writes.clear();
-    s.unreadable.clear();
-}
+void ResetRegistry() { State().Reset(); }
 
-void MakeStoreUnreadable(const std::string& why) {
-    Store& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.unreadable = why;
-}
+void MakeStoreUnreadable(const std::string& why) { WriteLocked(State(), &Store::unreadable, why); }
 
 void AddRegistryKey(RegistryRoot root, const std::string& path) {
     Store& s = State();
@@ -171,11 +150,7 @@ int RegistryCallCount(RegistryCall call) {
     return s.counts[call];
 }
 
-std::vector<std::string> RegistryWrites() {
-    Store& s = State();
-    std::lock_guard<std::mutex> guard(s.lock);
-    return s.writes;
-}
+std::vector<std::string> RegistryWrites() { return ReadLocked(State(), &Store::writes); }
 
 }  // namespace vorlix::headless
 

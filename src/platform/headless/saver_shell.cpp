@@ -1,14 +1,15 @@
 #include "platform/headless/saver_shell.h"
 
-#include <algorithm>
-#include <cctype>
 #include <deque>
 #include <map>
 #include <mutex>
 
 #include "platform/desktop.h"
 #include "platform/headless/dialog_controls.h"
+#include "platform/headless/folded_names.h"
+#include "platform/headless/locked_record.h"
 #include "platform/headless/registry.h"
+#include "platform/headless/take_front.h"
 #include "platform/headless/window_manager.h"
 #include "platform/window_messages.h"
 
@@ -32,8 +33,7 @@ struct Library {
 };
 
 // The fakes are called from the saver's own thread; the lock covers tests reading records.
-struct Shell {
-    std::recursive_mutex lock;
+struct ShellValues {
     bool win9x = false;
     bool failClass = false;
     bool failWindow = false;
@@ -60,17 +60,11 @@ struct Shell {
     std::vector<PasswordChangeCall> passwordChanges;
     std::vector<ContextCall> contextCalls;
 };
+using Shell = LockedRecord<ShellValues, std::recursive_mutex>;
 
 Shell& State() {
     static Shell shell;
     return shell;
-}
-
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return folded;
 }
 
 Library* FindLibrary(Shell& s, const std::string& name) {
@@ -89,9 +83,8 @@ std::int32_t VerifyScreenSavePwd(WindowHandle) {
     Shell& s = State();
     std::lock_guard<std::recursive_mutex> guard(s.lock);
     ++s.passwordChecks;
-    if (s.passwordAnswers.empty()) return 0;
-    std::int32_t answer = s.passwordAnswers.front();
-    s.passwordAnswers.pop_front();
+    std::int32_t answer = 0;
+    TakeFront(s.passwordAnswers, answer);
     return answer;
 }
 
@@ -136,9 +129,7 @@ void ApplyDialogStep(WindowHandle dialog, DialogProc procedure, const DialogStep
 bool TakeInputStep(InputStep& step) {
     Shell& s = State();
     std::lock_guard<std::recursive_mutex> guard(s.lock);
-    if (s.input.empty()) return false;
-    step = s.input.front();
-    s.input.pop_front();
+    if (!TakeFront(s.input, step)) return false;
     ++s.deliveredSteps;
     if (step.window == 0) step.window = s.lastWindow;
     return true;
@@ -152,71 +143,19 @@ void RunInputStep(const InputStep& step) {
 
 }  // namespace
 
-void ResetSaverShell() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.win9x = false;
-    s.failClass = false;
-    s.failWindow = false;
-    s.procedure = nullptr;
-    s.registrations = 0;
-    s.runningSaver = 0;
-    s.clipBox = ScreenRect{0, 0, 1024, 768};
-    s.lastLayout = platform::SaverWindowLayout{};
-    s.lastTitle.clear();
-    s.lastWindow = 0;
-    s.input.clear();
-    s.deliveredSteps = 0;
-    s.namedMessages.clear();
-    s.runningCalls.clear();
-    s.dialogScript.clear();
-    s.failDialog = false;
-    s.dialogTemplate = 0;
-    s.dialogOwner = 0;
-    s.dialog = 0;
-    s.dialogRuns = 0;
-    s.libraries.clear();
-    s.passwordAnswers.clear();
-    s.passwordChecks = 0;
-    s.passwordChanges.clear();
-    s.contextCalls.clear();
-}
+void ResetSaverShell() { State().Reset(); }
 
-void SetWin9xFamily(bool win9x) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.win9x = win9x;
-}
+void SetWin9xFamily(bool win9x) { WriteLocked(State(), &Shell::win9x, win9x); }
 
-void FailClassRegistration(bool fail) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.failClass = fail;
-}
+void FailClassRegistration(bool fail) { WriteLocked(State(), &Shell::failClass, fail); }
 
-void FailWindowCreation(bool fail) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.failWindow = fail;
-}
+void FailWindowCreation(bool fail) { WriteLocked(State(), &Shell::failWindow, fail); }
 
-void SetRunningSaver(WindowHandle window) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.runningSaver = window;
-}
+void SetRunningSaver(WindowHandle window) { WriteLocked(State(), &Shell::runningSaver, window); }
 
-void SetScreenClipBox(const ScreenRect& box) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.clipBox = box;
-}
+void SetScreenClipBox(const ScreenRect& box) { WriteLocked(State(), &Shell::clipBox, box); }
 
-int SaverClassRegistrations() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.registrations;
-}
+int SaverClassRegistrations() { return ReadLocked(State(), &Shell::registrations); }
 
 platform::SaverWindowLayout LastSaverWindowLayout() {
     Shell& s = State();
@@ -226,29 +165,15 @@ platform::SaverWindowLayout LastSaverWindowLayout() {
     return layout;
 }
 
-std::string LastSaverWindowTitle() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.lastTitle;
-}
+std::string LastSaverWindowTitle() { return ReadLocked(State(), &Shell::lastTitle); }
 
-WindowHandle LastSaverWindow() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.lastWindow;
-}
+WindowHandle LastSaverWindow() { return ReadLocked(State(), &Shell::lastWindow); }
 
 void ScriptInput(const std::vector<InputStep>& steps) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.input.assign(steps.begin(), steps.end());
+    WriteLocked(State(), &Shell::input, std::deque<InputStep>(steps.begin(), steps.end()));
 }
 
-int DeliveredScriptSteps() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.deliveredSteps;
-}
+int DeliveredScriptSteps() { return ReadLocked(State(), &Shell::deliveredSteps); }
 
 MessageId NamedMessage(const std::string& name) {
     Shell& s = State();
@@ -257,47 +182,21 @@ MessageId NamedMessage(const std::string& name) {
     return found == s.namedMessages.end() ? 0 : found->second;
 }
 
-std::vector<bool> ScreenSaverRunningCalls() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.runningCalls;
-}
+std::vector<bool> ScreenSaverRunningCalls() { return ReadLocked(State(), &Shell::runningCalls); }
 
 void ScriptDialog(const std::vector<DialogStep>& steps) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.dialogScript.assign(steps.begin(), steps.end());
+    WriteLocked(State(), &Shell::dialogScript, std::deque<DialogStep>(steps.begin(), steps.end()));
 }
 
-void FailModalDialog(bool fail) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.failDialog = fail;
-}
+void FailModalDialog(bool fail) { WriteLocked(State(), &Shell::failDialog, fail); }
 
-int LastDialogTemplate() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialogTemplate;
-}
+int LastDialogTemplate() { return ReadLocked(State(), &Shell::dialogTemplate); }
 
-WindowHandle LastDialogOwner() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialogOwner;
-}
+WindowHandle LastDialogOwner() { return ReadLocked(State(), &Shell::dialogOwner); }
 
-WindowHandle LastDialog() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialog;
-}
+WindowHandle LastDialog() { return ReadLocked(State(), &Shell::dialog); }
 
-int DialogRuns() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.dialogRuns;
-}
+int DialogRuns() { return ReadLocked(State(), &Shell::dialogRuns); }
 
 void AddLibrary(const std::string& name, bool preloaded,
                 const std::vector<std::pair<std::string, void*>>& functions) {
@@ -327,32 +226,21 @@ int LibraryLoads(const std::string& name) {
 }
 
 void ScriptPasswordAnswers(const std::vector<std::int32_t>& answers) {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.passwordAnswers.assign(answers.begin(), answers.end());
+    WriteLocked(State(), &Shell::passwordAnswers,
+                std::deque<std::int32_t>(answers.begin(), answers.end()));
 }
 
-int PasswordChecks() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.passwordChecks;
-}
+int PasswordChecks() { return ReadLocked(State(), &Shell::passwordChecks); }
 
 void* FakeVerifyScreenSavePwd() { return AddressOf(&VerifyScreenSavePwd); }
 
 std::vector<PasswordChangeCall> PasswordChanges() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.passwordChanges;
+    return ReadLocked(State(), &Shell::passwordChanges);
 }
 
 void* FakePwdChangePasswordA() { return AddressOf(&PwdChangePasswordA); }
 
-std::vector<ContextCall> ContextAssociations() {
-    Shell& s = State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.contextCalls;
-}
+std::vector<ContextCall> ContextAssociations() { return ReadLocked(State(), &Shell::contextCalls); }
 
 void* FakeImmAssociateContext() { return AddressOf(&ImmAssociateContext); }
 
@@ -368,11 +256,7 @@ namespace vorlix::platform {
 
 using headless::Shell;
 
-bool IsWin9xFamily() {
-    Shell& s = headless::State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.win9x;
-}
+bool IsWin9xFamily() { return headless::ReadLocked(headless::State(), &Shell::win9x); }
 
 bool RegisterSaverClass(WindowProc procedure) {
     Shell& s = headless::State();
@@ -415,9 +299,7 @@ WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) {
 }
 
 WindowHandle FindRunningSaver() {
-    Shell& s = headless::State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.runningSaver;
+    return headless::ReadLocked(headless::State(), &Shell::runningSaver);
 }
 
 int RunMessageLoop() {
@@ -435,11 +317,7 @@ int RunMessageLoop() {
     }
 }
 
-ScreenRect ScreenClipBox() {
-    Shell& s = headless::State();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    return s.clipBox;
-}
+ScreenRect ScreenClipBox() { return headless::ReadLocked(headless::State(), &Shell::clipBox); }
 
 std::uint32_t RegisterNamedMessage(const char* name) {
     Shell& s = headless::State();
@@ -473,17 +351,12 @@ int RunModalDialog(int templateId, WindowHandle owner, DialogProc procedure) {
     WindowHandle foreground = ForegroundWindow();
     WindowHandle dialog = headless::AddWindow(0, ScreenRect{0, 0, 372, 296}, "Vorlix v1.20",
                                               nullptr);
-    {
-        Shell& s = headless::State();
-        std::lock_guard<std::recursive_mutex> guard(s.lock);
-        s.dialog = dialog;
-    }
+    headless::WriteLocked(headless::State(), &Shell::dialog, dialog);
     procedure(dialog, WM_INITDIALOG, 0, 0);
     int result = -1;
-    while (!headless::DialogEnded(dialog, result) && !script.empty()) {
-        headless::ApplyDialogStep(dialog, procedure, script.front());
-        script.pop_front();
-    }
+    headless::DialogStep step;
+    while (!headless::DialogEnded(dialog, result) && headless::TakeFront(script, step))
+        headless::ApplyDialogStep(dialog, procedure, step);
     if (!headless::DialogEnded(dialog, result)) result = -1;
     headless::DestroyWindow(dialog);
     headless::SetForegroundWindow(foreground);

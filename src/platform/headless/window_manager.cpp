@@ -7,6 +7,8 @@
 #include <mutex>
 
 #include "platform/desktop.h"
+#include "platform/headless/locked_record.h"
+#include "platform/headless/take_front.h"
 #include "platform/window_messages.h"
 
 namespace vorlix::headless {
@@ -25,8 +27,7 @@ constexpr WindowHandle HandleStep = 4;
 
 // The draw thread may post while the window thread runs its loop, so the state has a lock.
 // It is never held while a window procedure runs.
-struct Desktop {
-    std::mutex lock;
+struct DesktopValues {
     std::map<WindowHandle, Window> windows;
     WindowHandle nextHandle = FirstHandle;
     WindowHandle foreground = 0;
@@ -42,6 +43,7 @@ struct Desktop {
     int cursorImageHides = 0;
     std::vector<WindowCall> calls;
 };
+using Desktop = LockedRecord<DesktopValues>;
 
 Desktop& State() {
     static Desktop desktop;
@@ -67,24 +69,7 @@ WindowProc ProcedureOf(WindowHandle window) {
 
 }  // namespace
 
-void ResetWindowManager() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.windows.clear();
-    d.nextHandle = FirstHandle;
-    d.foreground = 0;
-    d.queue.clear();
-    d.quitPosted = false;
-    d.quitCode = 0;
-    d.failPosting = false;
-    d.defaultAnswers.clear();
-    d.cursor = ScreenPoint{};
-    d.cursorScript.clear();
-    d.failCursor = false;
-    d.cursorCounter = 0;
-    d.cursorImageHides = 0;
-    d.calls.clear();
-}
+void ResetWindowManager() { State().Reset(); }
 
 WindowHandle AddWindow(WindowHandle parent, const ScreenRect& rect, const char* title,
                        WindowProc procedure) {
@@ -130,9 +115,7 @@ void SetWindowRectangle(WindowHandle window, const ScreenRect& rect) {
 }
 
 void SetForegroundWindow(WindowHandle window) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.foreground = window;
+    WriteLocked(State(), &Desktop::foreground, window);
 }
 
 std::vector<WindowHandle> ChildWindows(WindowHandle parent) {
@@ -153,10 +136,7 @@ int WindowCount() {
 bool TakePostedMessage(PostedMessage& message) {
     Desktop& d = State();
     std::lock_guard<std::mutex> guard(d.lock);
-    if (d.queue.empty()) return false;
-    message = d.queue.front();
-    d.queue.pop_front();
-    return true;
+    return TakeFront(d.queue, message);
 }
 
 std::vector<PostedMessage> PendingMessages() {
@@ -165,23 +145,11 @@ std::vector<PostedMessage> PendingMessages() {
     return std::vector<PostedMessage>(d.queue.begin(), d.queue.end());
 }
 
-bool QuitPosted() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.quitPosted;
-}
+bool QuitPosted() { return ReadLocked(State(), &Desktop::quitPosted); }
 
-int QuitCode() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.quitCode;
-}
+int QuitCode() { return ReadLocked(State(), &Desktop::quitCode); }
 
-void FailPosting(bool fail) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.failPosting = fail;
-}
+void FailPosting(bool fail) { WriteLocked(State(), &Desktop::failPosting, fail); }
 
 LResult DeliverMessage(WindowHandle window, MessageId message, WParam w, LParam l) {
     WindowProc procedure = ProcedureOf(window);
@@ -202,34 +170,17 @@ void SetCursorPoint(ScreenPoint point) {
 }
 
 void ScriptCursorPoints(const std::vector<ScreenPoint>& points) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.cursorScript.assign(points.begin(), points.end());
+    WriteLocked(State(), &Desktop::cursorScript,
+                std::deque<ScreenPoint>(points.begin(), points.end()));
 }
 
-void FailCursorPosition(bool fail) {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    d.failCursor = fail;
-}
+void FailCursorPosition(bool fail) { WriteLocked(State(), &Desktop::failCursor, fail); }
 
-int CursorDisplayCounter() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.cursorCounter;
-}
+int CursorDisplayCounter() { return ReadLocked(State(), &Desktop::cursorCounter); }
 
-int CursorImageHides() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.cursorImageHides;
-}
+int CursorImageHides() { return ReadLocked(State(), &Desktop::cursorImageHides); }
 
-std::vector<WindowCall> RecordedWindowCalls() {
-    Desktop& d = State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.calls;
-}
+std::vector<WindowCall> RecordedWindowCalls() { return ReadLocked(State(), &Desktop::calls); }
 
 std::vector<WindowCall> RecordedWindowCalls(const std::string& function) {
     std::vector<WindowCall> all = RecordedWindowCalls();
@@ -321,22 +272,19 @@ bool WindowRect(WindowHandle window, ScreenRect& rect) {
     return true;
 }
 
+// The fake's windows have no frame: the client area is the whole window.
 bool ClientRect(WindowHandle window, ScreenRect& rect) {
-    Desktop& d = headless::State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    const headless::Window* w = headless::Find(d, window);
-    if (!w) return false;
-    rect = ScreenRect{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+    ScreenRect outer;
+    if (!WindowRect(window, outer)) return false;
+    rect = ScreenRect{0, 0, outer.right - outer.left, outer.bottom - outer.top};
     return true;
 }
 
 bool ClientToScreen(WindowHandle window, ScreenPoint& point) {
-    Desktop& d = headless::State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    const headless::Window* w = headless::Find(d, window);
-    if (!w) return false;
-    point.x += w->rect.left;
-    point.y += w->rect.top;
+    ScreenRect outer;
+    if (!WindowRect(window, outer)) return false;
+    point.x += outer.left;
+    point.y += outer.top;
     return true;
 }
 
@@ -347,9 +295,7 @@ bool IsWindowHandle(WindowHandle window) {
 }
 
 WindowHandle ForegroundWindow() {
-    Desktop& d = headless::State();
-    std::lock_guard<std::mutex> guard(d.lock);
-    return d.foreground;
+    return headless::ReadLocked(headless::State(), &Desktop::foreground);
 }
 
 void BringToForeground(WindowHandle window) {
@@ -376,10 +322,7 @@ bool CursorPosition(ScreenPoint& point) {
     Desktop& d = headless::State();
     std::lock_guard<std::mutex> guard(d.lock);
     if (d.failCursor) return false;
-    if (!d.cursorScript.empty()) {
-        d.cursor = d.cursorScript.front();
-        d.cursorScript.pop_front();
-    }
+    headless::TakeFront(d.cursorScript, d.cursor);
     point = d.cursor;
     return true;
 }

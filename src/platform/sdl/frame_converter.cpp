@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "display/screen_plan.h"
 #include "glyphs/pixel_format.h"
 
 #ifdef __SSE2__
@@ -141,24 +142,10 @@ void BuildFirsts(std::vector<std::int32_t>& firsts, const std::vector<std::int32
 
 Placement FitInside(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t targetWidth,
                     std::int32_t targetHeight) {
-    Placement placement;
-    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
-        return placement;
-    // Compare target/source ratios by cross-multiplying: the narrower one decides.
-    std::int64_t byWidth = static_cast<std::int64_t>(targetWidth) * sourceHeight;
-    std::int64_t byHeight = static_cast<std::int64_t>(targetHeight) * sourceWidth;
-    if (byWidth <= byHeight) {
-        placement.width = targetWidth;
-        placement.height = static_cast<std::int32_t>(byWidth / sourceWidth);
-    } else {
-        placement.height = targetHeight;
-        placement.width = static_cast<std::int32_t>(byHeight / sourceHeight);
-    }
-    if (placement.width < 1) placement.width = 1;
-    if (placement.height < 1) placement.height = 1;
-    placement.x = (targetWidth - placement.width) / 2;
-    placement.y = (targetHeight - placement.height) / 2;
-    return placement;
+    const ScreenRect fitted =
+        vorlix::FitInside(sourceWidth, sourceHeight, targetWidth, targetHeight);
+    return Placement{fitted.left, fitted.top, fitted.right - fitted.left,
+                     fitted.bottom - fitted.top};
 }
 
 std::uint32_t ConvertPixel(std::uint16_t pixel, const TargetLayout& layout) {

@@ -22,7 +22,8 @@ struct Placement {
     std::int32_t height = 0;
 };
 
-// The largest rectangle of the source's shape inside the target, centred.
+// The largest rectangle of the source's shape inside the target, centred: the display plan's
+// rule, as a placement.
 Placement FitInside(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t targetWidth,
                     std::int32_t targetHeight);
 

@@ -20,6 +20,14 @@ struct Pointer {
     std::int32_t y = 0;
 } LastMotion;
 
+// The first window in use that match accepts.
+template <class Match>
+HostWindow* FirstUsedSlot(Match match) {
+    for (int i = 0; i < MaxHostWindows; ++i)
+        if (SlotUsed[i] && match(Slots[i])) return &Slots[i];
+    return nullptr;
+}
+
 }  // namespace
 
 HostWindow* AddHostWindow() {
@@ -56,43 +64,31 @@ HostWindow* HostWindowAt(int slot) {
 
 bool FramesFlowing(std::uint32_t now) {
     constexpr std::uint32_t RecentMs = 250;
-    for (int i = 0; i < MaxHostWindows; ++i)
-        if (SlotUsed[i] && Slots[i].lastPresent.load() != 0 &&
-            now - Slots[i].lastPresent.load() < RecentMs)
-            return true;
-    return false;
+    return FirstUsedSlot([&](const HostWindow& slot) {
+               return slot.lastPresent.load() != 0 && now - slot.lastPresent.load() < RecentMs;
+           }) != nullptr;
 }
 
 HostWindow* FindHostWindow(WindowHandle handle) {
     if (handle == 0) return nullptr;
-    for (int i = 0; i < MaxHostWindows; ++i)
-        if (SlotUsed[i] && Slots[i].handle == handle) return &Slots[i];
-    return nullptr;
+    return FirstUsedSlot([&](const HostWindow& slot) { return slot.handle == handle; });
 }
 
 HostWindow* FindHostWindow(SDL_Window* window) {
     if (window == nullptr) return nullptr;
-    for (int i = 0; i < MaxHostWindows; ++i)
-        if (SlotUsed[i] && Slots[i].window == window) return &Slots[i];
-    return nullptr;
+    return FirstUsedSlot([&](const HostWindow& slot) { return slot.window == window; });
 }
 
 HostWindow* FindHostWindowByParent(WindowHandle parent) {
     if (parent == 0) return nullptr;
-    for (int i = 0; i < MaxHostWindows; ++i)
-        if (SlotUsed[i] && Slots[i].parent == parent) return &Slots[i];
-    return nullptr;
+    return FirstUsedSlot([&](const HostWindow& slot) { return slot.parent == parent; });
 }
 
 HostWindow* FindMonitorWindow(WindowHandle owner, int monitor) {
     if (owner == 0) return nullptr;
-    for (int i = 0; i < MaxHostWindows; ++i) {
-        const HostWindow& slot = Slots[i];
-        if (SlotUsed[i] && slot.monitor == monitor &&
-            (slot.handle == owner || slot.owner == owner))
-            return &Slots[i];
-    }
-    return nullptr;
+    return FirstUsedSlot([&](const HostWindow& slot) {
+        return slot.monitor == monitor && (slot.handle == owner || slot.owner == owner);
+    });
 }
 
 HostWindow* InputWindow(HostWindow* window) {
@@ -113,11 +109,9 @@ int HostWindowCount() {
 
 // A window that belongs to another goes with that one: owners come first.
 WindowHandle FirstHostWindow() {
-    for (int i = 0; i < MaxHostWindows; ++i)
-        if (SlotUsed[i] && Slots[i].owner == 0) return Slots[i].handle;
-    for (int i = 0; i < MaxHostWindows; ++i)
-        if (SlotUsed[i]) return Slots[i].handle;
-    return 0;
+    HostWindow* first = FirstUsedSlot([](const HostWindow& slot) { return slot.owner == 0; });
+    if (first == nullptr) first = FirstUsedSlot([](const HostWindow&) { return true; });
+    return first ? first->handle : 0;
 }
 
 void DestroyHostWindow(WindowHandle handle) {

@@ -1,6 +1,8 @@
 #include "platform/display_device.h"
 #include "platform/screen_layout.h"
 
+#include <memory>
+
 #include <windows.h>
 // After windows.h, which they need.
 #include <ddraw.h>
@@ -29,6 +31,16 @@ DeviceResult Result(HRESULT hr) {
     }
 }
 
+// Each wrapper below holds one reference to its DirectDraw interface and gives it back once.
+struct ReleaseInterface {
+    template <class Interface>
+    void operator()(Interface* object) const {
+        object->Release();
+    }
+};
+template <class Interface>
+using Held = std::unique_ptr<Interface, ReleaseInterface>;
+
 DDSURFACEDESC ClearedDescription() {
     DDSURFACEDESC desc;
     ZeroMemory(&desc, sizeof(desc));
@@ -39,25 +51,19 @@ DDSURFACEDESC ClearedDescription() {
 class DirectDrawClipper final : public DisplayClipper {
   public:
     explicit DirectDrawClipper(IDirectDrawClipper* clipper) : clipper_(clipper) {}
-    ~DirectDrawClipper() override { clipper_->Release(); }
-    DirectDrawClipper(const DirectDrawClipper&) = delete;
-    DirectDrawClipper& operator=(const DirectDrawClipper&) = delete;
 
     DeviceResult SetWindow(WindowHandle window) override {
         return Result(clipper_->SetHWnd(0, ToHwnd(window)));
     }
-    IDirectDrawClipper* Interface() const { return clipper_; }
+    IDirectDrawClipper* Interface() const { return clipper_.get(); }
 
   private:
-    IDirectDrawClipper* clipper_;
+    Held<IDirectDrawClipper> clipper_;
 };
 
 class DirectDrawSurface final : public DisplaySurface {
   public:
     explicit DirectDrawSurface(IDirectDrawSurface* surface) : surface_(surface) {}
-    ~DirectDrawSurface() override { surface_->Release(); }
-    DirectDrawSurface(const DirectDrawSurface&) = delete;
-    DirectDrawSurface& operator=(const DirectDrawSurface&) = delete;
 
     DeviceResult Lock(LockedMemory& memory) override {
         DDSURFACEDESC desc = ClearedDescription();
@@ -141,18 +147,15 @@ class DirectDrawSurface final : public DisplaySurface {
   private:
     // Every surface of this device is one of ours.
     static IDirectDrawSurface* Of(DisplaySurface& surface) {
-        return static_cast<DirectDrawSurface&>(surface).surface_;
+        return static_cast<DirectDrawSurface&>(surface).surface_.get();
     }
 
-    IDirectDrawSurface* surface_;
+    Held<IDirectDrawSurface> surface_;
 };
 
 class DirectDrawDevice final : public DisplayDevice {
   public:
     explicit DirectDrawDevice(IDirectDraw* directDraw) : directDraw_(directDraw) {}
-    ~DirectDrawDevice() override { directDraw_->Release(); }
-    DirectDrawDevice(const DirectDrawDevice&) = delete;
-    DirectDrawDevice& operator=(const DirectDrawDevice&) = delete;
 
     DeviceResult SetCooperativeLevel(WindowHandle window, bool fullScreen) override {
         // Shown before the first frame: under Wine, showing the window while the draw thread
@@ -208,7 +211,7 @@ class DirectDrawDevice final : public DisplayDevice {
         return DeviceResult::Ok;
     }
 
-    IDirectDraw* directDraw_;
+    Held<IDirectDraw> directDraw_;
 };
 
 }  // namespace
