@@ -41,9 +41,8 @@ template <std::size_t Bytes>
 // Rows of Bytes bytes each, the source packed row after row; two rows a step, so that the
 // loop's own instructions are fewer than its moves (more rows a step measured no faster).
 template <std::size_t Bytes>
-[[gnu::always_inline]] inline void CopyRun(unsigned char* destination,
-                                           const unsigned char* source, std::int64_t rows,
-                                           std::ptrdiff_t stride) {
+[[gnu::always_inline]] inline void CopyRun(unsigned char* destination, const unsigned char* source,
+                                           std::int64_t rows, std::ptrdiff_t stride) {
     for (; rows >= 2; rows -= 2, source += 2 * Bytes, destination += 2 * stride) {
         CopyRow<Bytes>(destination, source);
         CopyRow<Bytes>(destination + stride, source + Bytes);
@@ -73,8 +72,7 @@ void CopyRuns(const RowRun* runs, std::int64_t count, std::int64_t pitch) {
     }
 }
 
-using CopyRowsFunction = void (*)(std::uint16_t*, const std::uint16_t*, std::int64_t,
-                                  std::int64_t);
+using CopyRowsFunction = void (*)(std::uint16_t*, const std::uint16_t*, std::int64_t, std::int64_t);
 using CopyRunsFunction = void (*)(const RowRun*, std::int64_t, std::int64_t);
 
 // The copies of each width 1 ... MaxWidth, one jump away.
