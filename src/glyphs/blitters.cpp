@@ -5,6 +5,7 @@
 
 #include "glyphs/frame_walkers.h"
 #include "glyphs/row_kernels.h"
+#include "glyphs/row_runs.h"
 
 namespace vorlix {
 
@@ -63,9 +64,12 @@ void DrawFrame(const Animation& animation, const std::uint16_t* words, const Sur
     DrawRaw(f, view, x, y, op);
 }
 
-// DrawGlyph's less common cases: clipped at an edge, or LLE.
-[[gnu::noinline]] void DrawFrameApart(const Animation& animation, const std::uint16_t* words,
-                                      const SurfaceView& view, std::int32_t x, std::int32_t y) {
+// DrawGlyph's less common cases: clipped at an edge, wider than a sized copy, or LLE. Given
+// what DrawGlyph was given, so that reaching it is a jump with every argument in its register.
+[[gnu::noinline]] void DrawGlyphApart(const Animation& animation, const SurfaceView& view,
+                                      std::int32_t x, std::int32_t y, std::int32_t frame) {
+    const std::uint16_t* words = FrameWords(animation, frame);
+    if (words == nullptr) return;
     DrawFrame(animation, words, view, x, y, CopyOp{});
 }
 
@@ -138,14 +142,16 @@ void DrawGlyph(Animation& animation, const SurfaceView& view, std::int32_t x, st
     animation.currentFrame = frame;
     const std::uint16_t* words = FrameWords(animation, frame);
     if (words == nullptr) return;
-    // This is the call made for every cell of every frame, and a raw glyph wholly inside is
-    // its common case: kept apart from the others so that it builds nothing in memory.
+    // This is the call made for every cell of every frame, and a raw glyph of up to
+    // row_runs::MaxWidth pixels wholly inside is its common case: kept apart from the others,
+    // so that it builds nothing in memory and ends in a jump to the copy of its width.
     const Frame f{words, animation.width, animation.height};
-    if (animation.compressed == 0 && walkers::WhollyInside(BoundsFor(view), f, x, y)) {
+    if (animation.compressed == 0 && f.width <= row_runs::MaxWidth &&
+        walkers::WhollyInside(BoundsFor(view), f, x, y)) {
         walkers::RawUnclipped(f, view, x, y, CopyOp{});
         return;
     }
-    DrawFrameApart(animation, words, view, x, y);
+    DrawGlyphApart(animation, view, x, y, frame);
 }
 
 void DrawGlyphDimmed(Animation& animation, const SurfaceView& view, std::int32_t x,

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "glyphs/masked_rows.h"
+#include "glyphs/row_runs.h"
 #include "glyphs/surface_view.h"
 
 namespace vorlix::walkers {
@@ -33,17 +34,19 @@ inline std::uint16_t* PixelAt(const SurfaceView& view, std::int64_t x, std::int6
     return view.pixels + (y * view.pitch + x);
 }
 
-// Rows of width n (Size <= n <= 2 * Size) as two blocks each, the second ending at the row's
-// end: a whole frame with no branch per row but the loop's own.
-template <int Size, class Op>
+// Rows of width n (Head <= n <= Head + Tail) as two blocks each: Head pixels from the row's
+// start, Tail ending at its end, overlapping where n is less than their sum. A whole frame with
+// no branch per row but the loop's own; a tail half the head stores fewer bytes, and crosses
+// fewer cache lines, than a second head (a 12-pixel row is 16 bytes and 8, not 16 and 16).
+template <int Head, int Tail, class Op>
 [[gnu::always_inline]] inline void TwoBlockRows(const std::uint16_t* source,
                                                 std::uint16_t* destination, std::int64_t width,
                                                 std::int64_t height, std::int64_t pitch,
                                                 const Op& op) {
-    const std::int64_t tail = width - Size;
+    const std::int64_t tail = width - Tail;
     for (std::int64_t r = 0; r < height; ++r) {
-        op.template Run<Size>(destination, source);
-        op.template Run<Size>(destination + tail, source + tail);
+        op.template Run<Head>(destination, source);
+        op.template Run<Tail>(destination + tail, source + tail);
         source += width;
         destination += pitch;
     }
@@ -55,20 +58,28 @@ template <class Op>
 [[gnu::always_inline]] inline void RowsInBlocks(const Frame& f, std::uint16_t* destination,
                                                 std::int64_t pitch, const Op& op) {
     const std::uint16_t* source = f.words;
+    const std::int64_t width = f.width;
     const std::int64_t height = f.height;
     if constexpr (Op::SourceOnly) {
-        if (f.width >= 8 && f.width <= 16) {
-            TwoBlockRows<8>(source, destination, f.width, height, pitch, op);
+        if (width > 12 && width <= 16) {
+            TwoBlockRows<8, 8>(source, destination, width, height, pitch, op);
             return;
         }
-        if (f.width >= 4 && f.width < 8) {
-            TwoBlockRows<4>(source, destination, f.width, height, pitch, op);
+        if (width >= 8 && width <= 12) {
+            TwoBlockRows<8, 4>(source, destination, width, height, pitch, op);
+            return;
+        }
+        if (width > 6 && width < 8) {
+            TwoBlockRows<4, 4>(source, destination, width, height, pitch, op);
+            return;
+        }
+        if (width >= 4 && width <= 6) {
+            TwoBlockRows<4, 2>(source, destination, width, height, pitch, op);
             return;
         }
     }
-    const auto width = static_cast<std::int32_t>(f.width);
     for (std::int64_t r = 0; r < height; ++r) {
-        op(destination, source, width);
+        op(destination, source, static_cast<std::int32_t>(width));
         source += width;
         destination += pitch;
     }
@@ -82,6 +93,12 @@ template <class Op>
     if constexpr (Op::SourceOnly && masked_rows::Built) {
         if (f.width <= masked_rows::MaxWidth && masked_rows::Available()) {
             op.MaskedRows(destination, f.words, f.width, f.height, view.pitch);
+            return;
+        }
+    }
+    if constexpr (Op::SizedRows) {
+        if (f.width <= row_runs::MaxWidth) {
+            op.RowsSizedToWidth(destination, f.words, f.width, f.height, view.pitch);
             return;
         }
     }

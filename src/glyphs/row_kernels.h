@@ -8,6 +8,7 @@
 
 #include "glyphs/masked_rows.h"
 #include "glyphs/pixel_format.h"
+#include "glyphs/row_runs.h"
 
 namespace vorlix::kernels {
 
@@ -97,8 +98,11 @@ inline void BlendRow(std::uint16_t* __restrict destination,
 
 // Row operations as small function objects, so the frame walkers take them by template.
 // SourceOnly: what is written depends on the source alone, so blocks may overlap.
+// SizedRows: a whole frame up to row_runs::MaxWidth wide has an out-of-line copy of its width
+// on any processor (RowsSizedToWidth), which a blitter reaches with a jump.
 struct CopyOp {
     static constexpr bool SourceOnly = true;
+    static constexpr bool SizedRows = true;
     template <int N>
     void Run(std::uint16_t* d, const std::uint16_t* s) const {
         CopyBlock<N>(d, s);
@@ -110,11 +114,16 @@ struct CopyOp {
                     std::int64_t height, std::int64_t pitch) const {
         masked_rows::Copy(d, s, width, height, pitch);
     }
+    void RowsSizedToWidth(std::uint16_t* d, const std::uint16_t* s, std::int64_t width,
+                          std::int64_t height, std::int64_t pitch) const {
+        row_runs::Copy(d, s, width, height, pitch);
+    }
 };
 
 template <int Shift>
 struct DimOp {
     static constexpr bool SourceOnly = true;
+    static constexpr bool SizedRows = false;
     std::uint16_t mask;
     template <int N>
     void Run(std::uint16_t* d, const std::uint16_t* s) const {
@@ -132,6 +141,7 @@ struct DimOp {
 template <int Level>
 struct BlendOp {
     static constexpr bool SourceOnly = false;
+    static constexpr bool SizedRows = false;
     DimMasks masks;
     void operator()(std::uint16_t* d, const std::uint16_t* s, std::int32_t n) const {
         BlendRow<Level>(d, s, n, masks);

@@ -23,44 +23,89 @@ struct RowBlocks {
         Rest == 0 ? 0 : std::min<std::size_t>(16, std::bit_ceil(Rest));
 };
 
+// One row of Bytes bytes.
 template <std::size_t Bytes>
-void CopyRows(const RowRun* runs, std::int64_t count, std::int64_t pitch) {
+[[gnu::always_inline]] inline void CopyRow(unsigned char* destination,
+                                           const unsigned char* source) {
     using Blocks = RowBlocks<Bytes>;
-    const auto stride = static_cast<std::ptrdiff_t>(pitch * sizeof(std::uint16_t));
+    unsigned char head[Blocks::Head];
+    std::memcpy(head, source, Blocks::Head);
+    if constexpr (Blocks::Tail != 0) {
+        unsigned char tail[Blocks::Tail];
+        std::memcpy(tail, source + Bytes - Blocks::Tail, Blocks::Tail);
+        std::memcpy(destination + Bytes - Blocks::Tail, tail, Blocks::Tail);
+    }
+    std::memcpy(destination, head, Blocks::Head);
+}
+
+// Rows of Bytes bytes each, the source packed row after row; two rows a step, so that the
+// loop's own instructions are fewer than its moves (more rows a step measured no faster).
+template <std::size_t Bytes>
+[[gnu::always_inline]] inline void CopyRun(unsigned char* destination, const unsigned char* source,
+                                           std::int64_t rows, std::ptrdiff_t stride) {
+    for (; rows >= 2; rows -= 2, source += 2 * Bytes, destination += 2 * stride) {
+        CopyRow<Bytes>(destination, source);
+        CopyRow<Bytes>(destination + stride, source + Bytes);
+    }
+    if (rows > 0) CopyRow<Bytes>(destination, source);
+}
+
+std::ptrdiff_t StrideOf(std::int64_t pitch) {
+    return static_cast<std::ptrdiff_t>(pitch * sizeof(std::uint16_t));
+}
+
+template <std::size_t Bytes>
+void CopyRows(std::uint16_t* destination, const std::uint16_t* source, std::int64_t rows,
+              std::int64_t pitch) {
+    CopyRun<Bytes>(reinterpret_cast<unsigned char*>(destination),
+                   reinterpret_cast<const unsigned char*>(source), rows, StrideOf(pitch));
+}
+
+template <std::size_t Bytes>
+void CopyRuns(const RowRun* runs, std::int64_t count, std::int64_t pitch) {
+    const std::ptrdiff_t stride = StrideOf(pitch);
     for (const RowRun* run = runs; run != runs + count; ++run) {
-        const auto* source = reinterpret_cast<const unsigned char*>(run->source);
-        auto* destination = reinterpret_cast<unsigned char*>(run->destination);
-        // Held apart from the run: the stores below could otherwise alias it.
+        // Held apart from the run: the stores could otherwise alias it.
         const std::int64_t rows = run->rows;
-        for (std::int64_t r = 0; r < rows; ++r, source += Bytes, destination += stride) {
-            unsigned char head[Blocks::Head];
-            std::memcpy(head, source, Blocks::Head);
-            if constexpr (Blocks::Tail != 0) {
-                unsigned char tail[Blocks::Tail];
-                std::memcpy(tail, source + Bytes - Blocks::Tail, Blocks::Tail);
-                std::memcpy(destination + Bytes - Blocks::Tail, tail, Blocks::Tail);
-            }
-            std::memcpy(destination, head, Blocks::Head);
-        }
+        CopyRun<Bytes>(reinterpret_cast<unsigned char*>(run->destination),
+                       reinterpret_cast<const unsigned char*>(run->source), rows, stride);
     }
 }
 
-using CopyRowsFunction = void (*)(const RowRun*, std::int64_t, std::int64_t);
+using CopyRowsFunction = void (*)(std::uint16_t*, const std::uint16_t*, std::int64_t, std::int64_t);
+using CopyRunsFunction = void (*)(const RowRun*, std::int64_t, std::int64_t);
 
-// The copy of each width 1 ... MaxWidth, one jump away.
+// The copies of each width 1 ... MaxWidth, one jump away.
 template <std::size_t... Widths>
-constexpr auto CopiesByWidth(std::index_sequence<Widths...>) {
+constexpr auto RowCopiesByWidth(std::index_sequence<Widths...>) {
     return std::array<CopyRowsFunction, sizeof...(Widths)>{
         CopyRows<(Widths + 1) * sizeof(std::uint16_t)>...};
 }
 
-constexpr auto Copies = CopiesByWidth(std::make_index_sequence<MaxWidth>{});
+template <std::size_t... Widths>
+constexpr auto RunCopiesByWidth(std::index_sequence<Widths...>) {
+    return std::array<CopyRunsFunction, sizeof...(Widths)>{
+        CopyRuns<(Widths + 1) * sizeof(std::uint16_t)>...};
+}
+
+constexpr auto RowCopies = RowCopiesByWidth(std::make_index_sequence<MaxWidth>{});
+constexpr auto RunCopies = RunCopiesByWidth(std::make_index_sequence<MaxWidth>{});
+
+bool CopiedWidth(std::int64_t width) {
+    return width >= 1 && width <= MaxWidth;
+}
 
 }  // namespace
 
+void Copy(std::uint16_t* destination, const std::uint16_t* source, std::int64_t width,
+          std::int64_t height, std::int64_t pitch) {
+    if (!CopiedWidth(width)) return;
+    RowCopies[static_cast<std::size_t>(width - 1)](destination, source, height, pitch);
+}
+
 void CopyInBlocks(const RowRun* runs, std::int64_t count, std::int64_t width, std::int64_t pitch) {
-    if (width < 1 || width > MaxWidth) return;
-    Copies[static_cast<std::size_t>(width - 1)](runs, count, pitch);
+    if (!CopiedWidth(width)) return;
+    RunCopies[static_cast<std::size_t>(width - 1)](runs, count, pitch);
 }
 
 }  // namespace vorlix::row_runs

@@ -169,28 +169,30 @@ TEST_P(Blitters, GlyphRowsAtEveryEdgeAndCorner) {
     EXPECT_EQ(surface, Pixels(Pitch * SurfaceHeight, Background));
 }
 
-// The wholly inside copy and dim pick their block sizes by the frame width; every width from
-// 1 to 33 writes exactly its own pixels, inside and at the edges.
+// The wholly inside copy and dim pick their block sizes by the frame width, and copy rows in
+// pairs; every width from 1 to 33, in an odd and an even number of rows, writes exactly its
+// own pixels, inside and at the edges.
 TEST_P(Blitters, EveryFrameWidthWritesExactlyItsPixels) {
     for (int width = 1; width <= 33; ++width) {
-        const int height = 3;
-        const Pixels frame = MakeFrame(width, height, false);
-        Animation animation(width, height, 1, 0);
-        animation.frames[0] = new std::uint16_t[frame.size()];
-        std::copy(frame.begin(), frame.end(), animation.frames[0]);
-        const Transform half = [](std::uint16_t, std::uint16_t p) {
-            return static_cast<std::uint16_t>((p >> 1) & 0x3DEF);
-        };
-        for (auto [x, y] : {std::pair{Inner.left, Inner.top}, {Inner.right - width, 10},
-                            {Inner.left - 1, Inner.bottom - 2}, {Inner.right - width + 1, 5}}) {
-            Reset();
-            DrawGlyph(animation, View(), x, y, 0);
-            ASSERT_EQ(surface, Expected(frame, width, height, x, y, false, Copy))
-                << "width " << width << " at " << x << "," << y;
-            Reset();
-            DrawGlyphDimmed(animation, View(), x, y, 0, 1);
-            ASSERT_EQ(surface, Expected(frame, width, height, x, y, false, half))
-                << "width " << width << " at " << x << "," << y;
+        for (int height : {3, 4}) {
+            const Pixels frame = MakeFrame(width, height, false);
+            Animation animation(width, height, 1, 0);
+            animation.frames[0] = new std::uint16_t[frame.size()];
+            std::copy(frame.begin(), frame.end(), animation.frames[0]);
+            const Transform half = [](std::uint16_t, std::uint16_t p) {
+                return static_cast<std::uint16_t>((p >> 1) & 0x3DEF);
+            };
+            for (auto [x, y] : {std::pair{Inner.left, Inner.top}, {Inner.right - width, 10},
+                                {Inner.left - 1, Inner.bottom - 2}, {Inner.right - width + 1, 5}}) {
+                Reset();
+                DrawGlyph(animation, View(), x, y, 0);
+                ASSERT_EQ(surface, Expected(frame, width, height, x, y, false, Copy))
+                    << "width " << width << ", height " << height << " at " << x << "," << y;
+                Reset();
+                DrawGlyphDimmed(animation, View(), x, y, 0, 1);
+                ASSERT_EQ(surface, Expected(frame, width, height, x, y, false, half))
+                    << "width " << width << ", height " << height << " at " << x << "," << y;
+            }
         }
     }
 }

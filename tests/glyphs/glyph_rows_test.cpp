@@ -1,7 +1,7 @@
 // The ways whole glyph rows are written, on frames of every width the masked stores take:
-// blocks of up to eight pixels on any processor, and one masked store per row where the
-// processor has one; and many glyphs' rows gathered in a batch, on both processor paths. Each
-// must write exactly the frame's pixels, and nothing around them.
+// blocks of up to eight pixels, or moves sized to the width, on any processor, and one masked
+// store per row where the processor has one; and many glyphs' rows gathered in a batch, on both
+// processor paths. Each must write exactly the frame's pixels, and nothing around them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include "glyphs/glyph_images.h"
 #include "glyphs/masked_rows.h"
 #include "glyphs/row_kernels.h"
+#include "glyphs/row_runs.h"
 #include "support/processor_paths.h"
 
 namespace vorlix {
@@ -45,10 +46,11 @@ std::uint16_t Expected(std::uint16_t pixel, int level) {
     return static_cast<std::uint16_t>((pixel >> level) & Channels[level - 1]);
 }
 
-void CheckEveryWidthAndLevel(const WriteRows& write) {
+// Levels 0 ... lastLevel.
+void CheckEveryWidthAndLevel(const WriteRows& write, int lastLevel = 3) {
     for (std::int64_t width = 1; width <= masked_rows::MaxWidth; ++width) {
         for (std::int64_t height : {1, 3, 16}) {
-            for (int level = 0; level <= 3; ++level) {
+            for (int level = 0; level <= lastLevel; ++level) {
                 const Pixels frame = RandomFrame(width, height, static_cast<unsigned>(width));
                 Pixels surface(static_cast<std::size_t>(Pitch * SurfaceRows), Guard);
                 write(surface.data() + Top * Pitch + Left, frame, width, height, level);
@@ -83,6 +85,16 @@ TEST(GlyphRows, BlocksWriteExactlyTheFramesPixels) {
         const walkers::Frame f{frame.data(), width, height};
         WithOp(level, [&](auto op) { walkers::RowsInBlocks(f, destination, Pitch, op); });
     });
+}
+
+// The baseline's copy of a whole glyph: fixed moves sized to the width, rows in pairs.
+TEST(GlyphRows, CopiesSizedToTheWidthWriteExactlyTheFramesPixels) {
+    CheckEveryWidthAndLevel(
+        [](std::uint16_t* destination, const Pixels& frame, std::int64_t width,
+           std::int64_t height, int) {
+            row_runs::Copy(destination, frame.data(), width, height, Pitch);
+        },
+        0);
 }
 
 TEST(GlyphRows, MaskedStoresWriteExactlyTheFramesPixels) {
