@@ -67,32 +67,8 @@ new_case() {
     xdotool mousemove $((width / 2)) $((height / 2))
 }
 
-cleanup() {
-    local group
-    for group in "${groups[@]}"; do
-        kill -TERM -- "-$group" 2>/dev/null
-    done
-    for group in "${groups[@]}"; do
-        wait_until 5 bash -c "! kill -0 -- -$group" || kill -KILL -- "-$group" 2>/dev/null
-    done
-}
+cleanup() { end_groups; }
 
-# run_saver NAME ARGS...: starts vorlix in a process group of its own; its exit code lands in
-# $case_dir/NAME.rc, its output in NAME.out and NAME.err. Sets saver_group.
-run_saver() {
-    local name=$1
-    shift
-    rm -f "$case_dir/$name.rc"
-    setsid bash -c 'out=$1 err=$2 rc=$3; shift 3; "$@" >"$out" 2>"$err"; echo $? >"$rc"' \
-        vorlix-run "$case_dir/$name.out" "$case_dir/$name.err" "$case_dir/$name.rc" \
-        "$VORLIX_BIN" "$@" &
-    saver_group=$!
-    groups+=("$saver_group")
-}
-
-saver_pid() { pgrep -P "$saver_group" | head -n 1; }
-saver_alive() { [ ! -f "$case_dir/$1.rc" ]; }
-exit_code() { cat "$case_dir/$1.rc"; }
 
 expect_exit() {
     local name=$1 code=$2
@@ -100,12 +76,8 @@ expect_exit() {
     [ "$(exit_code "$name")" = "$code" ] || fail "$name ended with $(exit_code "$name"), not $code"
 }
 
-log_has() { grep -qF -- "$2" "$1" 2>/dev/null; }
 log_count() { grep -cF -- "$2" "$1" 2>/dev/null || true; }
 
-expect_clean_log() {
-    log_has "$1" "[StopErrorMsg] DEBUG SESSION TERMINATED" || fail "$1 was not closed cleanly"
-}
 
 probe() { "$VORLIX_TEST_PROBE" "$@"; }
 field() { sed -n "s/.*$1=\([0-9a-f]*\).*/\1/p" <<<"$2"; }

@@ -13,13 +13,7 @@ groups=()
 source "$(dirname "${BASH_SOURCE[0]}")/../shell_helpers.sh"
 
 cleanup() {
-    local group
-    for group in "${groups[@]}"; do
-        kill -TERM -- "-$group" 2>/dev/null
-    done
-    for group in "${groups[@]}"; do
-        wait_until 5 bash -c "! kill -0 -- -$group" || kill -KILL -- "-$group" 2>/dev/null
-    done
+    end_groups
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -17,13 +17,7 @@ unset DISPLAY WAYLAND_DISPLAY WAYLAND_SOCKET SDL_VIDEODRIVER GDK_BACKEND XSCREEN
 
 groups=()
 
-cleanup() {
-    local group
-    for group in "${groups[@]}"; do kill -TERM -- "-$group" 2>/dev/null; done
-    for group in "${groups[@]}"; do
-        wait_until 5 bash -c "! kill -0 -- -$group" || kill -KILL -- "-$group" 2>/dev/null
-    done
-}
+cleanup() { end_groups; }
 
 new_case() {
     case_dir=$state/cases/$1
@@ -71,23 +65,6 @@ export -f views
 # send INPUT: one line to the test seat (key CODE, click, move DX DY).
 send() { echo "$*" >"$input"; }
 
-# run_saver NAME ARGS...: vorlix in a process group of its own; exit code in NAME.rc, output in
-# NAME.out and NAME.err.
-run_saver() {
-    local name=$1
-    shift
-    rm -f "$case_dir/$name.rc"
-    setsid bash -c 'out=$1 err=$2 rc=$3; shift 3; "$@" >"$out" 2>"$err"; echo $? >"$rc"' \
-        vorlix-run "$case_dir/$name.out" "$case_dir/$name.err" "$case_dir/$name.rc" \
-        "$VORLIX_BIN" "$@" &
-    saver_group=$!
-    groups+=("$saver_group")
-}
-
-saver_pid() { pgrep -P "$saver_group" | head -n 1; }
-saver_alive() { [ ! -f "$case_dir/$1.rc" ]; }
-exit_code() { cat "$case_dir/$1.rc"; }
-log_has() { grep -qF -- "$2" "$1" 2>/dev/null; }
 
 expect_exit() {
     local name=$1 code=$2
@@ -96,9 +73,6 @@ expect_exit() {
         fail "$name ended with $(exit_code "$name"), not $code: $(cat "$case_dir/$name.err")"
 }
 
-expect_clean_log() {
-    log_has "$1" "[StopErrorMsg] DEBUG SESSION TERMINATED" || fail "$1 was not closed cleanly"
-}
 
 # screenshot FILE: the compositor's outputs as weston-screenshooter reads them.
 screenshot() {
