@@ -209,7 +209,7 @@ FrameBuffers DDrawManager::BuffersForFrame(bool wide) {
         wide ? DrawnMemory{wideView_.pixels, wideView_.width, wideView_.height, wideView_.pitch,
                            true}
              : DrawnMemory{back.pixels, back.width, back.height, back.pitch, false};
-    if (!(drawnMemory_[drawn] == memory)) {
+    if (drawnMemory_[drawn] != memory) {
         drawnMemory_[drawn] = memory;
         generations_[drawn].fetch_add(1);
     }
