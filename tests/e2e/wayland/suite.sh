@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end cases of vorlix on Wayland, with no X server: each case starts weston's headless
 # backend of its own (pixman, so that weston-screenshooter reads the output), with a private
-# XDG_RUNTIME_DIR and a socket named vorlix-<pid>-<case>. Weston's headless backend has no
-# input device: vorlix-test-seat.so adds a seat, driven through a FIFO (see test_seat.c).
+# XDG_RUNTIME_DIR under /tmp and a socket named vorlix-<pid>-<case>. Weston's headless backend
+# has no input device: vorlix-test-seat.so adds a seat, driven through a FIFO (see
+# test_seat.c).
 #   suite.sh CASE
 # Every wait is bounded; every process started here is stopped through its own process group.
 set -uo pipefail
@@ -17,15 +18,23 @@ unset DISPLAY WAYLAND_DISPLAY WAYLAND_SOCKET SDL_VIDEODRIVER GDK_BACKEND XSCREEN
 
 groups=()
 
-cleanup() { end_groups; }
+runtime_dir=
+
+cleanup() {
+    end_groups
+    [ -z "$runtime_dir" ] || rm -rf "$runtime_dir"
+}
 
 new_case() {
     case_dir=$state/cases/$1
     rm -rf "$case_dir"
-    mkdir -p "$case_dir/home" "$case_dir/config" "$case_dir/state" "$case_dir/runtime"
-    chmod 700 "$case_dir/runtime"
+    mkdir -p "$case_dir/home" "$case_dir/config" "$case_dir/state"
     export HOME=$case_dir/home XDG_CONFIG_HOME=$case_dir/config XDG_STATE_HOME=$case_dir/state
-    export XDG_RUNTIME_DIR=$case_dir/runtime
+    # The sockets' folder stays short wherever the build tree is: a socket's whole path must
+    # fit in 108 bytes.
+    [ -n "$runtime_dir" ] || runtime_dir=$(mktemp -d /tmp/vorlix-wl.XXXXXX) ||
+        fail "no runtime folder"
+    export XDG_RUNTIME_DIR=$runtime_dir
     fs_log=$XDG_STATE_HOME/vorlix/vorlix_fs.log
     # A black desktop without panel or animations: whatever is lit is the program's.
     printf '[shell]\nbackground-color=0xff000000\npanel-position=none\nlocking=false\nanimation=none\nclose-animation=none\nstartup-animation=none\nfocus-animation=none\n' \
